@@ -62,6 +62,8 @@ struct ATArrayRange {
 
 template <class T>
 class ATArray {
+	static_assert(!std::is_same_v<T, bool>, "std::vector<bool> packs bits: use unsigned char");
+
 public:
 	static constexpr unsigned int kNotFound = 0xFFFFFFFFu;
 
