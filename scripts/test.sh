@@ -19,7 +19,7 @@ run_suite() {
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-run_suite build/release -DCMAKE_BUILD_TYPE=Release
+run_suite build/release -DCMAKE_BUILD_TYPE=Release -DORVEL_BENCH=ON
 run_suite build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DORVEL_SANITIZE=ON
 # Threaded code also runs under ThreadSanitizer (the tests that start threads).
 run_suite_threaded() {
