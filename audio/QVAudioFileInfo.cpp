@@ -1,0 +1,115 @@
+#include "QVAudioInfo.h"
+
+#include "AKScopedPrintfFloatSepAsDot.h"
+#include "AKTextForms.h"
+
+void QVAudioFileInfo::ClearFilePart()
+{
+    format = kQVNullAudioFormat;
+    bitsPerSample = 0;
+    bitRate = 0.0;
+    pcmInfo = 0;
+    rawDataOffset = -1;
+}
+
+void QVAudioFileInfo::Clear(bool keepAudioPart)
+{
+    ClearFilePart();
+    if (!keepAudioPart)
+        QVAudioInfo::Clear();
+}
+
+// Bit rates are compared as "0 or more" / "above 0", so a NaN is refused.
+
+bool QVAudioFileInfo::SetupForRead(QVAudioFormat newFormat, unsigned int channels, unsigned long long frames,
+                                   double rate, unsigned int bits, double newBitRate)
+{
+    ClearFilePart();
+    bool const audioValid = Setup(channels, frames, rate);
+    if (!audioValid || newFormat.IsNull() || !(newBitRate >= 0.0))
+        return false;
+    format = newFormat;
+    bitsPerSample = bits;
+    bitRate = newBitRate;
+    return true;
+}
+
+bool QVAudioFileInfo::SetupForMemMap(QVAudioFormat newFormat, unsigned int channels, unsigned long long frames,
+                                     double rate, QVAudioPCMInfo newPCMInfo, int newRawDataOffset,
+                                     double newBitRate)
+{
+    ClearFilePart();
+    bool const audioValid = Setup(channels, frames, rate);
+    if (!audioValid || newFormat.IsNull() || newRawDataOffset < 0 || !(newBitRate >= 0.0) ||
+        !QVAudioPCMInfoIsValid(newPCMInfo))
+        return false;
+    format = newFormat;
+    bitsPerSample = QVAudioPCMInfoGetBitsPerSample(newPCMInfo);
+    bitRate = newBitRate;
+    pcmInfo = newPCMInfo;
+    rawDataOffset = newRawDataOffset;
+    return true;
+}
+
+bool QVAudioFileInfo::SetupForWrite(QVAudioFormat newFormat, unsigned int channels, double rate,
+                                    QVAudioPCMInfo newPCMInfo, double newBitRate)
+{
+    ClearFilePart();
+    bool const audioValid = Setup(channels, 0, rate);
+    bool const encodable = newBitRate > 0.0 || (newPCMInfo > 0 && QVAudioPCMInfoIsValid(newPCMInfo));
+    if (!audioValid || newFormat.IsNull() || !encodable)
+        return false;
+    format = newFormat;
+    bitsPerSample = QVAudioPCMInfoGetBitsPerSample(newPCMInfo);
+    bitRate = newBitRate;
+    pcmInfo = newPCMInfo;
+    return true;
+}
+
+void QVAudioFileInfo::SetFrameCount(unsigned long long frames)
+{
+    if (!IsValid() || frames == frameCount)
+        return;
+    frameCount = frames;
+    sampleCount = static_cast<unsigned long long>(channelCount) * frames;
+    duration = static_cast<double>(frames) / sampleRate;
+}
+
+AKString QVAudioFileInfo::GetShortInfoString() const
+{
+    AKString text;
+    if (!IsValid())
+        return text;
+
+    AKScopedPrintfFloatSepAsDot dotGuard;
+    char buffer[kAKStrSetasMaxLen];
+    text = QVAudioFormatGetName(format);
+    if (bitsPerSample != 0)
+        text.Appendf(" %uBit", bitsPerSample);
+    if (channelCount != 0)
+        text.Appendf(" %s", strSetasChannCount(buffer, static_cast<int>(channelCount)));
+    if (sampleRate > 0.0)
+        text.Appendf(" at %.1lfkHz", sampleRate * 0.001);
+    if (pcmInfo == 0 && bitRate > 0.0)
+        text.Appendf(" / %.0lfkBps", bitRate);
+    text.Appendf(" / %s", strSetasDuration(buffer, duration, -1));
+    return text;
+}
+
+AKString QVAudioFileInfo::GetFullInfoString() const
+{
+    AKScopedPrintfFloatSepAsDot dotGuard;
+    AKString text;
+    text.Appendf("Format:             [%s]\n", QVAudioFormatToAKString(format).c_str());
+    text.Appendf("IsValid:            %d\n", isValid);
+    text.Appendf("ChannelCount:       %d\n", static_cast<int>(channelCount));
+    text.Appendf("FrameCount:         %lld\n", static_cast<long long>(frameCount));
+    text.Appendf("SampleCount:        %lld\n", static_cast<long long>(sampleCount));
+    text.Appendf("SampleRate:         %lf\n", sampleRate);
+    text.Appendf("Duration:           %lf\n", duration);
+    text.Appendf("BitDepth:           %d\n", static_cast<int>(bitsPerSample));
+    text.Appendf("BitRate:            %lf\n", bitRate);
+    text.Appendf("PCMInfo:            %d [%s]\n", pcmInfo, QVAudioPCMInfoToAKString(pcmInfo, false).c_str());
+    text.Appendf("DataFilePos:        %d\n", rawDataOffset);
+    return text;
+}

@@ -1,0 +1,80 @@
+#include "QVSig.h"
+
+namespace QVSig {
+
+namespace {
+
+inline double const* SinbranchEntries(double const*) { return kTableSinbranch64.Data(); }
+inline float const* SinbranchEntries(float const*) { return kTableSinbranch32.Data(); }
+
+// Clamps a curve position to [0, 1]; NaN becomes 0 so that it can never index
+// outside the table.
+inline double ClampPosition(double x)
+{
+    if (!(x > 0.0))
+        return 0.0;
+    return x > 1.0 ? 1.0 : x;
+}
+
+// Walks the curve from position a to position b over `count` samples, giving
+// the table index of each sample in turn.
+class CurveWalk {
+public:
+    CurveWalk(unsigned int count, double positionA, double positionB)
+    {
+        double const a = ClampPosition(positionA);
+        double const b = ClampPosition(positionB);
+        mPosition = a * kSinbranchSteps + 0.5;
+        mStep = (b * kSinbranchSteps + 0.5 - mPosition) / count;
+    }
+
+    int NextIndex()
+    {
+        // The position stays within [0.5, N + 0.5] up to rounding; the clamp
+        // keeps an accumulated error from reading past either end.
+        int index = static_cast<int>(mPosition);
+        if (index > kSinbranchSteps)
+            index = kSinbranchSteps;
+        else if (index < 0)
+            index = 0;
+        mPosition += mStep;
+        return index;
+    }
+
+private:
+    double mPosition;
+    double mStep;
+};
+
+} // namespace
+
+template <typename T>
+void ApplyFadeIn(T* samples, unsigned int count, double positionA, double positionB)
+{
+    T const* const curve = SinbranchEntries(samples);
+    if (samples == nullptr || count == 0 || curve == nullptr)
+        return;
+    CurveWalk walk(count, positionA, positionB);
+    for (unsigned int i = 0; i < count; i++)
+        samples[i] *= curve[walk.NextIndex()];
+}
+
+template <typename T>
+void CopyAddWithXFade(T* destination, T const* source, unsigned int count, double positionA, double positionB)
+{
+    T const* const curve = SinbranchEntries(destination);
+    if (destination == nullptr || source == nullptr || count == 0 || curve == nullptr)
+        return;
+    CurveWalk walk(count, positionA, positionB);
+    for (unsigned int i = 0; i < count; i++) {
+        T const e = curve[walk.NextIndex()];
+        destination[i] = (T(1) - e) * source[i] + e * destination[i];
+    }
+}
+
+template void ApplyFadeIn<float>(float*, unsigned int, double, double);
+template void ApplyFadeIn<double>(double*, unsigned int, double, double);
+template void CopyAddWithXFade<float>(float*, float const*, unsigned int, double, double);
+template void CopyAddWithXFade<double>(double*, double const*, unsigned int, double, double);
+
+} // namespace QVSig

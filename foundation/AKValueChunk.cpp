@@ -1,0 +1,220 @@
+// The binary chunk forms of AKValue and AKValueArray.
+
+#include "AKValue.h"
+
+#include "AKDictionary.h"
+#include "AKFileChunk.h"
+#include "AKFileTypedIO.h"
+#include "AKLog.h"
+#include "AKMemoryBlock.h"
+#include "AKStatus.h"
+#include "AKValueArray.h"
+#include "AKValueChunkNesting.h"
+
+#include <utility>
+
+// Smallest chunk of a value: its header.
+constexpr unsigned long long kAKValueChunkMinSize = kAKFileChunkHeaderSize;
+
+// --- Nesting guard ---
+
+thread_local unsigned int AKValueChunkNesting::sDepth = 0;
+
+AKValueChunkNesting::AKValueChunkNesting()
+{
+    ++sDepth;
+}
+
+AKValueChunkNesting::~AKValueChunkNesting()
+{
+    --sDepth;
+}
+
+int AKValueChunkNesting::Check(AKFile const& file) const
+{
+    if (sDepth <= kAKValueChunkMaxNesting)
+        return 0;
+    return AKLogError(kAKErrorFileCantRead, "Values nested deeper than %u levels in file \"%s\"",
+                      kAKValueChunkMaxNesting, file.GetLogName());
+}
+
+// --- AKValue ---
+
+int AKValue::ReadFromFile(AKFile const& file)
+{
+    Clear();
+    AKFileChunk chunk;
+    int status = AKFileReadChunkHeader(file, &chunk);
+    if (status != 0)
+        return status;
+
+    switch (chunk.signature) {
+    case kAKValueTagBool: {
+        unsigned int flag = 0;
+        status = AKFileReadUInt32(file, &flag);
+        if (status == 0)
+            SetasBool(flag != 0);
+        break;
+    }
+    case kAKValueTagInteger: {
+        long long number = 0;
+        status = AKFileReadSInt64(file, &number);
+        if (status == 0)
+            SetasInteger(number);
+        break;
+    }
+    case kAKValueTagReal: {
+        double number = 0.0;
+        status = AKFileReadFloat64(file, &number);
+        if (status == 0)
+            SetasFloat(number);
+        break;
+    }
+    case kAKValueTagString: {
+        // The chunk's size field is the string form's length field.
+        status = AKFileSkipBack(file, 4);
+        AKString text;
+        if (status == 0)
+            status = AKFileReadAKString(file, &text);
+        if (status == 0)
+            SetasAKString(text);
+        break;
+    }
+    case kAKValueTagArray: {
+        status = AKFileGotoChunkBegin(file, chunk);
+        AKValueArray array;
+        if (status == 0)
+            status = array.ReadFromFile(file);
+        if (status == 0) {
+            fPayload.fArray = new AKValueArray(std::move(array));
+            fTag = kAKValueTagArray;
+        }
+        break;
+    }
+    case kAKValueTagDictionary: {
+        status = AKFileGotoChunkBegin(file, chunk);
+        AKDictionary dictionary;
+        if (status == 0)
+            status = dictionary.ReadFromFile(file);
+        if (status == 0) {
+            fPayload.fDictionary = new AKDictionary(std::move(dictionary));
+            fTag = kAKValueTagDictionary;
+        }
+        break;
+    }
+    case kAKValueTagBinary: {
+        status = AKFileGotoChunkBegin(file, chunk);
+        AKMemoryBlock block;
+        if (status == 0)
+            status = block.ReadFromFile(file);
+        if (status == 0) {
+            fPayload.fBinary = new AKMemoryBlock(std::move(block));
+            fTag = kAKValueTagBinary;
+        }
+        break;
+    }
+    default:
+        // The empty value, or a kind this system does not know: skipped by
+        // its size, read as the empty value. A size running past the end of
+        // the file is refused here, also on disk files, which could be
+        // positioned past their end.
+        status = AKFileCheckBytesLeft(file, chunk.size);
+        if (status == 0)
+            status = AKFileGotoChunkEnd(file, chunk);
+        break;
+    }
+    if (status != 0)
+        Clear();
+    return status;
+}
+
+int AKValue::WriteToFile(AKFile& file) const
+{
+    switch (fTag) {
+    case kAKValueTagBool: {
+        int status = AKFileWriteSignat32(file, kAKValueTagBool);
+        if (status == 0)
+            status = AKFileWriteUInt32(file, 4);
+        if (status == 0)
+            status = AKFileWriteUInt32(file, fPayload.fBool ? 1 : 0);
+        return status;
+    }
+    case kAKValueTagInteger: {
+        int status = AKFileWriteSignat32(file, kAKValueTagInteger);
+        if (status == 0)
+            status = AKFileWriteUInt32(file, 8);
+        if (status == 0)
+            status = AKFileWriteSInt64(file, fPayload.fInteger);
+        return status;
+    }
+    case kAKValueTagReal: {
+        int status = AKFileWriteSignat32(file, kAKValueTagReal);
+        if (status == 0)
+            status = AKFileWriteUInt32(file, 8);
+        if (status == 0)
+            status = AKFileWriteFloat64(file, fPayload.fReal);
+        return status;
+    }
+    case kAKValueTagString: {
+        // The string form's length field doubles as the chunk's size.
+        int status = AKFileWriteSignat32(file, kAKValueTagString);
+        if (status == 0)
+            status = AKFileWriteAKString(file, *fPayload.fString);
+        return status;
+    }
+    case kAKValueTagArray:
+        return fPayload.fArray->WriteToFile(file);
+    case kAKValueTagDictionary:
+        return fPayload.fDictionary->WriteToFile(file);
+    case kAKValueTagBinary:
+        return fPayload.fBinary->WriteToFile(file);
+    default: {
+        // The empty value: eight zero bytes.
+        int status = AKFileWriteSignat32(file, kAKValueTagEmpty);
+        if (status == 0)
+            status = AKFileWriteUInt32(file, 0);
+        return status;
+    }
+    }
+}
+
+// --- AKValueArray ---
+
+int AKValueArray::ReadFromFile(AKFile const& file)
+{
+    Clear();
+    AKValueChunkNesting nesting;
+    int status = nesting.Check(file);
+    AKFileChunk chunk(kAKValueTagArray);
+    if (status == 0)
+        status = AKFileCheckChunkHeader(file, &chunk);
+    unsigned int count = 0;
+    if (status == 0)
+        status = AKFileReadUInt32(file, &count);
+    // Every element takes at least a chunk header: a count beyond what the
+    // file still holds is corrupt, refused before the elements are read.
+    if (status == 0)
+        status = AKFileCheckBytesLeft(file, count * kAKValueChunkMinSize);
+    for (unsigned int i = 0; status == 0 && i < count; ++i) {
+        AKValue value;
+        status = value.ReadFromFile(file);
+        if (status == 0)
+            Push(std::move(value));
+    }
+    if (status != 0)
+        Clear();
+    return status;
+}
+
+int AKValueArray::WriteToFile(AKFile& file) const
+{
+    AKFileChunk chunk(kAKValueTagArray);
+    int status = AKFileWriteChunkHeader(file, chunk);
+    if (status == 0)
+        status = AKFileWriteUInt32(file, Count());
+    for (unsigned int i = 0, n = Count(); status == 0 && i < n; ++i)
+        status = (*this)[i].WriteToFile(file);
+    if (status == 0)
+        status = AKFileWriteChunkComplete(file, chunk);
+    return status;
+}
