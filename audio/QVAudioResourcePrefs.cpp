@@ -1,0 +1,4 @@
+#include "QVAudioResourcePrefs.h"
+
+// Constant-initialised: the defaults hold before any other code runs.
+QVAudioResourcePrefs QVAudioResourcePrefs::sShared;
