@@ -5,17 +5,13 @@
 #include "AKFile.h"
 #include "AKFileChunk.h"
 #include "AKFilePath.h"
+#include "AKFileReplace.h"
 #include "AKFileTypedIO.h"
 #include "AKFileUtils.h"
 #include "AKLog.h"
 #include "AKStatus.h"
 #include "AKValueChunkNesting.h"
 
-#include <atomic>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <utility>
@@ -98,74 +94,20 @@ int AKDictionary::LoadFromBinFile(AKFilePath const& path)
     return status;
 }
 
-namespace {
-
-// Reserves a new file beside the target (its name followed by ".saving-",
-// the process ID and a counter), created exclusively so that no other file
-// is ever touched. Gives its engine path and system path.
-int ReserveFileBeside(AKFilePath const& target, AKFilePath* reserved, char* systemPath)
-{
-    static std::atomic<unsigned int> sCounter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        AKString text(target.String());
-        text.Appendf(".saving-%d-%u", static_cast<int>(::getpid()), sCounter.fetch_add(1));
-        *reserved = AKFilePath(text);
-        errno = 0;
-        if (!AKFileUtils::GetAsSystemPath(systemPath, *reserved, false))
-            break;
-        int fd = ::open(systemPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd != -1) {
-            ::close(fd);
-            return 0;
-        }
-        if (errno != EEXIST)
-            break;
-    }
-    return AKLogErrorWithErrno(kAKErrorFileCantOpen, "Can't create file \"%s\"", reserved->c_str());
-}
-
-}  // namespace
-
-// The dictionary is written into a new file beside the target, flushed to
-// disk, and only then renamed over the target: whatever fails on the way,
-// the previous file stays as it was and the new one is removed.
+// The whole file is built in memory first; the shared replace then writes it
+// beside the target and renames it over, so a failure never leaves the
+// previous file half written.
 int AKDictionary::SaveToBinFile(AKFilePath const& path) const
 {
-    char targetPath[kAKSystemPathMaxSize];
-    errno = 0;
-    if (!AKFileUtils::GetAsSystemPath(targetPath, path, false))
-        return AKLogErrorWithErrno(kAKErrorFileCantOpen, "Can't open file \"%s\"", path.c_str());
-
-    AKFilePath tempPath;
-    char tempSystemPath[kAKSystemPathMaxSize];
-    int status = ReserveFileBeside(path, &tempPath, tempSystemPath);
-    if (status != 0)
-        return status;
-
-    {
-        AKFile file(tempPath);
-        status = file.OpenForReadWrite();
-        if (status == 0) {
-            // An existing file keeps its permissions.
-            struct stat info;
-            if (::stat(targetPath, &info) == 0 && S_ISREG(info.st_mode))
-                ::fchmod(file.GetDescriptor(), info.st_mode & 07777);
-            status = WriteToFile(file);
-        }
-        if (status == 0) {
-            errno = 0;
-            if (::fsync(file.GetDescriptor()) != 0)
-                status = AKLogErrorWithErrno(kAKErrorFileCantWrite, "Can't write file \"%s\"", file.GetLogName());
-        }
-        file.Close();
-    }
-
-    if (status == 0) {
-        errno = 0;
-        if (::rename(tempSystemPath, targetPath) != 0)
-            status = AKLogErrorWithErrno(kAKErrorFileCantWrite, "Can't replace file \"%s\"", path.c_str());
-    }
-    if (status != 0)
-        ::unlink(tempSystemPath);
+    AKFile stream(kAKFileModeMemoryStream);
+    int status = stream.CreateForReadWrite();
+    if (status == 0)
+        status = WriteToFile(stream);
+    void const* data = nullptr;
+    unsigned long long size = 0;
+    if (status == 0)
+        status = stream.GetMemoryStreamDataPtr(&data, &size);
+    if (status == 0)
+        status = AKFileReplaceContent(path, data, size);
     return status;
 }
