@@ -1,0 +1,3 @@
+#include "AKTreePasteboard.h"
+
+AKTreePasteboard AKTreePasteboard::sShared;
