@@ -16,6 +16,7 @@ AKEngineServices const& DefaultServices()
 }
 
 std::atomic<AKEngineServices const*> sInstalled{nullptr};
+std::atomic<AKStandardFilePathProc> sStandardFilePathProc{nullptr};
 
 }  // namespace
 
@@ -29,6 +30,12 @@ bool AKEngineServices::IsValidDocumentType(unsigned int) const
     return false;
 }
 
+AKFilePath AKEngineServices::GetStandardFilePath(unsigned int folder, AKString const& name) const
+{
+    AKStandardFilePathProc proc = GetStandardFilePathProc();
+    return proc != nullptr ? proc(folder, name) : AKFilePath();
+}
+
 void AKEngineServices::Install(AKEngineServices const* services)
 {
     sInstalled.store(services, std::memory_order_release);
@@ -38,4 +45,19 @@ AKEngineServices const& AKEngineServices::Get()
 {
     AKEngineServices const* services = sInstalled.load(std::memory_order_acquire);
     return services != nullptr ? *services : DefaultServices();
+}
+
+void AKEngineServices::InstallStandardFilePathProc(AKStandardFilePathProc proc)
+{
+    sStandardFilePathProc.store(proc, std::memory_order_release);
+}
+
+AKStandardFilePathProc AKEngineServices::GetStandardFilePathProc()
+{
+    return sStandardFilePathProc.load(std::memory_order_acquire);
+}
+
+AKFilePath QVGetStandardFilePath(unsigned int folder, AKString const& name)
+{
+    return AKEngineServices::Get().GetStandardFilePath(folder, name);
 }

@@ -17,6 +17,7 @@
 #include "AKNodeWalk.h"
 #include "AKObject.h"
 #include "AKStatus.h"
+#include "AKTreeHistoryFile.h"
 
 namespace {
 
@@ -59,6 +60,10 @@ int AKNode::WriteNodeToFile(AKFile& file, bool negateOuterLinks) const
         status = AKFileWritePadding64(file);
     if (status == 0)
         status = AKFileWriteChunkComplete(file, chunk);
+    // A history file that is recording snapshots enters this chunk as a
+    // saved state of the node; any other file ignores it.
+    if (status == 0)
+        AKHistoryFileNoteNodeChunk(file, chunk.position, fID);
     return status;
 }
 

@@ -176,6 +176,13 @@ void AKTree::ClearAllObjectsUIPeerData()
 
 // --- Deletion ---
 
+void AKTree::InsertNodesKeepingIDs(AKNodeArray const& nodes)
+{
+    fNodes.Append(nodes);
+    fNodes.SortByID();
+    UpdateDANodesWithAddedNodes(nodes);
+}
+
 void AKTree::rDoTreeSelDelete(AKNode* node)
 {
     // Bounded by the node count: a subtree never holds more nodes than the

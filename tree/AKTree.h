@@ -194,6 +194,13 @@ public:
     void UpdateDANodesWithAddedNodes(AKNodeArray const& nodes);
     void UpdateDANodesWithRemovedNodes(AKNodeArray const& nodes);
 
+    // --- Nodes coming back ---
+
+    // Puts nodes that return with the IDs they had (undoing a deletion: all
+    // below the next ID, none in use) into the node array, kept sorted by
+    // ID, and into the direct-access table. Linking them is the caller's.
+    void InsertNodesKeepingIDs(AKNodeArray const& nodes);
+
     // --- Idling ---
 
     // One pass of the deletion queue; an empty queue ends the idle passes.

@@ -95,6 +95,12 @@ bool AKTreeHistory::CanMerge(AKTreeHistoryAction const& action, bool allowMerge)
     if (!allowMerge || fActions.IsEmpty())
         return false;
     AKTreeHistoryAction const& last = *fActions.Last();
+    // The last record must be a step by itself: replacing the last action of
+    // a longer step (a command's group) would give it a group number of its
+    // own and split that command into two undo steps.
+    unsigned int const count = fActions.Count();
+    if (count >= 2 && fActions[count - 2]->GetGroupNumber() == last.GetGroupNumber())
+        return false;
     return fLastTreeSelID == action.GetTreeSelID() && last.GetSignature() == kAKTreeHistoryActionRevise &&
            action.GetSignature() == kAKTreeHistoryActionRevise && last.GetMergeVariant() == action.GetMergeVariant() &&
            action.GetCommandID() != 0 && action.GetCommandID() == last.GetCommandID() && !action.GetName().IsEmpty() &&

@@ -137,7 +137,9 @@ public:
 private:
     // Recording is on: open and not temporarily disabled.
     bool IsRecording() const { return IsEnabled(); }
-    // The merge rule: the new action replaces the last record.
+    // The merge rule: the new action replaces the last record, a revision of
+    // the same selection by the same command that is a step by itself (never
+    // the last action of a longer step, which would split that step).
     bool CanMerge(AKTreeHistoryAction const& action, bool allowMerge) const;
     // Writes the action's 'ACTN' chunk at the position; the position after
     // it goes to `after`.

@@ -83,13 +83,9 @@ int AKTreeHistoryCheckRecreatedNodes(AKNodeArray const& nodes, AKTree const& tre
 
 void AKTreeHistoryInsertRecreatedNodes(AKTree& tree, AKNodeArray const& nodes)
 {
-    // The tree's own insertions always give new IDs: nodes coming back with
-    // the IDs they had are put into its node array here, kept sorted.
-    AKNodeArray& treeNodes = const_cast<AKNodeArray&>(tree.GetNodes());
-    treeNodes.Append(nodes);
-    treeNodes.SortByID();
-    treeNodes.RelinkNodesWithNegativeLinkIDs();
-    tree.UpdateDANodesWithAddedNodes(nodes);
+    // Back into the tree with their own IDs, then back at their places.
+    tree.InsertNodesKeepingIDs(nodes);
+    tree.GetNodes().RelinkNodesWithNegativeLinkIDs();
 }
 
 int AKTreeHistoryPrepareStamps(AKTreeNotifier* notifier, AKTreeSel const& selection, unsigned int kinds)

@@ -6,6 +6,7 @@
 #include "AKClass.h"
 #include "AKNode.h"
 #include "AKObject.h"
+#include "AKTree.h"
 #include "AKTreeSelKindOf.h"
 
 namespace {
@@ -43,7 +44,9 @@ int AKTreeSel::NextTreeSelID()
 
 void AKTreeSel::InitWithNode(AKNode const* node)
 {
-    if (fTree == nullptr || node == nullptr)
+    // A node of another tree (or of none) is not selectable here: the edits
+    // of this tree would reach a tree whose history knows nothing of them.
+    if (fTree == nullptr || node == nullptr || !fTree->IsOwnerOfNode(node))
         return;
     fNodes.Push(const_cast<AKNode*>(node));
     fNodes.GrabObjects(&fObjects);

@@ -54,16 +54,19 @@ public:
 
     // --- Initialisers (nothing without a tree) ---
 
-    // For a non-null node: selects it, its objects, its parent as the common
-    // parent and its object's class as the common base class.
+    // For a non-null node of the selection's tree: selects it, its objects,
+    // its parent as the common parent and its object's class as the common
+    // base class. A node of another tree selects nothing.
     void InitWithNode(AKNode const* node);
-    // One node: as InitWithNode; several: normalised. A null entry selects nothing.
+    // One node: as InitWithNode; several: normalised (nodes of another tree
+    // left out). A null entry selects nothing.
     void InitWithNodes(AKNodeArray const& nodes);
     // The node of the ID; an unknown ID selects nothing.
     void InitWithNodeID(AKNodeID nodeID);
     // One ID: as InitWithNodeID; several: normalised, unknown IDs skipped.
     void InitWithNodeIDs(AKNodeIDArray const& nodeIDs);
-    // The object's owning node; nothing for a null or detached object.
+    // The object's owning node; nothing for a null or detached object, or an
+    // object of another tree.
     void InitWithObject(AKObject const* object);
     // One object: as InitWithObject; several: their owning nodes normalised.
     // A null entry or an object without owning node selects nothing at all.

@@ -11,6 +11,7 @@
 #include "AKTree.h"
 
 #include "AKNode.h"
+#include "AKLog.h"
 #include "AKStatus.h"
 #include "AKTreeSelBuilders.h"
 #include "AKTreeSelCache.h"
@@ -294,6 +295,12 @@ int AKTree::DoTreeSelAddNewObjects(AKTreeSel* out, AKNode** first, AKNode* targe
         return kAKErrorTreeHandlerBadTreeOwner;
     if (!target->CanLinkWithObjects(objects, mode))
         return kAKErrorTreeHandlerIncompatibleLink;
+
+    // Node IDs are never reused: refuse when the new ones would run past the
+    // largest ID a tree can give.
+    if (static_cast<long long>(fNextNodeID) + objects.Count() > static_cast<long long>(kAKNodeIDMax) + 1)
+        return AKLogError(kAKErrorTreeNodeBadID, "No node ID left for %u new objects (next ID %d)",
+                          objects.Count(), static_cast<int>(fNextNodeID));
 
     AKNodeArray made;
     made.Reserve(objects.Count());

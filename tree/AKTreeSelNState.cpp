@@ -79,8 +79,11 @@ void AKTreeSel::InitWithMarkedNodes(AKNodeArray const& nodes)
     if (root == nullptr)
         return;
     fTree->GetTreeNState().DeselectAll(kAKTreeNSClientID);
-    for (AKNode* node : nodes)
-        MarkSelected(node, kAKTreeNSClientID, true);
+    // Nodes of another tree are left out (and their states untouched).
+    for (AKNode* node : nodes) {
+        if (fTree->IsOwnerOfNode(node))
+            MarkSelected(node, kAKTreeNSClientID, true);
+    }
     MarkSelected(root, kAKTreeNSClientID, false);
     GatherSelectedNodes(kAKTreeNSClientID);
 }

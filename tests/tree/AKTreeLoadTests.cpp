@@ -332,3 +332,18 @@ TEST_F(AKTreeLoad, KeptIDLeavingNoRoomForANextIDIsRefused)
               kAKErrorTreeNodeBadID);
     EXPECT_EQ(fromDico.CountNodes(), 0u);
 }
+
+TEST_F(AKTreeLoad, NoNewObjectOnceTheNextIDIsExhausted)
+{
+    HandNodes hand;
+    AKTree& tree = NewTree(kAKTreeOptionKeepLoadedIDs);
+    ASSERT_EQ(LoadTree(tree, TreeChunkOf(hand.RootWithItems({0x7FFFFFFE}))), 0);
+    ATObjectArray<AKObject> objects{NewItem(1)};
+    LogCapture log;
+    EXPECT_EQ(tree.DoTreeSelAddNewObjects(nullptr, nullptr, tree.GetRootNode(), kAKLinkModeLastChildren, objects),
+              kAKErrorTreeNodeBadID);
+    EXPECT_EQ(tree.CountNodes(), 2u);
+    EXPECT_EQ(tree.GetNextNodeID(), 0x7FFFFFFF);
+    EXPECT_EQ(objects[0]->GetNodeOwner(), nullptr);
+    _AKObjectDeleter()(objects[0]);
+}
