@@ -2,96 +2,16 @@
 // the global allocation functions and counts the calls made while a test
 // holds the counting flag.
 
+#include "AllocationProbe.h"
 #include "QVGainMatrix.h"
 #include "QVSampleRawPCMData.h"
 #include "QVSig.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
-namespace {
-
-std::atomic<bool> gCounting{false};
-std::atomic<unsigned long> gAllocations{0};
-std::atomic<unsigned long> gReleases{0};
-
-void* CountedAllocate(size_t size)
-{
-    if (gCounting.load(std::memory_order_relaxed))
-        gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return malloc(size == 0 ? 1 : size);
-}
-
-void CountedRelease(void* p)
-{
-    if (p != nullptr && gCounting.load(std::memory_order_relaxed))
-        gReleases.fetch_add(1, std::memory_order_relaxed);
-    free(p);
-}
-
-// Counts the allocations made while it lives.
-class AllocationCounter {
-public:
-    AllocationCounter()
-    {
-        gAllocations = 0;
-        gReleases = 0;
-        gCounting = true;
-    }
-    ~AllocationCounter() { gCounting = false; }
-    unsigned long Allocations() const { return gAllocations; }
-    unsigned long Releases() const { return gReleases; }
-};
-
-} // namespace
-
-void* operator new(size_t size)
-{
-    void* p = CountedAllocate(size);
-    if (p == nullptr)
-        throw std::bad_alloc();
-    return p;
-}
-void* operator new[](size_t size)
-{
-    return operator new(size);
-}
-void* operator new(size_t size, std::nothrow_t const&) noexcept
-{
-    return CountedAllocate(size);
-}
-void* operator new[](size_t size, std::nothrow_t const&) noexcept
-{
-    return CountedAllocate(size);
-}
-void operator delete(void* p) noexcept
-{
-    CountedRelease(p);
-}
-void operator delete[](void* p) noexcept
-{
-    CountedRelease(p);
-}
-void operator delete(void* p, size_t) noexcept
-{
-    CountedRelease(p);
-}
-void operator delete[](void* p, size_t) noexcept
-{
-    CountedRelease(p);
-}
-void operator delete(void* p, std::nothrow_t const&) noexcept
-{
-    CountedRelease(p);
-}
-void operator delete[](void* p, std::nothrow_t const&) noexcept
-{
-    CountedRelease(p);
-}
+ORVEL_REPLACE_GLOBAL_ALLOCATION();
 
 namespace {
 
@@ -151,11 +71,11 @@ void RunEveryKernel(std::vector<T>& a, std::vector<T>& b, Blocks& blocks)
 
 TEST(QVKernelAlloc, TheCounterSeesAllocations)
 {
-    AllocationCounter counter;
+    AllocationProbe probe;
     auto* p = new std::vector<int>(100);
     delete p;
-    EXPECT_EQ(counter.Allocations(), 2u);
-    EXPECT_EQ(counter.Releases(), 2u);
+    EXPECT_EQ(probe.Count(), 2u);
+    EXPECT_EQ(probe.Releases(), 2u);
 }
 
 TEST(QVKernelAlloc, SignalKernelsAllocateNothing)
@@ -165,22 +85,22 @@ TEST(QVKernelAlloc, SignalKernelsAllocateNothing)
     std::vector<float> fa(n, 0.25f), fb(n, -0.5f);
     std::vector<double> da(n, 0.25), db(n, -0.5);
     Blocks blocks(n);
-    AllocationCounter counter;
+    AllocationProbe probe;
     RunEveryKernel(fa, fb, blocks);
     RunEveryKernel(da, db, blocks);
-    EXPECT_EQ(counter.Allocations(), 0u);
+    EXPECT_EQ(probe.Count(), 0u);
 }
 
 TEST(QVKernelAlloc, RawViewAllocatesNothing)
 {
     std::vector<unsigned char> bytes(4 * 2 * 16);
     QVSampleRawPCMData raw;
-    AllocationCounter counter;
+    AllocationProbe probe;
     EXPECT_TRUE(raw.AttachPCMData(bytes.data(), 32 | kQVAudioPCMInfoFloat, 2, 16, 44100.0));
     EXPECT_NE(raw.FramePtrConst(15), nullptr);
     EXPECT_FALSE(raw.AttachPCMData(bytes.data(), 16 | kQVAudioPCMInfoUnsigned, 2, 16, 44100.0));
     raw.DetachPCMData();
-    EXPECT_EQ(counter.Allocations(), 0u);
+    EXPECT_EQ(probe.Count(), 0u);
 }
 
 TEST(QVKernelAlloc, GainMatrixReshapedAndRefilledWithoutAllocating)
@@ -190,7 +110,7 @@ TEST(QVKernelAlloc, GainMatrixReshapedAndRefilledWithoutAllocating)
     ASSERT_TRUE(a.Allocate(4, 4));
     ASSERT_TRUE(b.Allocate(4, 2));
     double const coeffs[8] = {1, 0, 0, 1, 0.5, 0.5, 0.25, 0.75};
-    AllocationCounter counter;
+    AllocationProbe probe;
     for (unsigned int outputs = 1; outputs <= 8; outputs++) {
         for (unsigned int inputs = 1; inputs <= 8; inputs++) {
             ASSERT_TRUE(m.SetSize(outputs, inputs));
@@ -210,5 +130,5 @@ TEST(QVKernelAlloc, GainMatrixReshapedAndRefilledWithoutAllocating)
     EXPECT_TRUE(m.IsEqual(b));
     m.Clear();
     m.FillWithZeros();
-    EXPECT_EQ(counter.Allocations(), 0u);
+    EXPECT_EQ(probe.Count(), 0u);
 }

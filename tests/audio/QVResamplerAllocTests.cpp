@@ -2,102 +2,22 @@
 // replaces the global allocation functions and counts the calls made while
 // a test holds the counting flag.
 
+#include "AllocationProbe.h"
 #include "QVResampler.h"
 #include "QXSampleBuffer.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace
-{
-
-std::atomic<bool> gCounting{false};
-std::atomic<unsigned long> gAllocations{0};
-std::atomic<unsigned long> gReleases{0};
-
-void* CountedAllocate(size_t size)
-{
-    if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return malloc(size == 0 ? 1 : size);
-}
-
-void CountedRelease(void* p)
-{
-    if (p != nullptr && gCounting.load(std::memory_order_relaxed)) gReleases.fetch_add(1, std::memory_order_relaxed);
-    free(p);
-}
-
-// Counts the allocations and releases made while it lives.
-class AllocationCounter
-{
-public:
-    AllocationCounter()
-    {
-        gAllocations = 0;
-        gReleases = 0;
-        gCounting = true;
-    }
-    ~AllocationCounter() { gCounting = false; }
-    unsigned long Allocations() const { return gAllocations; }
-    unsigned long Releases() const { return gReleases; }
-};
-
-} // namespace
-
-void* operator new(size_t size)
-{
-    void* p = CountedAllocate(size);
-    if (p == nullptr) throw std::bad_alloc();
-    return p;
-}
-void* operator new[](size_t size)
-{
-    return operator new(size);
-}
-void* operator new(size_t size, std::nothrow_t const&) noexcept
-{
-    return CountedAllocate(size);
-}
-void* operator new[](size_t size, std::nothrow_t const&) noexcept
-{
-    return CountedAllocate(size);
-}
-void operator delete(void* p) noexcept
-{
-    CountedRelease(p);
-}
-void operator delete[](void* p) noexcept
-{
-    CountedRelease(p);
-}
-void operator delete(void* p, size_t) noexcept
-{
-    CountedRelease(p);
-}
-void operator delete[](void* p, size_t) noexcept
-{
-    CountedRelease(p);
-}
-void operator delete(void* p, std::nothrow_t const&) noexcept
-{
-    CountedRelease(p);
-}
-void operator delete[](void* p, std::nothrow_t const&) noexcept
-{
-    CountedRelease(p);
-}
+ORVEL_REPLACE_GLOBAL_ALLOCATION();
 
 // The hook itself must see allocations, or the test below proves nothing.
 TEST(QVResamplerAlloc, CounterSeesAllocations)
 {
-    AllocationCounter counter;
+    AllocationProbe probe;
     int* p = new int(3);
     delete p;
-    EXPECT_EQ(counter.Allocations(), 1u);
-    EXPECT_EQ(counter.Releases(), 1u);
+    EXPECT_EQ(probe.Count(), 1u);
+    EXPECT_EQ(probe.Releases(), 1u);
 }
 
 // Every real-time path of the resampler (kernel at every table, both
@@ -123,7 +43,7 @@ TEST(QVResamplerAlloc, ResamplingAllocatesNothing)
     double const speeds[] = {0.001, 0.03, 0.15, 0.4, 0.9, 1.0, -1.0, 1.7, -0.03, -0.6, -3.0};
     unsigned int const qualities[] = {0, 1, 2, 3, 4, 0x103, 0x104};
     unsigned long long counts = 0;
-    AllocationCounter counter;
+    AllocationProbe probe;
     for (double speed : speeds)
     {
         unsigned long long border = 0, needed = 0, sum = 0;
@@ -146,7 +66,7 @@ TEST(QVResamplerAlloc, ResamplingAllocatesNothing)
                                                   0.0, 4, nullptr));
         EXPECT_FALSE(destination.CopyCastResample(source, kQVSampleRangeAll, srcRange, speed, 1.0, 4, nullptr));
     }
-    EXPECT_EQ(counter.Allocations(), 0u);
-    EXPECT_EQ(counter.Releases(), 0u);
+    EXPECT_EQ(probe.Count(), 0u);
+    EXPECT_EQ(probe.Releases(), 0u);
     EXPECT_GT(counts, 0u);
 }

@@ -3,6 +3,7 @@
 // envelope whatever blocks a sound is integrated in, and proof that
 // integrating allocates nothing.
 
+#include "AllocationProbe.h"
 #include "QVAudioResourcePrefs.h"
 #include "QVSampleEnvelope.h"
 #include "QXSampleBuffer.h"
@@ -10,64 +11,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <memory>
-#include <new>
 #include <random>
 #include <vector>
 
-namespace {
-
-std::atomic<bool> gCounting{false};
-std::atomic<unsigned long> gAllocations{0};
-
-void* CountedAllocate(size_t size)
-{
-    if (gCounting.load(std::memory_order_relaxed))
-        gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return malloc(size == 0 ? 1 : size);
-}
-
-} // namespace
-
-void* operator new(size_t size)
-{
-    void* p = CountedAllocate(size);
-    if (p == nullptr)
-        throw std::bad_alloc();
-    return p;
-}
-void* operator new[](size_t size)
-{
-    return operator new(size);
-}
-void* operator new(size_t size, std::nothrow_t const&) noexcept
-{
-    return CountedAllocate(size);
-}
-void* operator new[](size_t size, std::nothrow_t const&) noexcept
-{
-    return CountedAllocate(size);
-}
-void operator delete(void* p) noexcept
-{
-    free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    free(p);
-}
-void operator delete(void* p, size_t) noexcept
-{
-    free(p);
-}
-void operator delete[](void* p, size_t) noexcept
-{
-    free(p);
-}
+ORVEL_REPLACE_GLOBAL_ALLOCATION();
 
 namespace {
 
@@ -423,14 +373,13 @@ TEST(QVSampleEnvelope, IntegratingAllocatesNothing)
     auto envelope = MakeEnvelope(0);
     ASSERT_TRUE(envelope->AllocateClean(2, 4096, 48000.0));
 
-    gAllocations = 0;
-    gCounting = true;
+    AllocationProbe::Start();
     for (unsigned long long first = 0; first < 4096; first += 333)
         envelope->IntegrateSamples(sound, QVSampleRangeMake(-1, first, std::min(333ull, 4096 - first)));
     envelope->EstimateGroupLevel(100.0);
     envelope->MinimaxPtrConst(0, 3, 1);
-    gCounting = false;
-    EXPECT_EQ(0u, gAllocations.load());
+    AllocationProbe::Stop();
+    EXPECT_EQ(0u, AllocationProbe::Count());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "QXSampleBuffer.h"
 
+#include "AllocationProbe.h"
 #include "QVGainMatrix.h"
 #include "QVSampleRawPCMData.h"
 #include "QVSig.h"
@@ -13,80 +14,9 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
-namespace {
-
-std::atomic<bool> gCounting{false};
-std::atomic<unsigned long> gAllocations{0};
-
-void* CountedAllocate(size_t size)
-{
-    if (gCounting.load(std::memory_order_relaxed))
-        gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return malloc(size == 0 ? 1 : size);
-}
-
-// Counts the allocations made while it lives.
-class AllocationCounter {
-public:
-    AllocationCounter()
-    {
-        gAllocations = 0;
-        gCounting = true;
-    }
-    ~AllocationCounter() { gCounting = false; }
-    unsigned long Allocations() const { return gAllocations; }
-};
-
-} // namespace
-
-void* operator new(size_t size)
-{
-    void* p = CountedAllocate(size);
-    if (p == nullptr)
-        throw std::bad_alloc();
-    return p;
-}
-void* operator new[](size_t size)
-{
-    return operator new(size);
-}
-void* operator new(size_t size, std::nothrow_t const&) noexcept
-{
-    return CountedAllocate(size);
-}
-void* operator new[](size_t size, std::nothrow_t const&) noexcept
-{
-    return CountedAllocate(size);
-}
-void operator delete(void* p) noexcept
-{
-    free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    free(p);
-}
-void operator delete(void* p, size_t) noexcept
-{
-    free(p);
-}
-void operator delete[](void* p, size_t) noexcept
-{
-    free(p);
-}
-void operator delete(void* p, std::nothrow_t const&) noexcept
-{
-    free(p);
-}
-void operator delete[](void* p, std::nothrow_t const&) noexcept
-{
-    free(p);
-}
+ORVEL_REPLACE_GLOBAL_ALLOCATION();
 
 namespace {
 
@@ -202,10 +132,10 @@ unsigned int RunBlockOperations(QXSampleBuffer<T>& buffer, Sources<T>& src)
 
 TEST(QXSampleBufferAllocCounter, SeesAllocations)
 {
-    AllocationCounter counter;
+    AllocationProbe probe;
     auto* p = new std::vector<int>(100);
     delete p;
-    EXPECT_EQ(counter.Allocations(), 2u);
+    EXPECT_EQ(probe.Count(), 2u);
 }
 
 TYPED_TEST(QXSampleBufferAlloc, BlockOperationsAllocateNothing)
@@ -219,10 +149,10 @@ TYPED_TEST(QXSampleBufferAlloc, BlockOperationsAllocateNothing)
     unsigned long allocations = 0;
     unsigned int failures = 0;
     {
-        AllocationCounter counter;
+        AllocationProbe probe;
         for (int pass = 0; pass < 3; pass++)
             failures += RunBlockOperations(buffer, sources);
-        allocations = counter.Allocations();
+        allocations = probe.Count();
     }
     EXPECT_EQ(allocations, 0u);
     EXPECT_EQ(failures, 0u);
@@ -237,11 +167,11 @@ TYPED_TEST(QXSampleBufferAlloc, ConstructionReservesTheWholeStack)
     unsigned long allocations = 0;
     unsigned int pushed = 0;
     {
-        AllocationCounter counter;
+        AllocationProbe probe;
         while (buffer.StackWorkingSubRange(1, buffer.FrameCount() - 1))
             pushed++;
         buffer.ResetAllWorkingSubRanges();
-        allocations = counter.Allocations();
+        allocations = probe.Count();
     }
     EXPECT_EQ(pushed, 9u);
     EXPECT_EQ(allocations, 0u);

@@ -3,68 +3,19 @@
 // run on two threads with numbered frames (this program also runs under
 // ThreadSanitizer), and proof that pushing and peeking allocate nothing.
 
+#include "AllocationProbe.h"
 #include "QXSampleCircular.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <deque>
-#include <new>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
-namespace {
-
-std::atomic<bool> gCounting{false};
-std::atomic<unsigned long> gAllocations{0};
-
-void* CountedAllocate(size_t size)
-{
-    if (gCounting.load(std::memory_order_relaxed))
-        gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return malloc(size == 0 ? 1 : size);
-}
-
-} // namespace
-
-void* operator new(size_t size)
-{
-    void* p = CountedAllocate(size);
-    if (p == nullptr)
-        throw std::bad_alloc();
-    return p;
-}
-void* operator new[](size_t size)
-{
-    return operator new(size);
-}
-void* operator new(size_t size, std::nothrow_t const&) noexcept
-{
-    return CountedAllocate(size);
-}
-void* operator new[](size_t size, std::nothrow_t const&) noexcept
-{
-    return CountedAllocate(size);
-}
-void operator delete(void* p) noexcept
-{
-    free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    free(p);
-}
-void operator delete(void* p, size_t) noexcept
-{
-    free(p);
-}
-void operator delete[](void* p, size_t) noexcept
-{
-    free(p);
-}
+ORVEL_REPLACE_GLOBAL_ALLOCATION();
 
 namespace {
 
@@ -460,8 +411,7 @@ TEST(QXSampleCircularAllocation, PushPeekSkipAllocateNothing)
     ASSERT_TRUE(block.AllocateClean(4, 512, 48000.0));
     unsigned long long const memory = queue.UsedMemory();
 
-    gAllocations = 0;
-    gCounting = true;
+    AllocationProbe::Start();
     for (int i = 0; i < 100; ++i) {
         queue.PushFrames(block, Frames(0, 300), 0);
         queue.PushFrames(block, Frames(0, 100), 50);
@@ -470,8 +420,8 @@ TEST(QXSampleCircularAllocation, PushPeekSkipAllocateNothing)
         queue.SkipFrames(30);
         queue.BufferOccupation();
     }
-    gCounting = false;
-    EXPECT_EQ(0u, gAllocations.load());
+    AllocationProbe::Stop();
+    EXPECT_EQ(0u, AllocationProbe::Count());
     EXPECT_EQ(memory, queue.UsedMemory());
 }
 

@@ -2,66 +2,16 @@
 // into them and reading them back, exact round trips for every pair of
 // element types, and proof that the conversions allocate nothing.
 
+#include "AllocationProbe.h"
 #include "QXSampleBuffer.h"
 #include "QXSampleInterleaved.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <random>
 
-namespace {
-
-std::atomic<bool> gCounting{false};
-std::atomic<unsigned long> gAllocations{0};
-
-void* CountedAllocate(size_t size)
-{
-    if (gCounting.load(std::memory_order_relaxed))
-        gAllocations.fetch_add(1, std::memory_order_relaxed);
-    return malloc(size == 0 ? 1 : size);
-}
-
-} // namespace
-
-void* operator new(size_t size)
-{
-    void* p = CountedAllocate(size);
-    if (p == nullptr)
-        throw std::bad_alloc();
-    return p;
-}
-void* operator new[](size_t size)
-{
-    return operator new(size);
-}
-void* operator new(size_t size, std::nothrow_t const&) noexcept
-{
-    return CountedAllocate(size);
-}
-void* operator new[](size_t size, std::nothrow_t const&) noexcept
-{
-    return CountedAllocate(size);
-}
-void operator delete(void* p) noexcept
-{
-    free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    free(p);
-}
-void operator delete(void* p, size_t) noexcept
-{
-    free(p);
-}
-void operator delete[](void* p, size_t) noexcept
-{
-    free(p);
-}
+ORVEL_REPLACE_GLOBAL_ALLOCATION();
 
 namespace {
 
@@ -272,16 +222,15 @@ TEST(QXSampleInterleaved, ConversionsAllocateNothing)
     ASSERT_TRUE(planar.AllocateClean(4, 512, 48000.0));
     ASSERT_TRUE(interleaved.AllocateClean(4, 512, 48000.0));
 
-    gAllocations = 0;
-    gCounting = true;
+    AllocationProbe::Start();
     for (int i = 0; i < 20; ++i) {
         interleaved.CopyCastInterleave(planar, kQVSampleRangeAll, kQVSampleRangeAll);
         planar.CopyCastDeinterleave(interleaved, QVSampleRangeMake(2, 10, 100), QVSampleRangeMake(1, 0, 200));
         interleaved.FramePtr(5);
         interleaved.Zeroset();
     }
-    gCounting = false;
-    EXPECT_EQ(0u, gAllocations.load());
+    AllocationProbe::Stop();
+    EXPECT_EQ(0u, AllocationProbe::Count());
 }
 
 } // namespace

@@ -1,42 +1,18 @@
 #include "AKFileChunk.h"
 #include "AKFileTypedIO.h"
 #include "AKStatus.h"
+#include "AllocationProbe.h"
 #include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
-// The largest single allocation this program asks for, so that a test can
-// show that a corrupt length is refused before anything that large is made.
-namespace {
-std::atomic<size_t> sLargestAllocation{0};
-}
-
-void* operator new(size_t size)
-{
-    size_t seen = sLargestAllocation.load();
-    while (size > seen && !sLargestAllocation.compare_exchange_weak(seen, size)) {
-    }
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, size_t) noexcept
-{
-    std::free(p);
-}
+// Lets a test show that a corrupt length is refused before anything that
+// large is allocated.
+ORVEL_REPLACE_GLOBAL_ALLOCATION();
 
 namespace {
 
@@ -386,18 +362,18 @@ TEST(AKFileTypedIOTests, CorruptLengthsFailWithoutALargeAllocation)
     std::string const line = "# Quorvex Error -890 (kAKErrorFileCantRead): Can't read in file \"Memory Stream\".\n";
 
     Reader string(B({0xF0, 0xFF, 0xFF, 0x7F, 'a', 'b', 'c', 'd'}));
-    sLargestAllocation = 0;
+    AllocationProbe probe;
     AKString text("junk");
     EXPECT_EQ(AKFileReadAKString(string.file, &text), kAKErrorFileCantRead);
     EXPECT_TRUE(text.IsEmpty());
-    EXPECT_LT(sLargestAllocation.load(), 4096u);
+    EXPECT_LT(probe.LargestSize(), 4096u);
 
     Reader array(B({0x00, 0x00, 0x00, 0x40, 1, 0}));
-    sLargestAllocation = 0;
+    probe.Start();
     ATNumberArray<unsigned short, unsigned short, 0> units;
     EXPECT_EQ(AKFileReadAKUniChars(array.file, &units), kAKErrorFileCantRead);
     EXPECT_TRUE(units.IsEmpty());
-    EXPECT_LT(sLargestAllocation.load(), 4096u);
+    EXPECT_LT(probe.LargestSize(), 4096u);
 
     // A length that fits exactly is accepted.
     Reader exact(B({4, 0, 0, 0, 'a', 'b', 'c', 'd'}));
@@ -416,11 +392,11 @@ TEST(AKFileTypedIOTests, CorruptLengthInADiskFileFailsWithoutALargeAllocation)
     ASSERT_EQ(file.SetPos(0), 0);
 
     LogCapture log;
-    sLargestAllocation = 0;
+    AllocationProbe probe;
     AKString text("junk");
     EXPECT_EQ(AKFileReadAKString(file, &text), kAKErrorFileCantRead);
     EXPECT_TRUE(text.IsEmpty());
-    EXPECT_LT(sLargestAllocation.load(), 4096u);
+    EXPECT_LT(probe.LargestSize(), 4096u);
     EXPECT_EQ(log.Lines(), std::vector<std::string>{"# Quorvex Error -890 (kAKErrorFileCantRead): Can't read in file \"" +
                                                     std::string(file.GetPath().c_str()) + "\".\n"});
 }

@@ -6,45 +6,21 @@
 #include "AKStatus.h"
 #include "AKValue.h"
 #include "AKValueArray.h"
+#include "AllocationProbe.h"
 #include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <climits>
 #include <cmath>
-#include <cstdlib>
 #include <functional>
 #include <limits>
-#include <new>
 #include <string>
 #include <vector>
 
-// The largest single allocation this program asks for, so that a test can
-// show that a corrupt count is refused before anything that large is made.
-namespace {
-std::atomic<size_t> sLargestAllocation{0};
-}
-
-void* operator new(size_t size)
-{
-    size_t seen = sLargestAllocation.load();
-    while (size > seen && !sLargestAllocation.compare_exchange_weak(seen, size)) {
-    }
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, size_t) noexcept
-{
-    std::free(p);
-}
+// Lets a test show that a corrupt count is refused before anything that
+// large is allocated.
+ORVEL_REPLACE_GLOBAL_ALLOCATION();
 
 namespace {
 
@@ -302,14 +278,14 @@ TEST(AKValueChunk, CorruptInputFailsCleanly)
     for (CorruptCase const& c : cases) {
         SCOPED_TRACE(c.name);
         LogCapture log;
-        sLargestAllocation = 0;
+        AllocationProbe probe;
         Reader reader(c.bytes);
         AKValue value = Str("previous");
         EXPECT_EQ(value.ReadFromFile(reader.file), c.status);
         EXPECT_TRUE(value.IsEmpty());
         EXPECT_FALSE(log.Lines().empty());
         // Nothing near the stored sizes was allocated.
-        EXPECT_LT(sLargestAllocation.load(), 1u << 20);
+        EXPECT_LT(probe.LargestSize(), 1u << 20);
     }
 }
 

@@ -16,57 +16,19 @@
 #include "AKObjectUIPeer.h"
 #include "AKStatus.h"
 #include "AKValueTyped.h"
+#include "AllocationProbe.h"
 #include "ATGarbage.h"
 #include "LogCapture.h"
 #include "TreeTestClasses.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
-// The largest single allocation made through operator new since the last
-// reset: corrupt sizes must be refused before anything that large is asked for.
-namespace {
-std::atomic<size_t> gLargestAllocation{0};
-}
-
-namespace {
-
-void* TrackedAllocate(size_t size) noexcept
-{
-    size_t largest = gLargestAllocation.load(std::memory_order_relaxed);
-    while (size > largest && !gLargestAllocation.compare_exchange_weak(largest, size))
-        ;
-    return std::malloc(size != 0 ? size : 1);
-}
-
-void* TrackedAllocateOrThrow(size_t size)
-{
-    void* memory = TrackedAllocate(size);
-    if (memory == nullptr)
-        throw std::bad_alloc();
-    return memory;
-}
-
-}  // namespace
-
-// Every plain form is replaced, so that no allocation of this program mixes
-// with the sanitizer's own operators.
-void* operator new(size_t size) { return TrackedAllocateOrThrow(size); }
-void* operator new[](size_t size) { return TrackedAllocateOrThrow(size); }
-void* operator new(size_t size, std::nothrow_t const&) noexcept { return TrackedAllocate(size); }
-void* operator new[](size_t size, std::nothrow_t const&) noexcept { return TrackedAllocate(size); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, size_t) noexcept { std::free(memory); }
-void operator delete(void* memory, std::nothrow_t const&) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::nothrow_t const&) noexcept { std::free(memory); }
+// Corrupt sizes must be refused before anything that large is asked for.
+ORVEL_REPLACE_GLOBAL_ALLOCATION();
 
 namespace {
 
@@ -487,9 +449,9 @@ protected:
             if (how == 0 && !alsoSkipped)
                 break;
             Stream in(bytes);
-            gLargestAllocation = 0;
+            AllocationProbe probe;
             AKObject* object = AKClass::NewObjectFromFile(nullptr, in.file, how);
-            size_t largest = gLargestAllocation;
+            size_t const largest = probe.LargestSize();
             EXPECT_EQ(object, nullptr) << "how " << how;
             AKClass::DeleteObject(object);
             if (how == 1) {
@@ -539,9 +501,9 @@ TEST_F(AKObjectCorruptFileTest, HugeCountsAndLengths)
     Bytes dictSize = good;
     WriteU32LE(dictSize, 28, 0xFFFFFFF0u);  // the dictionary chunk's own size
     Stream in(dictSize);
-    gLargestAllocation = 0;
+    AllocationProbe probe;
     AKObject* object = AKClass::NewObjectFromFile(nullptr, in.file, 1);
-    EXPECT_LT(gLargestAllocation.load(), kSmallAllocation);
+    EXPECT_LT(probe.LargestSize(), kSmallAllocation);
     AKClass::DeleteObject(object);
 }
 
