@@ -471,6 +471,34 @@ private:
                          std::to_string(fTree->GetNextNodeID()) + ", " + std::to_string(fTree->CountNodes()) + " nodes");
     }
 
+    // The state before a step: that which the last step left, when nothing
+    // happened since (the snapshots are most of the test's time).
+    Snapshot CaptureBefore()
+    {
+        if (fLatestValid) {
+            fLatestValid = false;
+            return fLatest;
+        }
+        return Capture();
+    }
+
+    // The state right after the action of a step, taken once.
+    Snapshot const& After()
+    {
+        if (!fAfterValid) {
+            fAfter = Capture();
+            fAfterValid = true;
+        }
+        return fAfter;
+    }
+
+    // Something changed outside the steps' actions.
+    void Forget()
+    {
+        fLatestValid = false;
+        fAfterValid = false;
+    }
+
     Snapshot Capture() const
     {
         Snapshot snapshot;
@@ -558,7 +586,10 @@ private:
 
     void AfterStep(Snapshot const& before, Outcome const& outcome)
     {
-        Snapshot const after = Capture();
+        Snapshot const after = After();
+        fAfterValid = false;
+        fLatest = after;
+        fLatestValid = true;
         EXPECT_EQ(fTree->CheckTreeCoherency(), 0);
         if (!fInGroup) {
             EXPECT_EQ(fHandler->GetNotifier().CheckObjectsFlags(), 0);
@@ -700,7 +731,7 @@ private:
         param.WithNewObjects(objects).WithTargetNode(target, mode);
         int const check = fHandler->CheckAddNewObjects(param);
 
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         int const status = easy ? fHandler->DoEasyAddNewObjects(&objects, target ? target->GetObject() : nullptr, mode)
                                 : fHandler->DoAddNewObjects(param);
         Log(std::string(easy ? "easy " : "") + "add " + std::to_string(count) + " objects at #" +
@@ -731,7 +762,7 @@ private:
             return AfterStep(before, Outcome{Effect::Refused});
         }
 
-        TreePicture const after = PictureOf(*fTree);
+        TreePicture const& after = After().tree;
         std::vector<AKNodeID> added;
         for (unsigned int i = 0; i < count; ++i)
             added.push_back(before.tree.nextID + static_cast<AKNodeID>(i));
@@ -769,7 +800,7 @@ private:
         std::vector<AKNodeID> const selected = IDsOf(param.GetTreeSel());
         int const check = fHandler->CheckDelete(param);
 
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         int const status = easy ? fHandler->DoEasyDeleteObjects(&objects) : fHandler->DoDelete(param);
         Log(std::string(easy ? "easy " : "") + "delete " + SelText(picked, selected) + " = " + std::to_string(status));
         if (easy) {
@@ -785,7 +816,7 @@ private:
                 ExpectResultsUntouched(param);
             return AfterStep(before, Outcome{Effect::Refused});
         }
-        TreePicture const after = PictureOf(*fTree);
+        TreePicture const& after = After().tree;
         EXPECT_EQ(StructureDiff(Without(before.tree, selected), after), "");
         if (!easy) {
             EXPECT_EQ(param.GetResultFlags(), 0x201u);
@@ -852,7 +883,7 @@ private:
         std::vector<AKNodeID> const selected = IDsOf(param.GetTreeSel());
         int const check = fHandler->CheckCutToPasteboard(param);
 
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         int const status = fHandler->DoCutToPasteboard(param, store);
         Log("cut " + SelText(picked, selected) + (isPrivate ? " to the private store" : "") + " = " +
             std::to_string(status));
@@ -861,7 +892,7 @@ private:
             ExpectResultsUntouched(param);
             return AfterStep(before, Outcome{Effect::Refused});
         }
-        TreePicture const after = PictureOf(*fTree);
+        TreePicture const& after = After().tree;
         EXPECT_EQ(StructureDiff(Without(before.tree, selected), after), "");
         EXPECT_EQ(param.GetResultFlags(), 0x1201u);
         NoteStoreWritten(isPrivate, before.tree, selected, *fTree);
@@ -907,7 +938,7 @@ private:
         int const check = handler.CheckCopyToPasteboard(param);
         TreePicture const source = PictureOf(*handler.GetTree());
 
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         int const status = handler.DoCopyToPasteboard(param, store);
         Log(std::string("copy ") + (fromOther ? "from the other document " : "") + SelText(picked, selected) +
             (isPrivate ? " to the private store" : "") + " = " + std::to_string(status));
@@ -951,7 +982,7 @@ private:
         int const check = fHandler->CheckPasteFromPasteboard(param, store, &resolved, &resolvedMode);
         AKNodeID const resolvedID = resolved != nullptr ? resolved->GetID() : kAKNullNodeID;
 
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         int const status = fHandler->DoPasteFromPasteboard(param, store, AKString(name.c_str()));
         Log(std::string("paste") + (isPrivate ? " from the private store" : "") + " at #" +
             std::to_string(target ? target->GetID() : 0) + (name.empty() ? "" : " named " + name) + " -> #" +
@@ -966,7 +997,7 @@ private:
             return AfterStep(before, Outcome{Effect::Refused});
         }
         EXPECT_EQ(resolvedMode, kAKLinkModeLastChildren);
-        TreePicture const after = PictureOf(*fTree);
+        TreePicture const& after = After().tree;
         std::vector<AKNodeID> const pasted = IDsOf(param.GetResultTreeSel());
         bool const renamed = !name.empty() && model.tops.size() == 1;
         EXPECT_EQ(CopiesDiff(model.source, model.tops, after, pasted, before.tree.nextID, model.byOldID,
@@ -989,7 +1020,7 @@ private:
         std::vector<AKNodeID> const selected = IDsOf(param.GetTreeSel());
         int const check = fHandler->CheckDuplicate(param);
 
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         int const status = fHandler->DoDuplicate(param);
         Log("duplicate " + SelText(picked, selected) + " = " + std::to_string(status));
         ExpectSelectionRefusal(picked, status, check, true);
@@ -997,7 +1028,7 @@ private:
             ExpectResultsUntouched(param);
             return AfterStep(before, Outcome{Effect::Refused});
         }
-        TreePicture const after = PictureOf(*fTree);
+        TreePicture const& after = After().tree;
         std::vector<AKNodeID> const copies = IDsOf(param.GetResultTreeSel());
         ASSERT_EQ(copies.size(), selected.size());
         AKNodeID firstID = before.tree.nextID;
@@ -1038,16 +1069,15 @@ private:
         AKLinkMode resolvedMode = kAKLinkModeNone;
         int const check = fHandler->CheckMoveTo(param, &resolved, &resolvedMode);
         AKNodeID const resolvedID = resolved != nullptr ? resolved->GetID() : kAKNullNodeID;
+        Snapshot const before = CaptureBefore();
         bool targetInside = false;
-        TreePicture const picture = PictureOf(*fTree);
         for (AKNodeID nodeID : selected) {
-            if (target != nullptr && IsBelow(picture, target->GetID(), nodeID))
+            if (target != nullptr && IsBelow(before.tree, target->GetID(), nodeID))
                 targetInside = true;
         }
         bool const targetSelected =
             target != nullptr && std::find(selected.begin(), selected.end(), target->GetID()) != selected.end();
 
-        Snapshot const before = Capture();
         bool moved = false;
         int const status = easy ? fHandler->DoEasyMoveObjects(&moved, &objects, target ? target->GetObject() : nullptr, mode)
                                 : fHandler->DoMoveTo(param);
@@ -1073,7 +1103,7 @@ private:
             return AfterStep(before, Outcome{Effect::Refused});
         }
         bool const changed = easy ? moved : param.GetResultFlags() != 0;
-        TreePicture const after = PictureOf(*fTree);
+        TreePicture const& after = After().tree;
         if (!easy) {
             EXPECT_EQ(IDsOf(param.GetResultTreeSel()), selected);
         }
@@ -1129,7 +1159,7 @@ private:
         AKNodeID const resolvedID = resolved != nullptr ? resolved->GetID() : kAKNullNodeID;
         TreePicture const source = PictureOf(*sourceTree);
 
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         ATObjectArray<AKObject> copies;
         int const status = easy ? fHandler->DoEasyCopyObjects(&copies, &objects, target ? target->GetObject() : nullptr, mode)
                                 : fHandler->DoCopyTo(param);
@@ -1152,7 +1182,7 @@ private:
             EXPECT_TRUE(copies.IsEmpty());
             return AfterStep(before, Outcome{Effect::Refused});
         }
-        TreePicture const after = PictureOf(*fTree);
+        TreePicture const& after = After().tree;
         std::vector<AKNodeID> const made = easy ? IDsOfObjects(copies) : IDsOf(param.GetResultTreeSel());
         EXPECT_EQ(CopiesDiff(source, selected, after, made, before.tree.nextID, true, "", *fTree), "");
         EXPECT_EQ(ChainPlacementDiff(after, made, resolvedID, resolvedMode), "");
@@ -1196,7 +1226,7 @@ private:
             EXPECT_EQ(fHandler->CheckRename(param), selected.size() == 1 ? 0 : kAKErrorTreeHandlerBadTreeSelType);
         }
 
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         // The caller revises first; a refused revision was never made.
         bool loose = false;
         if (check == 0) {
@@ -1267,13 +1297,14 @@ private:
     void OpGroup()
     {
         Label const label = kGroupLabels[Rand(3)];
-        Snapshot const start = Capture();
+        Snapshot const start = CaptureBefore();
         fInGroup = true;
         fGroupRecorded = 0;
         fGroupMergedIntoPrevious = false;
         fGroupKinds = 0;
         fGroupLoose = false;
         EXPECT_EQ(fHandler->DoEasyStart(TestCommand(label.commandID, label.name), nullptr), 0);
+        Forget();
         Log(std::string("start \"") + label.name + "\"");
         unsigned int const count = 1 + Rand(4);
         for (unsigned int i = 0; i < count && !Failed(); ++i) {
@@ -1285,22 +1316,27 @@ private:
             bool const nested = Chance(15);
             if (nested) {
                 EXPECT_EQ(fHandler->DoEasyActionGroupBegin(), 0);
+                Forget();
                 Log("nested group begins");
             }
             RandomGroupStep();
             if (nested) {
                 unsigned int result = 0xFFFF;
                 EXPECT_EQ(fHandler->DoEasyActionGroupEnd(&result), 0);
+                Forget();
                 EXPECT_EQ(result, 0u) << "a nested group's end reported a result";
                 Log("nested group ends");
             }
         }
         unsigned int const flags = fHandler->DoEasyEnd();
         fInGroup = false;
+        Forget();
         Log(std::string("end \"") + label.name + "\" = 0x" + Hex(flags));
         EXPECT_EQ(fHandler->GetCurrentCommand().GetCommandID(), 0);
 
         Snapshot const after = Capture();
+        fLatest = after;
+        fLatestValid = true;
         unsigned int const p0 = start.history.position;
         unsigned int const p = after.history.position;
         bool const recorded = p != p0 || fGroupMergedIntoPrevious;
@@ -1341,7 +1377,7 @@ private:
     // DoEasyEnd without a group: nothing happens.
     void OpStrayGroupEnd()
     {
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         unsigned int const flags = fHandler->DoEasyEnd();
         Log("end without start = 0x" + Hex(flags));
         EXPECT_EQ(flags, 0u);
@@ -1352,7 +1388,7 @@ private:
 
     void OpUndo()
     {
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         unsigned int const p = before.history.position;
         int commandID = -1;
         AKString name;
@@ -1397,7 +1433,7 @@ private:
 
     void OpRedo()
     {
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         unsigned int const p = before.history.position;
         int commandID = -1;
         AKString name;
@@ -1466,7 +1502,7 @@ private:
 
     void OpSave()
     {
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         fHandler->GetHistory().ResetHistoryModifiedFlag();
         fSavedChunk = before.tree.chunk;
         fSavedPos = before.history.position;
@@ -1547,6 +1583,7 @@ private:
 
     void OpenDocument()
     {
+        Forget();
         fHandler = std::make_unique<TestTreeHandler>(fTree.get());
         EXPECT_EQ(fHandler->ReopenHistory(), 0);
         TreePicture const picture = PictureOf(*fTree);
@@ -1562,7 +1599,7 @@ private:
 
     void OpIdle()
     {
-        Snapshot const before = Capture();
+        Snapshot const before = CaptureBefore();
         fTree->DoIdling();
         Log("idle pass");
         AfterStep(before, Outcome{Effect::Unchanged});
@@ -1593,6 +1630,12 @@ private:
     AKTreeSel fKeptSel;
     bool fKeptWithChildren = false;
     bool fKeptValid = false;
+
+    // Snapshots kept between and within steps.
+    Snapshot fLatest;
+    bool fLatestValid = false;
+    Snapshot fAfter;
+    bool fAfterValid = false;
 
     // The open group.
     bool fInGroup = false;

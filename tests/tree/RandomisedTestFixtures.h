@@ -63,7 +63,7 @@ inline std::string LabelOf(AKObject const* object)
     std::string const name = object->akmGetName().c_str();
     if (TestItem const* item = dynamic_cast<TestItem const*>(object))
         label += ":" + std::to_string(item->GetValue());
-    if (!name.empty() && name != "Item")
+    if (!name.empty())
         label += "'" + name + "'";
     return label;
 }
@@ -122,34 +122,12 @@ inline TreePicture PictureOf(AKTree const& tree)
 }
 
 // The subtree of a node without IDs: data, children in order.
-inline std::string Canon(TreePicture const& picture, AKNodeID nodeID);
-
-// Only what lies below the node.
-inline std::string CanonBelow(TreePicture const& picture, AKNodeID nodeID)
+inline std::string Canon(TreePicture const& picture, AKNodeID nodeID)
 {
-    std::string text = "[";
+    std::string text = picture.At(nodeID).data + "[";
     for (AKNodeID child : picture.At(nodeID).children)
         text += Canon(picture, child) + ",";
     return text + "]";
-}
-
-inline std::string Canon(TreePicture const& picture, AKNodeID nodeID)
-{
-    return picture.At(nodeID).data + CanonBelow(picture, nodeID);
-}
-
-// The same with labels only, for the step log.
-inline std::string ReadableCanon(TreePicture const& picture, AKNodeID nodeID)
-{
-    NodePicture const& node = picture.At(nodeID);
-    std::string text = node.label;
-    if (!node.children.empty()) {
-        text += "[";
-        for (size_t i = 0; i < node.children.size(); ++i)
-            text += (i ? "," : "") + ReadableCanon(picture, node.children[i]);
-        text += "]";
-    }
-    return text;
 }
 
 // The whole tree with IDs: `#2 tstFold'F'[#3 tstItem:1, ...]`.
