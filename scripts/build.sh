@@ -9,3 +9,5 @@ cmake --build build/release -j "$(nproc)"
 echo "Built in build/release:"
 find build/release -maxdepth 2 \( -name '*.a' -o -type f -perm -u+x -name '*_*' \) -newer CMakeLists.txt 2>/dev/null \
   | grep -v CMakeFiles | sed 's|^build/release/|  |' | sort
+# Editors find the compile commands at the root.
+ln -sf build/release/compile_commands.json compile_commands.json

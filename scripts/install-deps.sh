@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev libsamplerate0-dev
-  libtinyxml-dev uuid-dev locales
+  libtinyxml-dev uuid-dev locales ccache clang-format
+  libsndfile1-dev libmad0-dev libmp3lame-dev sox
 )
 
 sudo=""

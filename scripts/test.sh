@@ -9,32 +9,27 @@ cd "$root"
 scripts/install-deps.sh
 
 jobs=$(nproc)
+# run_suite <build folder> <cmake options...> [-L <ctest label>]
 run_suite() {
   local dir=$1; shift
+  local options=() ctest_args=()
+  while (($#)); do
+    if [[ $1 == -L ]]; then ctest_args+=(-L "$2"); shift 2; else options+=("$1"); shift; fi
+  done
   echo "== $dir"
-  scripts/configure.sh "$dir" "$@"
+  scripts/configure.sh "$dir" "${options[@]}"
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600 "${ctest_args[@]}"
 }
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build/release -DCMAKE_BUILD_TYPE=Release -DORVEL_BENCH=ON
 run_suite build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DORVEL_SANITIZE=ON
-# Threaded code also runs under ThreadSanitizer (the tests that start threads).
-run_suite_threaded() {
-  local dir=$1; shift
-  echo "== $dir"
-  scripts/configure.sh "$dir" "$@"
-  # Only the programs that start threads are built here.
-  local targets
-  targets=$(ninja -C "$dir" -t targets all | sed -n 's/^\([a-z]*_[A-Za-z]*\): phony$/\1/p' \
-    | grep -E "$(sed -n 's/^set(ORVEL_THREADED_TESTS "\(.*\)")$/\1/p' tests/CMakeLists.txt)")
-  cmake --build "$dir" -j "$jobs" --target $targets
-  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600 -L threaded
-}
-TSAN_OPTIONS=halt_on_error=1 run_suite_threaded build/tsan \
-  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DORVEL_TSAN=ON
+# Threaded code also runs under ThreadSanitizer: only the test programs that
+# start threads are built there.
+TSAN_OPTIONS=halt_on_error=1 run_suite build/tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+  -DORVEL_TSAN=ON -DORVEL_THREADED_TESTS_ONLY=ON -L threaded
 
 # Every reader of outside bytes has a libFuzzer target, run for a bounded time.
 if compgen -G "tests/fuzz/*.cpp" >/dev/null; then

@@ -5,7 +5,7 @@
 #include "AKEngineServices.h"
 #include "QVDocumentTypeInfo.h"
 #include "QVDocumentTypeMgr.h"
-#include "../tree/TreeTestClasses.h"
+#include "TreeTestClasses.h"
 
 #include <gtest/gtest.h>
 
