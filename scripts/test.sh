@@ -7,6 +7,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 scripts/install-deps.sh
+# One style: a formatting difference fails the run.
+scripts/check-format.sh
 
 jobs=$(nproc)
 # run_suite <build folder> <cmake options...> [-L <ctest label>]

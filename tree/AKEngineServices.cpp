@@ -20,15 +20,9 @@ std::atomic<AKStandardFilePathProc> sStandardFilePathProc{nullptr};
 
 }  // namespace
 
-void AKEngineServices::GetAuthoChildClasses(unsigned int, AKClassArray* classes) const
-{
-    classes->Clear();
-}
+void AKEngineServices::GetAuthoChildClasses(unsigned int, AKClassArray* classes) const { classes->Clear(); }
 
-bool AKEngineServices::IsValidDocumentType(unsigned int) const
-{
-    return false;
-}
+bool AKEngineServices::IsValidDocumentType(unsigned int) const { return false; }
 
 AKFilePath AKEngineServices::GetStandardFilePath(unsigned int folder, AKString const& name) const
 {

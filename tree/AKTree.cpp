@@ -20,12 +20,10 @@ constexpr unsigned int kReservedNodes = 254;
 // --- Construction ---
 
 AKTree::AKTree(unsigned int options)
-    : AKIdlingClient("AKTree", false),
-      fReadOnly((options & kAKTreeOptionReadOnly) != 0),
+    : AKIdlingClient("AKTree", false), fReadOnly((options & kAKTreeOptionReadOnly) != 0),
       fDeferredDeletion((options & kAKTreeOptionDeferredDelete) != 0),
       fIDsInDictionaries((options & (kAKTreeOptionDictionaryIDs | kAKTreeOptionKeepLoadedIDs)) != 0),
-      fKeepLoadedIDs((options & kAKTreeOptionKeepLoadedIDs) != 0),
-      fTreeNState(this),
+      fKeepLoadedIDs((options & kAKTreeOptionKeepLoadedIDs) != 0), fTreeNState(this),
       fContext(new AKContextObject(this))
 {
     fNodes.Reserve(kReservedNodes);
@@ -107,10 +105,7 @@ bool AKTree::GetObjects(AKNodeIDArray const& nodeIDs, ATObjectArray<AKObject>* o
     return !objects->IsEmpty() && objects->Count() == nodeIDs.Count();
 }
 
-bool AKTree::IsOwnerOfNode(AKNode const* node) const
-{
-    return node != nullptr && GetNode(node->GetID()) == node;
-}
+bool AKTree::IsOwnerOfNode(AKNode const* node) const { return node != nullptr && GetNode(node->GetID()) == node; }
 
 bool AKTree::IsOwnerOfObject(AKObject const* object) const
 {

@@ -129,7 +129,7 @@ int AKTree::CheckObjectsUIPeerDataCoherency() const
             ++withData;
     }
     if (withData > 0)
-        AKLogWarning(kAKWarningTreeNodesStillHaveUIPeerData, "Tree \"%s\" contains %u objects that still have UI-peer data",
-                     fName.c_str(), withData);
+        AKLogWarning(kAKWarningTreeNodesStillHaveUIPeerData,
+                     "Tree \"%s\" contains %u objects that still have UI-peer data", fName.c_str(), withData);
     return 0;
 }

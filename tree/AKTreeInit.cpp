@@ -11,10 +11,7 @@
 #include "AKStatus.h"
 #include "AKTreeRenum.h"
 
-int AKTree::RefuseInitialized() const
-{
-    return fNodes.IsEmpty() ? 0 : kAKErrorTreeAlreadyInitialized;
-}
+int AKTree::RefuseInitialized() const { return fNodes.IsEmpty() ? 0 : kAKErrorTreeAlreadyInitialized; }
 
 int AKTree::InitTopRoot(unsigned int documentType)
 {

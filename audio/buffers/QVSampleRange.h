@@ -18,13 +18,12 @@ constexpr unsigned long long kQVSampleRangeToEnd = 0xFFFFFFFFull;
 // The channel meaning "every channel of the container".
 constexpr int kQVSampleRangeAllChannels = -1;
 
-struct QVSampleRange
-{
-    int channel;                   // -1 all channels, otherwise an index from 0
-    unsigned long long firstFrame; // relative to the container's working range
-    unsigned long long frameCount; // kQVSampleRangeToEnd: up to the end
-    bool isNormalised;             // when set, normIntv decides instead of the two above
-    AKNormIntv normIntv;           // fractions of the container's frames
+struct QVSampleRange {
+    int channel;                    // -1 all channels, otherwise an index from 0
+    unsigned long long firstFrame;  // relative to the container's working range
+    unsigned long long frameCount;  // kQVSampleRangeToEnd: up to the end
+    bool isNormalised;              // when set, normIntv decides instead of the two above
+    AKNormIntv normIntv;            // fractions of the container's frames
 
     // For a normalised range, resolves the interval against a frame count,
     // stores first frame and count and clears the flag; false, the range

@@ -7,8 +7,9 @@ bool QVSampleRawPCMData::AttachPCMData(unsigned char const* data, QVAudioPCMInfo
     unsigned long long sampleCount = 0;
     unsigned long long byteCount = 0;
     // A frame count read from a damaged header must not wrap the sizes, or frame pointers could leave the mapping.
-    bool const sizesFit = !__builtin_mul_overflow(frameCount, static_cast<unsigned long long>(channelCount), &sampleCount)
-                          && !__builtin_mul_overflow(sampleCount, static_cast<unsigned long long>(bytesPerSample), &byteCount);
+    bool const sizesFit =
+        !__builtin_mul_overflow(frameCount, static_cast<unsigned long long>(channelCount), &sampleCount) &&
+        !__builtin_mul_overflow(sampleCount, static_cast<unsigned long long>(bytesPerSample), &byteCount);
     if (data == nullptr || channelCount == 0 || !QVAudioPCMInfoIsValid(info) || !sizesFit) {
         DetachPCMData();
         mSampleRate = sampleRate;

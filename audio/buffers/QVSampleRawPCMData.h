@@ -9,7 +9,8 @@
 
 #include "QVAudioPCMInfo.h"
 
-class QVSampleRawPCMData {
+class QVSampleRawPCMData
+{
 public:
     // Detached: every field zero.
     QVSampleRawPCMData() = default;
@@ -42,7 +43,7 @@ private:
     unsigned int mBytesPerSample = 0;
     unsigned int mChannelCount = 0;
     unsigned long long mFrameCount = 0;
-    unsigned long long mSampleCount = 0; // frames × channels
+    unsigned long long mSampleCount = 0;  // frames × channels
     double mSampleRate = 0.0;
-    unsigned long long mByteCount = 0; // samples × bytes per sample
+    unsigned long long mByteCount = 0;  // samples × bytes per sample
 };

@@ -11,8 +11,7 @@
 
 template <class T>
 QXSampleBuffer<T>::QXSampleBuffer()
-{
-}
+{}
 
 template <class T>
 QXSampleBuffer<T>::~QXSampleBuffer()
@@ -208,9 +207,9 @@ bool QXSampleBuffer<T>::CopyWorkingSubRanges(QXSampleBuffer const& other)
     mWorkingRange = mSubRanges[mSubRangeCount - 1];
     // Zeros over the previous working range are still zeros over any part of
     // it; a range reaching outside it may hold anything.
-    bool const inside = mWorkingRange.firstFrame >= previous.firstFrame &&
-                        mWorkingRange.firstFrame + mWorkingRange.frameCount <=
-                            previous.firstFrame + previous.frameCount;
+    bool const inside =
+        mWorkingRange.firstFrame >= previous.firstFrame &&
+        mWorkingRange.firstFrame + mWorkingRange.frameCount <= previous.firstFrame + previous.frameCount;
     if (!inside)
         mZeroMarks = 0;
     return true;
@@ -397,8 +396,7 @@ bool QXSampleBuffer<T>::GetMaxLevels(ATArray<T>* levels, bool* over, QVSampleRan
     unsigned int const count = static_cast<unsigned int>(checked.frameCount);
     if (count != 0) {
         unsigned int const first = RangeFirstChannel(checked);
-        unsigned int const slots =
-            std::min(RangeChannelCount(checked, mWorkingChannelCount), levels->Count());
+        unsigned int const slots = std::min(RangeChannelCount(checked, mWorkingChannelCount), levels->Count());
         for (unsigned int j = 0; j < slots; j++) {
             T level = T(0);
             QVSig::GetMaxLevel<T>(WorkingPtr(first + j, checked.firstFrame), count, &level);

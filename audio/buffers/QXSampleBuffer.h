@@ -36,12 +36,12 @@ template <class T>
 class QXSampleInterleaved;
 
 template <class T>
-class QXSampleBuffer {
+class QXSampleBuffer
+{
 public:
     // One entry of the sub-range stack; the first frame is absolute inside
     // every channel block.
-    struct TSubRange
-    {
+    struct TSubRange {
         unsigned long long firstFrame;
         unsigned long long frameCount;
     };
@@ -210,8 +210,7 @@ public:
                          QVSampleRange const& srcRange);
     // Crossfade along the fade curve between two positions: position 0 keeps
     // the source alone, 1 the destination alone.
-    bool CopyAddWithXFade(QXSampleBuffer const& source, double positionA, double positionB,
-                          QVSampleRange const& range)
+    bool CopyAddWithXFade(QXSampleBuffer const& source, double positionA, double positionB, QVSampleRange const& range)
     {
         return CopyAddWithXFade(source, positionA, positionB, range, range);
     }
@@ -269,15 +268,14 @@ public:
     // Windowed-sinc resampling of a source range (with its border frames)
     // into the destination range (built with the resampler).
     template <class U>
-    bool CopyCastResample(QXSampleBuffer<U> const& source, QVSampleRange const& desRange,
-                          QVSampleRange const& srcRange, double speed, double phase, unsigned int quality,
-                          bool* tookExactPath);
+    bool CopyCastResample(QXSampleBuffer<U> const& source, QVSampleRange const& desRange, QVSampleRange const& srcRange,
+                          double speed, double phase, unsigned int quality, bool* tookExactPath);
     // Frames of border the resampler reads on each side of a source range.
     static unsigned long long GetSourceBorderFrameCountNeededToResample();
     // Border, needed and total source frames to resample into this buffer's
     // working frame count at a speed; null outputs are skipped.
-    void ComputeSourceFrameCountNeededToResample(double speed, unsigned long long* border,
-                                                 unsigned long long* needed, unsigned long long* total) const;
+    void ComputeSourceFrameCountNeededToResample(double speed, unsigned long long* border, unsigned long long* needed,
+                                                 unsigned long long* total) const;
 
 private:
     template <class>
@@ -309,10 +307,7 @@ private:
                  QVSampleRange const& srcRange, double a, double b);
 
     // The block of a channel (absolute frame 0); null when missing.
-    T* ChannelBlock(unsigned int channel) const
-    {
-        return channel < mChannels.Count() ? mChannels[channel] : nullptr;
-    }
+    T* ChannelBlock(unsigned int channel) const { return channel < mChannels.Count() ? mChannels[channel] : nullptr; }
     // A channel's sample at a frame relative to the working range, unchecked
     // but for the block; null when the block is missing.
     T* WorkingPtr(unsigned int channel, unsigned long long frame) const
@@ -349,12 +344,12 @@ private:
     // frame count differs from the previous working range's.
     void TakeTopAsWorkingRange();
 
-    ATArray<T*> mChannels;               // one block per allocated channel (null without frames)
+    ATArray<T*> mChannels;  // one block per allocated channel (null without frames)
     unsigned int mWorkingChannelCount = 0;
-    TSubRange mWorkingRange = {0, 0};    // always equals the top of the stack
-    TSubRange mSubRanges[kMaxSubRangeCount] = {}; // entry 0: the root {0, total frames}
+    TSubRange mWorkingRange = {0, 0};              // always equals the top of the stack
+    TSubRange mSubRanges[kMaxSubRangeCount] = {};  // entry 0: the root {0, total frames}
     unsigned int mSubRangeCount = 1;
-    unsigned long long mZeroMarks = 0;   // bit j: channel j holds only zeros over the working range
+    unsigned long long mZeroMarks = 0;  // bit j: channel j holds only zeros over the working range
     double mSampleRate = 0.0;
     unsigned long long mUsedMemory = 0;  // bytes of sample storage
     int mUserFlag = 0;

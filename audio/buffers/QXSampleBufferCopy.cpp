@@ -20,7 +20,7 @@ bool SpansOverlap(T const* a, T const* b, unsigned int count)
     return a < b + count && b < a + count;
 }
 
-} // namespace
+}  // namespace
 
 template <class T>
 bool QXSampleBuffer<T>::LowCopy(char const* operation, int code, QXSampleBuffer const& source,
@@ -37,8 +37,8 @@ bool QXSampleBuffer<T>::LowCopy(char const* operation, int code, QXSampleBuffer 
     size_t const bytes = static_cast<size_t>(count) * sizeof(T);
     unsigned int const desFirst = RangeFirstChannel(des);
     unsigned int const srcFirst = RangeFirstChannel(src);
-    unsigned int const pairs = std::min(RangeChannelCount(des, mWorkingChannelCount),
-                                        RangeChannelCount(src, source.mWorkingChannelCount));
+    unsigned int const pairs =
+        std::min(RangeChannelCount(des, mWorkingChannelCount), RangeChannelCount(src, source.mWorkingChannelCount));
     for (unsigned int k = 0; k < pairs; k++) {
         ClearZeroMark(desFirst + k);
         T* const d = WorkingPtr(desFirst + k, des.firstFrame);
@@ -90,8 +90,7 @@ bool QXSampleBuffer<T>::LowCopy(char const* operation, int code, QXSampleBuffer 
 }
 
 template <class T>
-bool QXSampleBuffer<T>::Copy(QXSampleBuffer const& source, QVSampleRange const& desRange,
-                             QVSampleRange const& srcRange)
+bool QXSampleBuffer<T>::Copy(QXSampleBuffer const& source, QVSampleRange const& desRange, QVSampleRange const& srcRange)
 {
     return LowCopy("Copy", kOpCopy, source, desRange, srcRange, 0.0, 0.0);
 }
@@ -189,8 +188,8 @@ bool QXSampleBuffer<T>::CopyCast(QXSampleBuffer<U> const& source, QVSampleRange 
         return true;
     unsigned int const desFirst = RangeFirstChannel(des);
     unsigned int const srcFirst = RangeFirstChannel(src);
-    unsigned int const pairs = std::min(RangeChannelCount(des, mWorkingChannelCount),
-                                        RangeChannelCount(src, source.mWorkingChannelCount));
+    unsigned int const pairs =
+        std::min(RangeChannelCount(des, mWorkingChannelCount), RangeChannelCount(src, source.mWorkingChannelCount));
     for (unsigned int k = 0; k < pairs; k++) {
         ClearZeroMark(desFirst + k);
         T* const d = WorkingPtr(desFirst + k, des.firstFrame);
@@ -223,8 +222,8 @@ bool QXSampleBuffer<T>::CopyCastDeinterleavePCMData(QVSampleRawPCMData const& so
     unsigned char const* const frames = source.FramePtrConst(src.firstFrame);
     unsigned int const desFirst = RangeFirstChannel(des);
     unsigned int const srcFirst = RangeFirstChannel(src);
-    unsigned int const pairs = std::min(RangeChannelCount(des, mWorkingChannelCount),
-                                        RangeChannelCount(src, source.ChannelCount()));
+    unsigned int const pairs =
+        std::min(RangeChannelCount(des, mWorkingChannelCount), RangeChannelCount(src, source.ChannelCount()));
     for (unsigned int k = 0; k < pairs; k++) {
         ClearZeroMark(desFirst + k);
         T* const d = WorkingPtr(desFirst + k, des.firstFrame);
@@ -237,31 +236,29 @@ bool QXSampleBuffer<T>::CopyCastDeinterleavePCMData(QVSampleRawPCMData const& so
     return true;
 }
 
-#define QX_SAMPLE_BUFFER_COPY_INSTANCES(T)                                                                     \
-    template bool QXSampleBuffer<T>::LowCopy(char const*, int, QXSampleBuffer<T> const&, QVSampleRange const&, \
-                                             QVSampleRange const&, double, double);                           \
-    template bool QXSampleBuffer<T>::Copy(QXSampleBuffer<T> const&, QVSampleRange const&,                      \
-                                          QVSampleRange const&);                                               \
-    template bool QXSampleBuffer<T>::CopyAdd(QXSampleBuffer<T> const&, QVSampleRange const&,                   \
-                                             QVSampleRange const&);                                            \
-    template bool QXSampleBuffer<T>::CopyReversed(QXSampleBuffer<T> const&, QVSampleRange const&,              \
-                                                  QVSampleRange const&);                                       \
-    template bool QXSampleBuffer<T>::CopyWithGain(QXSampleBuffer<T> const&, double, QVSampleRange const&,      \
-                                                  QVSampleRange const&);                                       \
-    template bool QXSampleBuffer<T>::CopyAddWithGain(QXSampleBuffer<T> const&, double, QVSampleRange const&,   \
-                                                     QVSampleRange const&);                                    \
-    template bool QXSampleBuffer<T>::CopyAddWithXFade(QXSampleBuffer<T> const&, double, double,                \
-                                                      QVSampleRange const&, QVSampleRange const&);             \
-    template bool QXSampleBuffer<T>::Move(int, QVSampleRange const&);                                          \
-    template bool QXSampleBuffer<T>::Move(QVSampleRange const&, QVSampleRange const&);                         \
-    template bool QXSampleBuffer<T>::CopyAddWithMatrix(QXSampleBuffer<T> const&, QVGainMatrix const&,          \
-                                                       QVSampleRange const&, QVSampleRange const&);            \
-    template bool QXSampleBuffer<T>::CopyCast<float>(QXSampleBuffer<float> const&, QVSampleRange const&,       \
-                                                     QVSampleRange const&);                                    \
-    template bool QXSampleBuffer<T>::CopyCast<double>(QXSampleBuffer<double> const&, QVSampleRange const&,     \
-                                                      QVSampleRange const&);                                   \
-    template bool QXSampleBuffer<T>::CopyCastDeinterleavePCMData(QVSampleRawPCMData const&,                    \
-                                                                 QVSampleRange const&, QVSampleRange const&);
+#define QX_SAMPLE_BUFFER_COPY_INSTANCES(T)                                                                             \
+    template bool QXSampleBuffer<T>::LowCopy(char const*, int, QXSampleBuffer<T> const&, QVSampleRange const&,         \
+                                             QVSampleRange const&, double, double);                                    \
+    template bool QXSampleBuffer<T>::Copy(QXSampleBuffer<T> const&, QVSampleRange const&, QVSampleRange const&);       \
+    template bool QXSampleBuffer<T>::CopyAdd(QXSampleBuffer<T> const&, QVSampleRange const&, QVSampleRange const&);    \
+    template bool QXSampleBuffer<T>::CopyReversed(QXSampleBuffer<T> const&, QVSampleRange const&,                      \
+                                                  QVSampleRange const&);                                               \
+    template bool QXSampleBuffer<T>::CopyWithGain(QXSampleBuffer<T> const&, double, QVSampleRange const&,              \
+                                                  QVSampleRange const&);                                               \
+    template bool QXSampleBuffer<T>::CopyAddWithGain(QXSampleBuffer<T> const&, double, QVSampleRange const&,           \
+                                                     QVSampleRange const&);                                            \
+    template bool QXSampleBuffer<T>::CopyAddWithXFade(QXSampleBuffer<T> const&, double, double, QVSampleRange const&,  \
+                                                      QVSampleRange const&);                                           \
+    template bool QXSampleBuffer<T>::Move(int, QVSampleRange const&);                                                  \
+    template bool QXSampleBuffer<T>::Move(QVSampleRange const&, QVSampleRange const&);                                 \
+    template bool QXSampleBuffer<T>::CopyAddWithMatrix(QXSampleBuffer<T> const&, QVGainMatrix const&,                  \
+                                                       QVSampleRange const&, QVSampleRange const&);                    \
+    template bool QXSampleBuffer<T>::CopyCast<float>(QXSampleBuffer<float> const&, QVSampleRange const&,               \
+                                                     QVSampleRange const&);                                            \
+    template bool QXSampleBuffer<T>::CopyCast<double>(QXSampleBuffer<double> const&, QVSampleRange const&,             \
+                                                      QVSampleRange const&);                                           \
+    template bool QXSampleBuffer<T>::CopyCastDeinterleavePCMData(QVSampleRawPCMData const&, QVSampleRange const&,      \
+                                                                 QVSampleRange const&);
 
 QX_SAMPLE_BUFFER_COPY_INSTANCES(float)
 QX_SAMPLE_BUFFER_COPY_INSTANCES(double)

@@ -9,8 +9,7 @@
 // two pieces of a run of `count` queued frames from frame number `start`,
 // split where the run wraps past the end of the storage.
 template <class F>
-static void ForEachPiece(unsigned long long start, unsigned long long count, unsigned long long capacity,
-                         F&& piece)
+static void ForEachPiece(unsigned long long start, unsigned long long count, unsigned long long capacity, F&& piece)
 {
     unsigned long long const position = start % capacity;
     unsigned long long const first = std::min(count, capacity - position);
@@ -180,8 +179,8 @@ unsigned long long QXSampleCircular<T>::PeekFrames(QXSampleBuffer<T>* destinatio
         mReadCount.store(read + delivered - std::min(keep, delivered), std::memory_order_release);
     }
     if (delivered < des.frameCount && !add)
-        destination->Zeroset(QVSampleRangeMake(kQVSampleRangeAllChannels, des.firstFrame + delivered,
-                                               des.frameCount - delivered));
+        destination->Zeroset(
+            QVSampleRangeMake(kQVSampleRangeAllChannels, des.firstFrame + delivered, des.frameCount - delivered));
     return delivered;
 }
 

@@ -30,7 +30,8 @@
 #include <atomic>
 
 template <class T>
-class QXSampleCircular {
+class QXSampleCircular
+{
 public:
     QXSampleCircular() = default;
     ~QXSampleCircular() = default;
@@ -80,8 +81,8 @@ public:
     // Without `add`, destination frames beyond those delivered are zeroed.
     // Returns the frames delivered; 0 when the range does not fit, the
     // channels differ or keep exceeds the range's frame count.
-    unsigned long long PeekFrames(QXSampleBuffer<T>* destination, QVSampleRange const& range,
-                                  unsigned long long keep, bool add);
+    unsigned long long PeekFrames(QXSampleBuffer<T>* destination, QVSampleRange const& range, unsigned long long keep,
+                                  bool add);
     // Consumer. Drops up to n queued frames; returns how many were dropped.
     unsigned long long SkipFrames(unsigned long long frameCount);
 
@@ -91,9 +92,9 @@ private:
     // clamped to the capacity.
     unsigned long long QueuedFrameCount() const;
 
-    QXSampleBuffer<T> mStorage;                  // its root frame count is the capacity
-    std::atomic<unsigned long long> mWriteCount{0}; // frames ever pushed (producer writes)
-    std::atomic<unsigned long long> mReadCount{0};  // frames ever consumed (consumer writes)
+    QXSampleBuffer<T> mStorage;                      // its root frame count is the capacity
+    std::atomic<unsigned long long> mWriteCount{0};  // frames ever pushed (producer writes)
+    std::atomic<unsigned long long> mReadCount{0};   // frames ever consumed (consumer writes)
 };
 
 extern template class QXSampleCircular<float>;

@@ -83,8 +83,7 @@ T const* QXSampleInterleaved<T>::FramePtrConst(unsigned long long frame) const
 
 template <typename T>
 template <typename U>
-bool QXSampleInterleaved<T>::CopyCastInterleave(QXSampleBuffer<U> const& source,
-                                                QVSampleRange const& destinationRange,
+bool QXSampleInterleaved<T>::CopyCastInterleave(QXSampleBuffer<U> const& source, QVSampleRange const& destinationRange,
                                                 QVSampleRange const& sourceRange)
 {
     QVSampleRange des = destinationRange;
@@ -118,11 +117,11 @@ bool QXSampleInterleaved<T>::CopyCastInterleave(QXSampleBuffer<U> const& source,
 template class QXSampleInterleaved<float>;
 template class QXSampleInterleaved<double>;
 
-template bool QXSampleInterleaved<float>::CopyCastInterleave<float>(QXSampleBuffer<float> const&,
-                                                                    QVSampleRange const&, QVSampleRange const&);
+template bool QXSampleInterleaved<float>::CopyCastInterleave<float>(QXSampleBuffer<float> const&, QVSampleRange const&,
+                                                                    QVSampleRange const&);
 template bool QXSampleInterleaved<float>::CopyCastInterleave<double>(QXSampleBuffer<double> const&,
                                                                      QVSampleRange const&, QVSampleRange const&);
-template bool QXSampleInterleaved<double>::CopyCastInterleave<float>(QXSampleBuffer<float> const&,
-                                                                     QVSampleRange const&, QVSampleRange const&);
+template bool QXSampleInterleaved<double>::CopyCastInterleave<float>(QXSampleBuffer<float> const&, QVSampleRange const&,
+                                                                     QVSampleRange const&);
 template bool QXSampleInterleaved<double>::CopyCastInterleave<double>(QXSampleBuffer<double> const&,
                                                                       QVSampleRange const&, QVSampleRange const&);

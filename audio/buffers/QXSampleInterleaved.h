@@ -16,7 +16,8 @@ template <typename T>
 class QXSampleBuffer;
 
 template <typename T>
-class QXSampleInterleaved {
+class QXSampleInterleaved
+{
 public:
     QXSampleInterleaved() = default;
     ~QXSampleInterleaved() { Free(); }

@@ -18,19 +18,15 @@ static constexpr unsigned long long kMaxMinimaxCountPerChannel = 0xFFFFFFFFull;
 
 QVSampleEnvelope::QVSampleEnvelope()
 {
-    mOptimizationLevel = std::min(QVAudioResourcePrefs::sShared.envelopeMemoryOptimizationLevel,
-                                  kQVEnvelopeMemoryOptimizationLevelMax);
+    mOptimizationLevel =
+        std::min(QVAudioResourcePrefs::sShared.envelopeMemoryOptimizationLevel, kQVEnvelopeMemoryOptimizationLevelMax);
     mFirstGroupSize = kFirstGroupSamplesByMinimax[mOptimizationLevel];
     mDivideFactor = kGroupToSubGroupDivideCoeff[mOptimizationLevel];
 }
 
-QVSampleEnvelope::~QVSampleEnvelope()
-{
-    Free();
-}
+QVSampleEnvelope::~QVSampleEnvelope() { Free(); }
 
-bool QVSampleEnvelope::Allocate(unsigned int channelCount, unsigned long long frameCount, double sampleRate,
-                                bool clean)
+bool QVSampleEnvelope::Allocate(unsigned int channelCount, unsigned long long frameCount, double sampleRate, bool clean)
 {
     // The same shape keeps its blocks (the provider re-prepares its envelope
     // for every load of the same sound).
@@ -119,10 +115,7 @@ void QVSampleEnvelope::Zeroset()
     }
 }
 
-unsigned int QVSampleEnvelope::GroupCount() const
-{
-    return mGroupOffsets.IsEmpty() ? 0 : mGroupOffsets.Count() - 1;
-}
+unsigned int QVSampleEnvelope::GroupCount() const { return mGroupOffsets.IsEmpty() ? 0 : mGroupOffsets.Count() - 1; }
 
 unsigned int QVSampleEnvelope::MinimaxCountInGroup(unsigned int group) const
 {

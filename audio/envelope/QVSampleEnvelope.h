@@ -27,7 +27,8 @@
 template <typename T>
 class QXSampleBuffer;
 
-class QVSampleEnvelope {
+class QVSampleEnvelope
+{
 public:
     // Empty; level and constants from the preference.
     QVSampleEnvelope();
@@ -80,8 +81,7 @@ public:
     unsigned long long ComputeSamplesByPixel(unsigned int group) const;
     // An entry of a group of a channel; null when the channel or group does
     // not exist or the index is not below the group's entry count.
-    QVSampleMinimax const* MinimaxPtrConst(unsigned int channel, unsigned int group,
-                                           unsigned long long index) const;
+    QVSampleMinimax const* MinimaxPtrConst(unsigned int channel, unsigned int group, unsigned long long index) const;
 
     // Brings the envelope up to date with the samples of a planar buffer:
     // the buffer range's samples are the envelope range's frames. The
@@ -109,8 +109,8 @@ private:
     void UpdateUpperGroups(QVSampleMinimax* block, unsigned long long firstTouched,
                            unsigned long long touchedCount) const;
 
-    ATArray<QVSampleMinimax*> mChannels;   // one block per channel, every group in it
-    ATArray<unsigned int> mGroupOffsets;   // where each group starts; last = entries per channel
+    ATArray<QVSampleMinimax*> mChannels;  // one block per channel, every group in it
+    ATArray<unsigned int> mGroupOffsets;  // where each group starts; last = entries per channel
     unsigned long long mMinimaxCountPerChannel = 0;
     unsigned long long mFrameCount = 0;
     double mSampleRate = 0.0;

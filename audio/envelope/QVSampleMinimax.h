@@ -7,8 +7,7 @@
 // below are stored as -32767, never -32768. The min/max envelopes of sounds
 // are pyramids of these pairs.
 
-struct QVSampleMinimax
-{
+struct QVSampleMinimax {
     short min;
     short max;
 };

@@ -1,9 +1,6 @@
 #include "QVAudioChannelsBitmap.h"
 
-int QVAudioChannelsBitmapGetChannelCount(unsigned long long bitmap)
-{
-    return __builtin_popcountll(bitmap);
-}
+int QVAudioChannelsBitmapGetChannelCount(unsigned long long bitmap) { return __builtin_popcountll(bitmap); }
 
 AKString QVAudioChannelsBitmapGetStringInfo(unsigned long long bitmap)
 {

@@ -35,8 +35,7 @@ bool QVAudioFileInfo::SetupForRead(QVAudioFormat newFormat, unsigned int channel
 }
 
 bool QVAudioFileInfo::SetupForMemMap(QVAudioFormat newFormat, unsigned int channels, unsigned long long frames,
-                                     double rate, QVAudioPCMInfo newPCMInfo, int newRawDataOffset,
-                                     double newBitRate)
+                                     double rate, QVAudioPCMInfo newPCMInfo, int newRawDataOffset, double newBitRate)
 {
     ClearFilePart();
     bool const audioValid = Setup(channels, frames, rate);

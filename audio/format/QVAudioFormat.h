@@ -15,8 +15,7 @@
 
 #include <cstring>
 
-struct QVAudioFormat
-{
+struct QVAudioFormat {
     char text[8];
 
     // The eight bytes as one number (memory order), the form formats compare by.

@@ -25,9 +25,8 @@ constexpr char kQVAudioInfoKeySampleRate[] = "SampleRate";
 // Valid exactly when the channel count and the sample rate are above 0; an
 // invalid info has every field zero. The sample count is always channels ×
 // frames, the duration frames / rate.
-struct QVAudioInfo
-{
-    int isValid = 0;                     // 1 valid, 0 not
+struct QVAudioInfo {
+    int isValid = 0;  // 1 valid, 0 not
     unsigned int channelCount = 0;
     unsigned long long frameCount = 0;
     unsigned long long sampleCount = 0;  // channelCount × frameCount
@@ -67,13 +66,12 @@ constexpr QVAudioInfo kQVNullAudioInfo = {};
 // Each setup sets the audio part as QVAudioInfo::Setup does (it stays set
 // when only the file part is refused) and returns whether the file part was
 // set; a refused file part is left cleared.
-struct QVAudioFileInfo : QVAudioInfo
-{
+struct QVAudioFileInfo : QVAudioInfo {
     QVAudioFormat format = kQVNullAudioFormat;
-    unsigned int bitsPerSample = 0;      // 0 when unknown
-    double bitRate = 0.0;                // kbit/s, 0 when unknown
-    QVAudioPCMInfo pcmInfo = 0;          // 0 when the file is not read as raw samples
-    int rawDataOffset = -1;              // byte offset of the first raw sample, -1 none
+    unsigned int bitsPerSample = 0;  // 0 when unknown
+    double bitRate = 0.0;            // kbit/s, 0 when unknown
+    QVAudioPCMInfo pcmInfo = 0;      // 0 when the file is not read as raw samples
+    int rawDataOffset = -1;          // byte offset of the first raw sample, -1 none
 
     // A file decoded through its reader. Needs a valid audio part, a format
     // and a bit rate of 0 or more.

@@ -45,18 +45,30 @@ QVAudioPCMInfo QVAudioPCMInfoFromAKString(AKString const& string)
     // The letters sit at fixed places, where the two-digit form puts them.
     if (string.Length() >= 3) {
         switch (string[2]) {
-            case 'U': info |= kQVAudioPCMInfoUnsigned; break;
-            case 'S': break;
-            case 'F': info |= kQVAudioPCMInfoFloat; break;
-            default: return 0;
+        case 'U':
+            info |= kQVAudioPCMInfoUnsigned;
+            break;
+        case 'S':
+            break;
+        case 'F':
+            info |= kQVAudioPCMInfoFloat;
+            break;
+        default:
+            return 0;
         }
     }
     if (string.Length() >= 4) {
         switch (string[3]) {
-            case '_': break;
-            case 'L': info |= kQVAudioPCMInfoLittleEndian; break;
-            case 'B': info |= kQVAudioPCMInfoBigEndian; break;
-            default: return 0;
+        case '_':
+            break;
+        case 'L':
+            info |= kQVAudioPCMInfoLittleEndian;
+            break;
+        case 'B':
+            info |= kQVAudioPCMInfoBigEndian;
+            break;
+        default:
+            return 0;
         }
     }
     return info;

@@ -10,8 +10,7 @@
 // stored value counts as this one.
 constexpr unsigned int kQVEnvelopeMemoryOptimizationLevelMax = 2;
 
-struct QVAudioResourcePrefs
-{
+struct QVAudioResourcePrefs {
     // "Envelope.MemoryOptimizationLevel": trades envelope detail for memory
     // (0 finest, 2 least memory); read by each envelope when it is built.
     unsigned int envelopeMemoryOptimizationLevel = 1;

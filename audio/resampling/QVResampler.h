@@ -17,8 +17,7 @@
 
 #include "QVSigTables.h"
 
-namespace QVSig
-{
+namespace QVSig {
 
 // Source frames kept on each side of the needed ones (the widest kernel
 // reaches 23 frames from a position).
@@ -58,4 +57,4 @@ template <typename TDes, typename TSrc>
 void CopyCastResample_Shannon(TDes* destination, unsigned long long frameCount, TSrc const* source, double speed,
                               double phase, unsigned int quality);
 
-} // namespace QVSig
+}  // namespace QVSig

@@ -9,34 +9,36 @@
 #include <cmath>
 #include <cstring>
 
-namespace
-{
+namespace {
 
 // The channels a checked range visits: all working channels from 0, or one.
-struct ChannelSpan
-{
+struct ChannelSpan {
     unsigned int first;
     unsigned int count;
 };
 
 ChannelSpan ChannelsOf(QVSampleRange const& checkedRange, unsigned int workingChannelCount)
 {
-    if (checkedRange.channel == kQVSampleRangeAllChannels) return {0, workingChannelCount};
+    if (checkedRange.channel == kQVSampleRangeAllChannels)
+        return {0, workingChannelCount};
     return {static_cast<unsigned int>(checkedRange.channel), 1};
 }
 
-template <class T, class U> void CopyConverted(T* destination, U const* source, unsigned long long count)
+template <class T, class U>
+void CopyConverted(T* destination, U const* source, unsigned long long count)
 {
     for (unsigned long long i = 0; i < count; i++)
         destination[i] = static_cast<T>(source[i]);
 }
 
-template <class T> void CopyConverted(T* destination, T const* source, unsigned long long count)
+template <class T>
+void CopyConverted(T* destination, T const* source, unsigned long long count)
 {
     memmove(destination, source, count * sizeof(T));
 }
 
-template <class T, class U> void CopyConvertedReversed(T* destination, U const* source, unsigned long long count)
+template <class T, class U>
+void CopyConvertedReversed(T* destination, U const* source, unsigned long long count)
 {
     for (unsigned long long i = 0; i < count; i++)
         destination[i] = static_cast<T>(source[count - 1 - i]);
@@ -45,9 +47,10 @@ template <class T, class U> void CopyConvertedReversed(T* destination, U const* 
 // Phases this close to 0 or 1 snap to a whole frame.
 constexpr double kPhaseSnap = 0.00001;
 
-} // namespace
+}  // namespace
 
-template <class T> unsigned long long QXSampleBuffer<T>::GetSourceBorderFrameCountNeededToResample()
+template <class T>
+unsigned long long QXSampleBuffer<T>::GetSourceBorderFrameCountNeededToResample()
 {
     return QVSig::kResampleBorderFrameCount;
 }
@@ -71,33 +74,33 @@ bool QXSampleBuffer<T>::CopyCastResample(QXSampleBuffer<U> const& source, QVSamp
     QVSampleRange src = srcRange;
     if (!QVSampleRangeCheck(kOperation, "Des", &des, *this) || !QVSampleRangeCheck(kOperation, "Src", &src, source))
         return false;
-    if (!(phase >= 0.0 && phase < 1.0) || !std::isfinite(speed)) return false;
+    if (!(phase >= 0.0 && phase < 1.0) || !std::isfinite(speed))
+        return false;
 
     unsigned long long const frameCount = des.frameCount;
     unsigned long long needed = 0;
     QVSig::CopyCastResample_ComputeSourceFrameCountNeeded(frameCount, speed, nullptr, &needed, nullptr);
-    if (src.frameCount < needed) return false;
+    if (src.frameCount < needed)
+        return false;
 
     // The border may lie outside the source's working range, but not outside its blocks.
     unsigned long long const border = QVSig::kResampleBorderFrameCount;
     unsigned long long sourceFirst = source.RealFramePosition() + src.firstFrame;
-    if (sourceFirst < border || sourceFirst + src.frameCount + border > source.TotalFrameCount()) return false;
+    if (sourceFirst < border || sourceFirst + src.frameCount + border > source.TotalFrameCount())
+        return false;
 
     // Practically no motion over the block: silence.
-    if (needed < 2) return Zeroset(desRange);
+    if (needed < 2)
+        return Zeroset(desRange);
 
     bool const exact =
         (quality & QVSig::kResampleQualityNoExactCopy) == 0 && (QVSig::IsNearOne(speed) || QVSig::IsNearOne(-speed));
-    if (exact)
-    {
-        if (phase >= 0.5) sourceFirst++;
-    }
-    else if (phase < kPhaseSnap)
-    {
+    if (exact) {
+        if (phase >= 0.5)
+            sourceFirst++;
+    } else if (phase < kPhaseSnap) {
         phase = 0.0;
-    }
-    else if (phase > 1.0 - kPhaseSnap)
-    {
+    } else if (phase > 1.0 - kPhaseSnap) {
         sourceFirst++;
         phase = 0.0;
     }
@@ -105,28 +108,25 @@ bool QXSampleBuffer<T>::CopyCastResample(QXSampleBuffer<U> const& source, QVSamp
     ChannelSpan const desChannels = ChannelsOf(des, ChannelCount());
     ChannelSpan const srcChannels = ChannelsOf(src, source.ChannelCount());
     unsigned int const pairCount = desChannels.count < srcChannels.count ? desChannels.count : srcChannels.count;
-    for (unsigned int pair = 0; pair < pairCount; pair++)
-    {
+    for (unsigned int pair = 0; pair < pairCount; pair++) {
         T* const d = SamplePtr(desChannels.first + pair, des.firstFrame);
         U const* const block = source.ChannelBlock(srcChannels.first + pair);
-        if (d == nullptr || block == nullptr) continue;
+        if (d == nullptr || block == nullptr)
+            continue;
         U const* const q = block + sourceFirst;
-        if (!exact)
-        {
+        if (!exact) {
             U const* const origin = speed < 0.0 ? q + needed : q;
             QVSig::CopyCastResample_Shannon(d, frameCount, origin, speed, phase,
                                             quality & QVSig::kResampleQualityKernelMask);
-        }
-        else if (speed > 0.0)
-        {
-            if (static_cast<void const*>(d) != static_cast<void const*>(q)) CopyConverted(d, q, frameCount);
-        }
-        else
-        {
+        } else if (speed > 0.0) {
+            if (static_cast<void const*>(d) != static_cast<void const*>(q))
+                CopyConverted(d, q, frameCount);
+        } else {
             CopyConvertedReversed(d, q, frameCount);
         }
     }
-    if (tookExactPath != nullptr) *tookExactPath = exact;
+    if (tookExactPath != nullptr)
+        *tookExactPath = exact;
     return true;
 }
 

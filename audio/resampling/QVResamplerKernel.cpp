@@ -2,16 +2,13 @@
 
 #include <cmath>
 
-namespace QVSig
-{
+namespace QVSig {
 
-namespace
-{
+namespace {
 
 // Speed thresholds below which the 24-, 16- and 12-crossing kernels serve,
 // by quality (low 4 bits); at or above the last one the 8-crossing kernel does.
-struct SpeedThresholds
-{
+struct SpeedThresholds {
     double widest;
     double wide;
     double medium;
@@ -23,8 +20,10 @@ constexpr SpeedThresholds kStandardThresholds = {0.05, 0.2, 0.5};
 
 SpeedThresholds const& ThresholdsOf(unsigned int kernelQuality)
 {
-    if (kernelQuality == 1) return kLowestThresholds;
-    if (kernelQuality == 2) return kLowThresholds;
+    if (kernelQuality == 1)
+        return kLowestThresholds;
+    if (kernelQuality == 2)
+        return kLowThresholds;
     return kStandardThresholds;
 }
 
@@ -37,25 +36,21 @@ void RunKernel(TDes* destination, unsigned long long frameCount, TSrc const* sou
                double const* entries)
 {
     constexpr int kTaps = 2 * W - 1;
-    for (unsigned long long j = 0; j < frameCount; j++)
-    {
+    for (unsigned long long j = 0; j < frameCount; j++) {
         double const m = static_cast<double>(j) * speed + phase;
         double const floorM = std::floor(m);
         double const f = m - floorM;
         TSrc const* const taps = source + (static_cast<long long>(floorM) - W + 1);
         double const lead = (1.0 - f) * kSincardSteps;
         double sum = 0.0;
-        if (kInterpolate)
-        {
+        if (kInterpolate) {
             // u + steps × k and g are the floor and fraction of lead + steps × k for every k.
             double const u = std::floor(lead);
             double const g = lead - u;
             double const* coefficients = entries + static_cast<long>(u);
             for (int k = 0; k < kTaps; k++, coefficients += kSincardSteps)
                 sum += ((1.0 - g) * coefficients[0] + g * coefficients[1]) * taps[k];
-        }
-        else
-        {
+        } else {
             double const* coefficients = entries + static_cast<long>(std::floor(lead + 0.5));
             for (int k = 0; k < kTaps; k++, coefficients += kSincardSteps)
                 sum += *coefficients * taps[k];
@@ -76,9 +71,9 @@ void RunKernel(bool interpolate, TDes* destination, unsigned long long frameCoun
 
 // Needs above this are held there: far beyond any sample container, and
 // needed + 2 × border cannot wrap.
-constexpr double kNeededLimit = 4611686018427387904.0; // 2^62
+constexpr double kNeededLimit = 4611686018427387904.0;  // 2^62
 
-} // namespace
+}  // namespace
 
 void CopyCastResample_ComputeSourceFrameCountNeeded(unsigned long long frameCount, double speed,
                                                     unsigned long long* border, unsigned long long* needed,
@@ -88,20 +83,26 @@ void CopyCastResample_ComputeSourceFrameCountNeeded(unsigned long long frameCoun
     unsigned long long count = 0;
     if (exact >= kNeededLimit)
         count = static_cast<unsigned long long>(kNeededLimit);
-    else if (exact > 0.0) // not NaN
+    else if (exact > 0.0)  // not NaN
         count = static_cast<unsigned long long>(exact);
-    if (border != nullptr) *border = kResampleBorderFrameCount;
-    if (needed != nullptr) *needed = count;
-    if (total != nullptr) *total = count + 2 * kResampleBorderFrameCount;
+    if (border != nullptr)
+        *border = kResampleBorderFrameCount;
+    if (needed != nullptr)
+        *needed = count;
+    if (total != nullptr)
+        *total = count + 2 * kResampleBorderFrameCount;
 }
 
 TableSincard<double> const& CopyCastResample_SincTable(double speed, unsigned int quality)
 {
     SpeedThresholds const& thresholds = ThresholdsOf(quality & kResampleQualityKernelMask);
     double const magnitude = std::fabs(speed);
-    if (magnitude < thresholds.widest) return kTableSincardD64;
-    if (magnitude < thresholds.wide) return kTableSincardC64;
-    if (magnitude < thresholds.medium) return kTableSincardB64;
+    if (magnitude < thresholds.widest)
+        return kTableSincardD64;
+    if (magnitude < thresholds.wide)
+        return kTableSincardC64;
+    if (magnitude < thresholds.medium)
+        return kTableSincardB64;
     return kTableSincardA64;
 }
 
@@ -114,10 +115,10 @@ void CopyCastResample_Shannon(TDes* destination, unsigned long long frameCount, 
         return;
     TableSincard<double> const& table = CopyCastResample_SincTable(speed, quality);
     double const* const entries = table.Data();
-    if (entries == nullptr) return;
+    if (entries == nullptr)
+        return;
     bool const interpolate = (quality & kResampleQualityKernelMask) >= kResampleQualityFirstInterpolated;
-    switch (table.HalfWidth())
-    {
+    switch (table.HalfWidth()) {
     case 8:
         RunKernel<8>(interpolate, destination, frameCount, source, speed, phase, entries);
         break;
@@ -140,4 +141,4 @@ template void CopyCastResample_Shannon<double, double>(double*, unsigned long lo
 template void CopyCastResample_Shannon<float, double>(float*, unsigned long long, double const*, double, double,
                                                       unsigned int);
 
-} // namespace QVSig
+}  // namespace QVSig

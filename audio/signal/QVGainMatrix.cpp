@@ -12,17 +12,11 @@ namespace {
 constexpr unsigned long long kMaxCoeffCount = 0xFFFFFFFFull / sizeof(double);
 
 // The square root of a value clamped to [0, 1].
-inline double ClampedRoot(double x)
-{
-    return std::sqrt(std::min(std::max(x, 0.0), 1.0));
-}
+inline double ClampedRoot(double x) { return std::sqrt(std::min(std::max(x, 0.0), 1.0)); }
 
-} // namespace
+}  // namespace
 
-QVGainMatrix::QVGainMatrix(unsigned int outputCount, unsigned int inputCount)
-{
-    Allocate(outputCount, inputCount);
-}
+QVGainMatrix::QVGainMatrix(unsigned int outputCount, unsigned int inputCount) { Allocate(outputCount, inputCount); }
 
 bool QVGainMatrix::Allocate(unsigned int outputCount, unsigned int inputCount)
 {
@@ -62,10 +56,7 @@ void QVGainMatrix::Free()
     std::vector<double>().swap(mCoeffs);
 }
 
-void QVGainMatrix::FillWithZeros()
-{
-    std::fill_n(mCoeffs.begin(), CoeffCount(), 0.0);
-}
+void QVGainMatrix::FillWithZeros() { std::fill_n(mCoeffs.begin(), CoeffCount(), 0.0); }
 
 bool QVGainMatrix::FillWithCoeffs(double const* coeffs, unsigned int outputCount, unsigned int inputCount)
 {
@@ -174,7 +165,7 @@ void QVGainMatrix::DistributePanoramics(unsigned int flags, unsigned int outputO
         return;
     FillWithZeros();
     if (std::isnan(pan))
-        pan = 0.0; // centred rather than NaN gains
+        pan = 0.0;  // centred rather than NaN gains
     pan = std::min(std::max(pan, -1.0), 1.0);
     auto output = [outputs, outputOffset](unsigned int j) {
         return static_cast<unsigned int>((static_cast<unsigned long long>(outputOffset) + j) % outputs);

@@ -22,7 +22,8 @@ constexpr unsigned int kQVGainMatrixMonoAsStereo = 4;
 // The gain of a mono input sent to a pair by the diagonal fill (not 1/√2).
 constexpr double kQVGainMatrixMonoAsStereoGain = 0.707;
 
-class QVGainMatrix {
+class QVGainMatrix
+{
 public:
     // 0 × 0, no storage.
     QVGainMatrix() = default;
@@ -48,7 +49,10 @@ public:
 
     // The gain from an input to an output (no bounds check).
     double GetCoeff(unsigned int output, unsigned int input) const { return mCoeffs[output * mInputCount + input]; }
-    void SetCoeff(unsigned int output, unsigned int input, double gain) { mCoeffs[output * mInputCount + input] = gain; }
+    void SetCoeff(unsigned int output, unsigned int input, double gain)
+    {
+        mCoeffs[output * mInputCount + input] = gain;
+    }
     // The row of an output: matrix[output][input].
     double const* operator[](unsigned int output) const { return mCoeffs.data() + output * mInputCount; }
     // The outputs × inputs coefficients, row-major.

@@ -123,15 +123,15 @@ bool IsPCMLayoutSupported(QVAudioPCMInfo info);
 // channelCount + channel) × bytes per sample). False for a refused layout, a
 // null pointer or channel >= channelCount; true otherwise (also for 0 frames).
 template <typename T>
-bool CopyCastDeinterleavePCMData(T* destination, unsigned char const* source, QVAudioPCMInfo info,
-                                 unsigned int channel, unsigned int channelCount, unsigned int frameCount);
+bool CopyCastDeinterleavePCMData(T* destination, unsigned char const* source, QVAudioPCMInfo info, unsigned int channel,
+                                 unsigned int channelCount, unsigned int frameCount);
 
 // Converts frameCount consecutive raw samples, writing sample i to
 // destination[channel + i × channelCount]. With channel 0, channelCount 1
 // and frames × channels samples it turns a whole interleaved raw block into
 // interleaved samples. Fails as CopyCastDeinterleavePCMData.
 template <typename T>
-bool CopyCastInterleavePCMData(T* destination, unsigned char const* source, QVAudioPCMInfo info,
-                               unsigned int channel, unsigned int channelCount, unsigned int frameCount);
+bool CopyCastInterleavePCMData(T* destination, unsigned char const* source, QVAudioPCMInfo info, unsigned int channel,
+                               unsigned int channelCount, unsigned int frameCount);
 
-} // namespace QVSig
+}  // namespace QVSig

@@ -18,7 +18,8 @@ inline double ClampPosition(double x)
 
 // Walks the curve from position a to position b over `count` samples, giving
 // the table index of each sample in turn.
-class CurveWalk {
+class CurveWalk
+{
 public:
     CurveWalk(unsigned int count, double positionA, double positionB)
     {
@@ -46,7 +47,7 @@ private:
     double mStep;
 };
 
-} // namespace
+}  // namespace
 
 template <typename T>
 void ApplyFadeIn(T* samples, unsigned int count, double positionA, double positionB)
@@ -77,4 +78,4 @@ template void ApplyFadeIn<double>(double*, unsigned int, double, double);
 template void CopyAddWithXFade<float>(float*, float const*, unsigned int, double, double);
 template void CopyAddWithXFade<double>(double*, double const*, unsigned int, double, double);
 
-} // namespace QVSig
+}  // namespace QVSig

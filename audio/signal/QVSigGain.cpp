@@ -95,14 +95,14 @@ void FillWithNoise(T* samples, unsigned int count, double amplitude)
     }
 }
 
-#define QV_SIG_GAIN_INSTANCES(T)                                               \
-    template void ApplyGain<T>(T*, unsigned int, double);                      \
-    template void ApplyGain<T>(T*, unsigned int, double, double);              \
-    template void CopyWithGain<T>(T*, T const*, unsigned int, double);         \
-    template void CopyAddWithGain<T>(T*, T const*, unsigned int, double);      \
+#define QV_SIG_GAIN_INSTANCES(T)                                                                                       \
+    template void ApplyGain<T>(T*, unsigned int, double);                                                              \
+    template void ApplyGain<T>(T*, unsigned int, double, double);                                                      \
+    template void CopyWithGain<T>(T*, T const*, unsigned int, double);                                                 \
+    template void CopyAddWithGain<T>(T*, T const*, unsigned int, double);                                              \
     template void FillWithNoise<T>(T*, unsigned int, double);
 
 QV_SIG_GAIN_INSTANCES(float)
 QV_SIG_GAIN_INSTANCES(double)
 
-} // namespace QVSig
+}  // namespace QVSig

@@ -47,8 +47,8 @@ void CopyCastDeinterleave(TDes* destination, TSrc const* source, unsigned int ch
         destination[i] = static_cast<TDes>(*in);
 }
 
-#define QV_SIG_INTERLEAVE_INSTANCES(TDes, TSrc)                                                        \
-    template void CopyCastInterleave<TDes, TSrc>(TDes*, TSrc const*, unsigned int, unsigned int, unsigned int); \
+#define QV_SIG_INTERLEAVE_INSTANCES(TDes, TSrc)                                                                        \
+    template void CopyCastInterleave<TDes, TSrc>(TDes*, TSrc const*, unsigned int, unsigned int, unsigned int);        \
     template void CopyCastDeinterleave<TDes, TSrc>(TDes*, TSrc const*, unsigned int, unsigned int, unsigned int);
 
 QV_SIG_INTERLEAVE_INSTANCES(float, float)
@@ -56,4 +56,4 @@ QV_SIG_INTERLEAVE_INSTANCES(float, double)
 QV_SIG_INTERLEAVE_INSTANCES(double, float)
 QV_SIG_INTERLEAVE_INSTANCES(double, double)
 
-} // namespace QVSig
+}  // namespace QVSig

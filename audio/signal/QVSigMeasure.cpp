@@ -55,12 +55,12 @@ void GetMaxLevel(T const* samples, unsigned int count, T* level)
     *level = peak;
 }
 
-#define QV_SIG_MEASURE_INSTANCES(T)                                          \
-    template bool IsAlmostZero<T>(T const*, unsigned int, T);                \
-    template bool IsAlmostEqual<T>(T const*, T const*, unsigned int, T);     \
+#define QV_SIG_MEASURE_INSTANCES(T)                                                                                    \
+    template bool IsAlmostZero<T>(T const*, unsigned int, T);                                                          \
+    template bool IsAlmostEqual<T>(T const*, T const*, unsigned int, T);                                               \
     template void GetMaxLevel<T>(T const*, unsigned int, T*);
 
 QV_SIG_MEASURE_INSTANCES(float)
 QV_SIG_MEASURE_INSTANCES(double)
 
-} // namespace QVSig
+}  // namespace QVSig

@@ -28,11 +28,16 @@ PCMKind KindOf(QVAudioPCMInfo info)
     if (QVAudioPCMInfoIsUnsigned(info))
         return bits == 8 ? PCMKind::Unsigned8 : PCMKind::Refused;
     switch (bits) {
-    case 8: return PCMKind::Signed8;
-    case 16: return PCMKind::Signed16;
-    case 24: return PCMKind::Signed24;
-    case 32: return PCMKind::Signed32;
-    default: return PCMKind::Refused;
+    case 8:
+        return PCMKind::Signed8;
+    case 16:
+        return PCMKind::Signed16;
+    case 24:
+        return PCMKind::Signed24;
+    case 32:
+        return PCMKind::Signed32;
+    default:
+        return PCMKind::Refused;
     }
 }
 
@@ -55,11 +60,17 @@ inline uint64_t ReadUnsigned(unsigned char const* p)
 // converting the integer to T first and scaling in T.
 struct ReadSigned8 {
     template <typename T>
-    static T Get(unsigned char const* p) { return T(static_cast<int8_t>(p[0])) * T(kScale8); }
+    static T Get(unsigned char const* p)
+    {
+        return T(static_cast<int8_t>(p[0])) * T(kScale8);
+    }
 };
 struct ReadUnsigned8 {
     template <typename T>
-    static T Get(unsigned char const* p) { return T(p[0]) * T(kScale8) - T(1); }
+    static T Get(unsigned char const* p)
+    {
+        return T(p[0]) * T(kScale8) - T(1);
+    }
 };
 template <bool kBigEndian>
 struct ReadSigned16 {
@@ -170,16 +181,13 @@ bool Convert(QVAudioPCMInfo info, T* destination, size_t destinationStride, unsi
     return false;
 }
 
-} // namespace
+}  // namespace
 
-bool IsPCMLayoutSupported(QVAudioPCMInfo info)
-{
-    return KindOf(info) != PCMKind::Refused;
-}
+bool IsPCMLayoutSupported(QVAudioPCMInfo info) { return KindOf(info) != PCMKind::Refused; }
 
 template <typename T>
-bool CopyCastDeinterleavePCMData(T* destination, unsigned char const* source, QVAudioPCMInfo info,
-                                 unsigned int channel, unsigned int channelCount, unsigned int frameCount)
+bool CopyCastDeinterleavePCMData(T* destination, unsigned char const* source, QVAudioPCMInfo info, unsigned int channel,
+                                 unsigned int channelCount, unsigned int frameCount)
 {
     if (!IsPCMLayoutSupported(info) || destination == nullptr || source == nullptr || channel >= channelCount)
         return false;
@@ -189,8 +197,8 @@ bool CopyCastDeinterleavePCMData(T* destination, unsigned char const* source, QV
 }
 
 template <typename T>
-bool CopyCastInterleavePCMData(T* destination, unsigned char const* source, QVAudioPCMInfo info,
-                               unsigned int channel, unsigned int channelCount, unsigned int frameCount)
+bool CopyCastInterleavePCMData(T* destination, unsigned char const* source, QVAudioPCMInfo info, unsigned int channel,
+                               unsigned int channelCount, unsigned int frameCount)
 {
     if (!IsPCMLayoutSupported(info) || destination == nullptr || source == nullptr || channel >= channelCount)
         return false;
@@ -202,9 +210,9 @@ template bool CopyCastDeinterleavePCMData<float>(float*, unsigned char const*, Q
                                                  unsigned int, unsigned int);
 template bool CopyCastDeinterleavePCMData<double>(double*, unsigned char const*, QVAudioPCMInfo, unsigned int,
                                                   unsigned int, unsigned int);
-template bool CopyCastInterleavePCMData<float>(float*, unsigned char const*, QVAudioPCMInfo, unsigned int,
-                                               unsigned int, unsigned int);
+template bool CopyCastInterleavePCMData<float>(float*, unsigned char const*, QVAudioPCMInfo, unsigned int, unsigned int,
+                                               unsigned int);
 template bool CopyCastInterleavePCMData<double>(double*, unsigned char const*, QVAudioPCMInfo, unsigned int,
                                                 unsigned int, unsigned int);
 
-} // namespace QVSig
+}  // namespace QVSig

@@ -58,7 +58,7 @@ bool TableSincard<T>::Init() const
     if (!this->AllocateData())
         return false;
     int const w = HalfWidth();
-    int const half = w * this->mStepsPerUnit; // B / 2
+    int const half = w * this->mStepsPerUnit;  // B / 2
     double const angleStep = 2.0 * M_PI / (2.0 * half);
     for (int c = -half; c <= half; c++) {
         double const angle = angleStep * c;
@@ -66,7 +66,7 @@ bool TableSincard<T>::Init() const
         double const window = 0.42659 + 0.49656 * cos(angle) + 0.07685 * cos(2.0 * angle);
         this->mData[c + half] = static_cast<T>(sinc * window);
     }
-    this->mData[half] = 1; // 0 / 0 above
+    this->mData[half] = 1;  // 0 / 0 above
     return true;
 }
 
@@ -89,4 +89,4 @@ int InitTables()
     return ok ? 0 : kAKErrorNoMemory;
 }
 
-} // namespace QVSig
+}  // namespace QVSig

@@ -20,12 +20,12 @@ constexpr int kSincardSteps = 4096;
 // are allocated with the C allocator when the table is built and released
 // when it is destroyed.
 template <typename T>
-class Table {
+class Table
+{
 public:
     constexpr Table(int stepsPerUnit, int lowerBound, int upperBound)
         : mData(nullptr), mStepsPerUnit(stepsPerUnit), mLowerBound(lowerBound), mUpperBound(upperBound)
-    {
-    }
+    {}
     virtual ~Table();
 
     Table(Table const&) = delete;
@@ -58,7 +58,8 @@ protected:
 // exactly 1 at 1. curve(x) + curve(1 - x) = 1, so a crossfade along it keeps
 // the sum of its two gains at 1.
 template <typename T>
-class TableSinbranch : public Table<T> {
+class TableSinbranch : public Table<T>
+{
 public:
     constexpr explicit TableSinbranch(int stepsPerUnit) : Table<T>(stepsPerUnit, 0, 1) {}
 
@@ -69,7 +70,8 @@ public:
 // The windowed-sinc kernel over [-w, w] source samples: sin(π x) / (π x)
 // times the exact Blackman window of half-width w; exactly 1 at the centre.
 template <typename T>
-class TableSincard : public Table<T> {
+class TableSincard : public Table<T>
+{
 public:
     constexpr TableSincard(int stepsPerUnit, int halfWidth) : Table<T>(stepsPerUnit, -halfWidth, halfWidth) {}
 
@@ -93,4 +95,4 @@ extern TableSincard<double> const kTableSincardD64;
 // kAKErrorNoMemory (logged) when a table could not be built.
 int InitTables();
 
-} // namespace QVSig
+}  // namespace QVSig

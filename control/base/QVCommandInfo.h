@@ -25,8 +25,7 @@ struct QVCommandInfo {
                   AKString const& shortLabel, AKString const& popupLabel, AKString const& iconFileName)
         : fCommandID(commandID), fReserved(reserved), fMenuLabel(menuLabel), fShortcutSpec(shortcutSpec),
           fShortLabel(shortLabel), fPopupLabel(popupLabel), fIconFileName(iconFileName)
-    {
-    }
+    {}
     // The entry of a command known by its ID and menu label alone.
     QVCommandInfo(int commandID, AKString const& menuLabel) : fCommandID(commandID), fMenuLabel(menuLabel) {}
 

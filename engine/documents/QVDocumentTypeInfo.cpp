@@ -8,8 +8,7 @@
 QVDocumentTypeInfo::QVDocumentTypeInfo(unsigned int type, AKString const& xmlSignature, AKString const& extension,
                                        AKClassID root1, AKClassID root2, AKClassID root3, AKClassID root4)
     : fType(type), fXmlSignature(xmlSignature), fExtension(extension), fRootClassIDs{root1, root2, root3, root4}
-{
-}
+{}
 
 AKClassID QVDocumentTypeInfo::GetRootClassID(unsigned int index) const
 {

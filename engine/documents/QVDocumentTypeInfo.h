@@ -19,8 +19,8 @@ public:
     // Every field zero, empty or null.
     QVDocumentTypeInfo() = default;
     // Not binary, no binary signature.
-    QVDocumentTypeInfo(unsigned int type, AKString const& xmlSignature, AKString const& extension,
-                       AKClassID root1, AKClassID root2, AKClassID root3, AKClassID root4);
+    QVDocumentTypeInfo(unsigned int type, AKString const& xmlSignature, AKString const& extension, AKClassID root1,
+                       AKClassID root2, AKClassID root3, AKClassID root4);
 
     unsigned int GetType() const { return fType; }
     bool IsBinary() const { return fBinary; }

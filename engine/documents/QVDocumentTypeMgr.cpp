@@ -12,10 +12,7 @@ constexpr unsigned int kReservedTypes = 4;
 
 QVDocumentTypeMgr QVDocumentTypeMgr::sShared;
 
-QVDocumentTypeMgr::QVDocumentTypeMgr()
-{
-    fTypes.Reserve(kReservedTypes);
-}
+QVDocumentTypeMgr::QVDocumentTypeMgr() { fTypes.Reserve(kReservedTypes); }
 
 QVDocumentTypeMgr::~QVDocumentTypeMgr()
 {
@@ -39,20 +36,14 @@ bool QVDocumentTypeMgr::CheckDocumentFileVersionSupported(unsigned int version) 
     return fOldestVersion <= version && version <= fCurrentVersion;
 }
 
-void QVDocumentTypeMgr::RegisterDocumentTypeInfo(QVDocumentTypeInfo const& info)
-{
-    fTypes.Push(info);
-}
+void QVDocumentTypeMgr::RegisterDocumentTypeInfo(QVDocumentTypeInfo const& info) { fTypes.Push(info); }
 
 QVDocumentTypeInfo const& QVDocumentTypeMgr::GetDocumentTypeInfo(unsigned int type) const
 {
     return IsValidDocumentType(type) ? fTypes[type - 1] : kQVNullDocumentTypeInfo;
 }
 
-bool QVDocumentTypeMgr::IsValidDocumentType(unsigned int type) const
-{
-    return type >= 1 && type <= fTypes.Count();
-}
+bool QVDocumentTypeMgr::IsValidDocumentType(unsigned int type) const { return type >= 1 && type <= fTypes.Count(); }
 
 unsigned int QVDocumentTypeMgr::GetTypeFromBinFileSignature(unsigned int signature) const
 {
@@ -92,10 +83,7 @@ void QVDocumentTypeMgr::GetAuthoChildClasses(unsigned int type, AKClassArray* cl
     GetDocumentTypeInfo(type).GetAuthoChildClasses(classes);
 }
 
-void QVDocumentTypeMgr::InstallAsEngineServices()
-{
-    AKEngineServices::Install(&sShared);
-}
+void QVDocumentTypeMgr::InstallAsEngineServices() { AKEngineServices::Install(&sShared); }
 
 void QVDocumentTypeMgr::UninstallEngineServices()
 {

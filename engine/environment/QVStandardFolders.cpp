@@ -52,10 +52,7 @@ int QVStandardFolders::InitStandardPaths()
     return 0;
 }
 
-void QVStandardFolders::TerminateStandardPaths()
-{
-    StandardPaths().Clear();
-}
+void QVStandardFolders::TerminateStandardPaths() { StandardPaths().Clear(); }
 
 AKFilePath const& QVStandardFolders::GetStandardPath(unsigned int folder)
 {

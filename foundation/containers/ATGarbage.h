@@ -18,73 +18,74 @@
 #include "ATArray.h"
 
 template <class T, class Deleter, int N>
-class ATGarbage {
+class ATGarbage
+{
 public:
-	struct Item {
-		int fCountdown;
-		T fObject;
-	};
+    struct Item {
+        int fCountdown;
+        T fObject;
+    };
 
-	static constexpr unsigned int kReservedItems = 20;
+    static constexpr unsigned int kReservedItems = 20;
 
-	ATGarbage() { fItems.Reserve(kReservedItems); }
-	~ATGarbage() { ForcePurge(); }
-	ATGarbage(ATGarbage const&) = delete;
-	ATGarbage& operator=(ATGarbage const&) = delete;
+    ATGarbage() { fItems.Reserve(kReservedItems); }
+    ~ATGarbage() { ForcePurge(); }
+    ATGarbage(ATGarbage const&) = delete;
+    ATGarbage& operator=(ATGarbage const&) = delete;
 
-	unsigned int Count() const { return fItems.Count(); }
-	bool IsEmpty() const { return fItems.IsEmpty(); }
-	ATArray<Item> const& GetItems() const { return fItems; }
+    unsigned int Count() const { return fItems.Count(); }
+    bool IsEmpty() const { return fItems.IsEmpty(); }
+    ATArray<Item> const& GetItems() const { return fItems; }
 
-	// Queues the object with a countdown of N; a null object is ignored.
-	void Push(T object)
-	{
-		if (object == nullptr)
-			return;
-		fItems.Push(Item{N, object});
-	}
+    // Queues the object with a countdown of N; a null object is ignored.
+    void Push(T object)
+    {
+        if (object == nullptr)
+            return;
+        fItems.Push(Item{N, object});
+    }
 
-	// One idle pass; returns the number of objects deleted.
-	unsigned int DoIdling()
-	{
-		Deleter deleter;
-		unsigned int deleted = 0;
-		// By index, and only the items present at the start: a deleter may
-		// queue further objects, which wait for the next pass.
-		for (unsigned int i = 0, n = fItems.Count(); i < n; ++i) {
-			Item& item = fItems[i];
-			if (item.fObject->GetHoldCount() > 0)
-				continue;
-			int before = item.fCountdown--;
-			if (before <= 1) {
-				T object = item.fObject;
-				item.fObject = nullptr;
-				deleter(object);
-				++deleted;
-			}
-		}
-		if (deleted > 0)
-			fItems.RemoveIf([](Item const& item) { return item.fObject == nullptr; });
-		return deleted;
-	}
+    // One idle pass; returns the number of objects deleted.
+    unsigned int DoIdling()
+    {
+        Deleter deleter;
+        unsigned int deleted = 0;
+        // By index, and only the items present at the start: a deleter may
+        // queue further objects, which wait for the next pass.
+        for (unsigned int i = 0, n = fItems.Count(); i < n; ++i) {
+            Item& item = fItems[i];
+            if (item.fObject->GetHoldCount() > 0)
+                continue;
+            int before = item.fCountdown--;
+            if (before <= 1) {
+                T object = item.fObject;
+                item.fObject = nullptr;
+                deleter(object);
+                ++deleted;
+            }
+        }
+        if (deleted > 0)
+            fItems.RemoveIf([](Item const& item) { return item.fObject == nullptr; });
+        return deleted;
+    }
 
-	// Deletes every queued object at once, whatever its countdown and hold
-	// count; returns how many were queued.
-	unsigned int ForcePurge()
-	{
-		Deleter deleter;
-		// By index, re-reading the count: objects queued by a deleter are
-		// purged too.
-		for (unsigned int i = 0; i < fItems.Count(); ++i) {
-			T object = fItems[i].fObject;
-			fItems[i].fObject = nullptr;
-			deleter(object);
-		}
-		unsigned int queued = fItems.Count();
-		fItems.Clear();
-		return queued;
-	}
+    // Deletes every queued object at once, whatever its countdown and hold
+    // count; returns how many were queued.
+    unsigned int ForcePurge()
+    {
+        Deleter deleter;
+        // By index, re-reading the count: objects queued by a deleter are
+        // purged too.
+        for (unsigned int i = 0; i < fItems.Count(); ++i) {
+            T object = fItems[i].fObject;
+            fItems[i].fObject = nullptr;
+            deleter(object);
+        }
+        unsigned int queued = fItems.Count();
+        fItems.Clear();
+        return queued;
+    }
 
 private:
-	ATArray<Item> fItems;
+    ATArray<Item> fItems;
 };

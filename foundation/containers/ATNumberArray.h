@@ -12,46 +12,47 @@
 #include <type_traits>
 
 template <class T, class C, int N>
-class ATNumberArray : public ATArray<T> {
-	static_assert(std::is_trivially_copyable_v<T>, "elements are stored and written as raw components");
-	static_assert(std::is_arithmetic_v<C>, "components are numbers");
-	static_assert(sizeof(T) % sizeof(C) == 0, "an element is a whole number of components");
+class ATNumberArray : public ATArray<T>
+{
+    static_assert(std::is_trivially_copyable_v<T>, "elements are stored and written as raw components");
+    static_assert(std::is_arithmetic_v<C>, "components are numbers");
+    static_assert(sizeof(T) % sizeof(C) == 0, "an element is a whole number of components");
 
 public:
-	using ItemType = T;
-	using ComponentType = C;
-	static constexpr unsigned int kComponentsPerItem = sizeof(T) / sizeof(C);
+    using ItemType = T;
+    using ComponentType = C;
+    static constexpr unsigned int kComponentsPerItem = sizeof(T) / sizeof(C);
 
-	using ATArray<T>::ATArray;
-	ATNumberArray() = default;
-	ATNumberArray(ATArray<T> const& array) : ATArray<T>(array) {}
+    using ATArray<T>::ATArray;
+    ATNumberArray() = default;
+    ATNumberArray(ATArray<T> const& array) : ATArray<T>(array) {}
 
-	// Total number of components held.
-	unsigned int ComponentCount() const { return this->Count() * kComponentsPerItem; }
-	C* ComponentData() { return reinterpret_cast<C*>(this->Data()); }
-	C const* ComponentData() const { return reinterpret_cast<C const*>(this->Data()); }
+    // Total number of components held.
+    unsigned int ComponentCount() const { return this->Count() * kComponentsPerItem; }
+    C* ComponentData() { return reinterpret_cast<C*>(this->Data()); }
+    C const* ComponentData() const { return reinterpret_cast<C const*>(this->Data()); }
 
-	// The array becomes the values of a list ended by a value equal to 0; a
-	// null list, or one whose first value is 0, leaves it empty.
-	void AssignWithRawValues(T const* values)
-	{
-		this->Clear();
-		this->Reserve(10);
-		if (values == nullptr)
-			return;
-		for (; !IsZero(*values); ++values)
-			this->Push(*values);
-	}
+    // The array becomes the values of a list ended by a value equal to 0; a
+    // null list, or one whose first value is 0, leaves it empty.
+    void AssignWithRawValues(T const* values)
+    {
+        this->Clear();
+        this->Reserve(10);
+        if (values == nullptr)
+            return;
+        for (; !IsZero(*values); ++values)
+            this->Push(*values);
+    }
 
 private:
-	static bool IsZero(T const& value)
-	{
-		if constexpr (std::is_arithmetic_v<T> || std::is_enum_v<T> || std::is_pointer_v<T>) {
-			return value == T();
-		} else {
-			// Records: every byte zero.
-			unsigned char zero[sizeof(T)] = {};
-			return std::memcmp(&value, zero, sizeof(T)) == 0;
-		}
-	}
+    static bool IsZero(T const& value)
+    {
+        if constexpr (std::is_arithmetic_v<T> || std::is_enum_v<T> || std::is_pointer_v<T>) {
+            return value == T();
+        } else {
+            // Records: every byte zero.
+            unsigned char zero[sizeof(T)] = {};
+            return std::memcmp(&value, zero, sizeof(T)) == 0;
+        }
+    }
 };

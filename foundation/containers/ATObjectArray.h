@@ -7,13 +7,14 @@
 #include "ATArray.h"
 
 template <class T>
-class ATObjectArray : public ATArray<T*> {
+class ATObjectArray : public ATArray<T*>
+{
 public:
-	using ATArray<T*>::ATArray;
-	ATObjectArray() = default;
-	ATObjectArray(ATArray<T*> const& array) : ATArray<T*>(array) {}
+    using ATArray<T*>::ATArray;
+    ATObjectArray() = default;
+    ATObjectArray(ATArray<T*> const& array) : ATArray<T*>(array) {}
 
-	// Deletes every object (last to first) through its destructor, then
-	// empties the array.
-	void DeleteAllObjects() { this->template DeleteAllObjectsWithDeleter<_AKDefaultDeleter>(); }
+    // Deletes every object (last to first) through its destructor, then
+    // empties the array.
+    void DeleteAllObjects() { this->template DeleteAllObjectsWithDeleter<_AKDefaultDeleter>(); }
 };

@@ -54,10 +54,7 @@ AKFile::~AKFile()
     ReleaseMapping();
 }
 
-char const* AKFile::GetLogName() const
-{
-    return IsMemoryStream() ? "Memory Stream" : fPath.c_str();
-}
+char const* AKFile::GetLogName() const { return IsMemoryStream() ? "Memory Stream" : fPath.c_str(); }
 
 void AKFile::SetEndianness(unsigned int endianness)
 {
@@ -212,10 +209,7 @@ int AKFile::CheckIsOpened() const
     return 0;
 }
 
-int AKFile::CheckIsOpenedForRead() const
-{
-    return CheckIsOpened();
-}
+int AKFile::CheckIsOpenedForRead() const { return CheckIsOpened(); }
 
 int AKFile::CheckIsOpenedForWrite() const
 {
@@ -390,17 +384,8 @@ AKFileMmap* AKFile::MemMap() const
     return fMapping;
 }
 
-void const* AKFile::MemMapAll(unsigned long long* size) const
-{
-    return MemMap()->MapAll(size);
-}
+void const* AKFile::MemMapAll(unsigned long long* size) const { return MemMap()->MapAll(size); }
 
-int AKFile::MemUnmapAll() const
-{
-    return MemMap()->UnmapAll();
-}
+int AKFile::MemUnmapAll() const { return MemMap()->UnmapAll(); }
 
-int AKFile::MemMapLastError() const
-{
-    return MemMap()->LastError();
-}
+int AKFile::MemMapLastError() const { return MemMap()->LastError(); }

@@ -91,7 +91,7 @@ public:
     int OpenForReadWrite();    // an existing disk file; never creates
     int CreateForReadWrite();  // creates or empties; a temporary file gets its name here
     int Close();
-    int Remove();              // closes and deletes the disk file
+    int Remove();  // closes and deletes the disk file
 
     int CheckIsOpened() const;
     int CheckIsOpenedForRead() const;
@@ -195,7 +195,11 @@ private:
         unsigned long long length;
     };
 
-    int Fail(int status) { fLastError = status; return status; }
+    int Fail(int status)
+    {
+        fLastError = status;
+        return status;
+    }
 
     AKFile const& fFile;
     std::vector<Item> fItems;

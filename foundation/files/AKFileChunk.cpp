@@ -146,10 +146,7 @@ int AKFileCheckChunkHeader(AKFile const& file, AKFileChunk* chunk)
     return AKFileChunkSetter::CheckChunkHeader(file, chunk);
 }
 
-int AKFileGotoChunkBegin(AKFile const& file, AKFileChunk const& chunk)
-{
-    return file.SetPos(chunk.position);
-}
+int AKFileGotoChunkBegin(AKFile const& file, AKFileChunk const& chunk) { return file.SetPos(chunk.position); }
 
 int AKFileGotoChunkEnd(AKFile const& file, AKFileChunk const& chunk)
 {

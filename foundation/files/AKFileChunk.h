@@ -26,9 +26,9 @@ constexpr unsigned int AKFileMakeSignat32(char a, char b, char c, char d)
 
 // The record of one chunk while it is read or written.
 struct AKFileChunk {
-    unsigned int signature = 0;      // first character in the most significant byte
-    unsigned int size = 0;           // payload length, header excluded
-    unsigned long long position = 0; // file position of the signature
+    unsigned int signature = 0;       // first character in the most significant byte
+    unsigned int size = 0;            // payload length, header excluded
+    unsigned long long position = 0;  // file position of the signature
 
     AKFileChunk() = default;
     explicit AKFileChunk(unsigned int sig) : signature(sig) {}

@@ -15,10 +15,7 @@
 
 AKFileMmap::AKFileMmap(AKFile const& file) : fFile(file) {}
 
-AKFileMmap::~AKFileMmap()
-{
-    UnmapAll();
-}
+AKFileMmap::~AKFileMmap() { UnmapAll(); }
 
 unsigned long long AKFileMmap::GetSysPageSize()
 {
@@ -83,8 +80,8 @@ void const* AKFileMmap::Map(unsigned long long offset, unsigned long long length
             Fail(AKLogErrorWithErrno(kAKErrorFileMmapBadOffset, "Can't mmap on file (bad offset) \"%s\"", name));
             return nullptr;
         }
-        void* mapped = ::mmap(nullptr, static_cast<size_t>(length), PROT_READ, MAP_SHARED, fd,
-                              static_cast<off_t>(offset));
+        void* mapped =
+            ::mmap(nullptr, static_cast<size_t>(length), PROT_READ, MAP_SHARED, fd, static_cast<off_t>(offset));
         if (mapped == MAP_FAILED) {
             Fail(AKLogErrorWithErrno(kAKErrorFileCantMmap, "Can't mmap on file \"%s\"", name));
             return nullptr;

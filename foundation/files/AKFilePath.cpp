@@ -16,10 +16,7 @@ std::string WithSlashes(std::string text)
     return text;
 }
 
-char AsciiLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool EqualIgnoringAsciiCase(std::string const& a, std::string const& b)
 {
@@ -39,15 +36,9 @@ size_t FileNameStart(std::string const& text)
     return slash == std::string::npos ? 0 : slash + 1;
 }
 
-std::string DirectoryPart(std::string const& text)
-{
-    return text.substr(0, FileNameStart(text));
-}
+std::string DirectoryPart(std::string const& text) { return text.substr(0, FileNameStart(text)); }
 
-std::string FileNamePart(std::string const& text)
-{
-    return text.substr(FileNameStart(text));
-}
+std::string FileNamePart(std::string const& text) { return text.substr(FileNameStart(text)); }
 
 // The pieces between the separators, without the file name and without the
 // empty piece before a leading "/".
@@ -115,10 +106,7 @@ Components ToComponents(AKStringArray const& array)
 }
 
 // The extension's "." in the file name, or npos.
-size_t ExtensionDot(std::string const& fileName)
-{
-    return fileName.rfind('.');
-}
+size_t ExtensionDot(std::string const& fileName) { return fileName.rfind('.'); }
 
 }  // namespace
 
@@ -146,17 +134,11 @@ AKFilePath& AKFilePath::operator=(std::string const& text)
     return *this;
 }
 
-void AKFilePath::SetText(std::string text)
-{
-    mText = WithSlashes(std::move(text));
-}
+void AKFilePath::SetText(std::string text) { mText = WithSlashes(std::move(text)); }
 
 // --- Syntax and form ---
 
-bool AKFilePath::HasDirectorySyntax() const
-{
-    return !Text().empty() && Text().back() == '/';
-}
+bool AKFilePath::HasDirectorySyntax() const { return !Text().empty() && Text().back() == '/'; }
 
 bool AKFilePath::ForceFileSyntax()
 {
@@ -177,15 +159,9 @@ bool AKFilePath::ForceDirectorySyntax()
     return true;
 }
 
-bool AKFilePath::IsAbsolute() const
-{
-    return !Text().empty() && Text().front() == '/';
-}
+bool AKFilePath::IsAbsolute() const { return !Text().empty() && Text().front() == '/'; }
 
-bool AKFilePath::IsRelative() const
-{
-    return !Text().empty() && Text().front() != '/';
-}
+bool AKFilePath::IsRelative() const { return !Text().empty() && Text().front() != '/'; }
 
 bool AKFilePath::SimplifyPath()
 {
@@ -250,17 +226,11 @@ AKFilePath& AKFilePath::WithApplicationPath()
     return *this;
 }
 
-bool AKFilePath::MakeAbsoluteWithApplicationPath()
-{
-    return MakeAbsolute(AKFileUtils::GetApplicationDirPath(nullptr));
-}
+bool AKFilePath::MakeAbsoluteWithApplicationPath() { return MakeAbsolute(AKFileUtils::GetApplicationDirPath(nullptr)); }
 
 // --- Parts of the path ---
 
-AKString AKFilePath::Path() const
-{
-    return AKString(DirectoryPart(Text()));
-}
+AKString AKFilePath::Path() const { return AKString(DirectoryPart(Text())); }
 
 void AKFilePath::SetPath(AKString const& dir)
 {
@@ -271,20 +241,11 @@ void AKFilePath::SetPath(AKString const& dir)
     SetText(std::move(text));
 }
 
-AKString AKFilePath::FileName() const
-{
-    return AKString(FileNamePart(Text()));
-}
+AKString AKFilePath::FileName() const { return AKString(FileNamePart(Text())); }
 
-void AKFilePath::SetFileName(AKString const& name)
-{
-    SetText(DirectoryPart(Text()) + name.StdString());
-}
+void AKFilePath::SetFileName(AKString const& name) { SetText(DirectoryPart(Text()) + name.StdString()); }
 
-void AKFilePath::RemoveFileName()
-{
-    mText = DirectoryPart(Text());
-}
+void AKFilePath::RemoveFileName() { mText = DirectoryPart(Text()); }
 
 namespace {
 
@@ -350,10 +311,7 @@ AKString AKFilePath::Extension() const
     return dot == std::string::npos ? kAKNullString : AKString(name.substr(dot + 1));
 }
 
-bool AKFilePath::HasExtension() const
-{
-    return !Extension().IsEmpty();
-}
+bool AKFilePath::HasExtension() const { return !Extension().IsEmpty(); }
 
 bool AKFilePath::HasExtension(AKString const& extension) const
 {
@@ -386,10 +344,7 @@ void AKFilePath::AddExtension(AKString const& extension)
     mText.Append(".").Append(extension);
 }
 
-void AKFilePath::RemoveExtension()
-{
-    mText = DirectoryPart(Text()) + ShortFileName().StdString();
-}
+void AKFilePath::RemoveExtension() { mText = DirectoryPart(Text()) + ShortFileName().StdString(); }
 
 // --- Arrays and shared constants ---
 
@@ -401,10 +356,11 @@ void AKFilePathArray::SortByFilePath()
 
 void AKFilePathArray::SortByFileName()
 {
-    Sort([](AKFilePath const& a, AKFilePath const& b) {
-             return FileNamePart(a.String().StdString()) < FileNamePart(b.String().StdString());
-         },
-         false);
+    Sort(
+        [](AKFilePath const& a, AKFilePath const& b) {
+            return FileNamePart(a.String().StdString()) < FileNamePart(b.String().StdString());
+        },
+        false);
 }
 
 AKFilePath const& AKNullFilePathShared()

@@ -51,25 +51,13 @@ int WriteNumber(AKFile& file, T value, unsigned int order)
 
 // --- Raw bytes ---
 
-int AKFileRead(AKFile const& file, void* data, unsigned long long size)
-{
-    return file.Read(data, size);
-}
+int AKFileRead(AKFile const& file, void* data, unsigned long long size) { return file.Read(data, size); }
 
-int AKFileWrite(AKFile& file, void const* data, unsigned long long size)
-{
-    return file.Write(data, size);
-}
+int AKFileWrite(AKFile& file, void const* data, unsigned long long size) { return file.Write(data, size); }
 
-int AKFileSkip(AKFile const& file, unsigned long long size)
-{
-    return file.Skip(size);
-}
+int AKFileSkip(AKFile const& file, unsigned long long size) { return file.Skip(size); }
 
-int AKFileSkipBack(AKFile const& file, unsigned long long size)
-{
-    return file.SkipBack(size);
-}
+int AKFileSkipBack(AKFile const& file, unsigned long long size) { return file.SkipBack(size); }
 
 int AKFileWriteZeros(AKFile& file, unsigned long long count)
 {
@@ -151,19 +139,37 @@ int AKFileWriteSInt8(AKFile& file, signed char value) { return file.Write(&value
 int AKFileWriteUInt8(AKFile& file, unsigned char value) { return file.Write(&value, 1); }
 
 int AKFileReadSInt16(AKFile const& file, short* value, unsigned int order) { return ReadNumber(file, value, order); }
-int AKFileReadUInt16(AKFile const& file, unsigned short* value, unsigned int order) { return ReadNumber(file, value, order); }
+int AKFileReadUInt16(AKFile const& file, unsigned short* value, unsigned int order)
+{
+    return ReadNumber(file, value, order);
+}
 int AKFileWriteSInt16(AKFile& file, short value, unsigned int order) { return WriteNumber(file, value, order); }
-int AKFileWriteUInt16(AKFile& file, unsigned short value, unsigned int order) { return WriteNumber(file, value, order); }
+int AKFileWriteUInt16(AKFile& file, unsigned short value, unsigned int order)
+{
+    return WriteNumber(file, value, order);
+}
 
 int AKFileReadSInt32(AKFile const& file, int* value, unsigned int order) { return ReadNumber(file, value, order); }
-int AKFileReadUInt32(AKFile const& file, unsigned int* value, unsigned int order) { return ReadNumber(file, value, order); }
+int AKFileReadUInt32(AKFile const& file, unsigned int* value, unsigned int order)
+{
+    return ReadNumber(file, value, order);
+}
 int AKFileWriteSInt32(AKFile& file, int value, unsigned int order) { return WriteNumber(file, value, order); }
 int AKFileWriteUInt32(AKFile& file, unsigned int value, unsigned int order) { return WriteNumber(file, value, order); }
 
-int AKFileReadSInt64(AKFile const& file, long long* value, unsigned int order) { return ReadNumber(file, value, order); }
-int AKFileReadUInt64(AKFile const& file, unsigned long long* value, unsigned int order) { return ReadNumber(file, value, order); }
+int AKFileReadSInt64(AKFile const& file, long long* value, unsigned int order)
+{
+    return ReadNumber(file, value, order);
+}
+int AKFileReadUInt64(AKFile const& file, unsigned long long* value, unsigned int order)
+{
+    return ReadNumber(file, value, order);
+}
 int AKFileWriteSInt64(AKFile& file, long long value, unsigned int order) { return WriteNumber(file, value, order); }
-int AKFileWriteUInt64(AKFile& file, unsigned long long value, unsigned int order) { return WriteNumber(file, value, order); }
+int AKFileWriteUInt64(AKFile& file, unsigned long long value, unsigned int order)
+{
+    return WriteNumber(file, value, order);
+}
 
 int AKFileReadFloat32(AKFile const& file, float* value, unsigned int order) { return ReadNumber(file, value, order); }
 
@@ -331,10 +337,7 @@ int AKFileReadAKString(AKFile const& file, AKString* string)
     return status;
 }
 
-int AKFileSkipAKString(AKFile const& file)
-{
-    return SkipStringForm(file);
-}
+int AKFileSkipAKString(AKFile const& file) { return SkipStringForm(file); }
 
 // --- Paths ---
 
@@ -366,10 +369,7 @@ int AKFilePath::ReadFromFile(AKFile const& file)
     return 0;
 }
 
-int AKFilePath::SkipFromFile(AKFile const& file)
-{
-    return SkipStringForm(file);
-}
+int AKFilePath::SkipFromFile(AKFile const& file) { return SkipStringForm(file); }
 
 int AKFileReadAKFilePath(AKFile const& file, AKFilePath* path) { return path->ReadFromFile(file); }
 int AKFileWriteAKFilePath(AKFile& file, AKFilePath const& path) { return path.WriteToFile(file); }

@@ -58,8 +58,8 @@ bool AKFileUtils::GetAsSystemPath(char* buffer, AKFilePath const& path, bool isD
     if (path.String().StdString().find('\0') != std::string::npos)
         return false;
 
-    std::string text = AKStringCopyWithEncoding(path.String(), kAKStringEncodingMacRoman, kAKStringEncodingUTF8)
-                           .StdString();
+    std::string text =
+        AKStringCopyWithEncoding(path.String(), kAKStringEncodingMacRoman, kAKStringEncodingUTF8).StdString();
     if (text.empty())
         return false;
     if (text.front() != '/') {

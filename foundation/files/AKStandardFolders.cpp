@@ -20,8 +20,8 @@
 
 bool AKEngineTextFromSystemText(std::string const& systemText, AKString* engineText)
 {
-    AKString converted = AKStringCopyWithEncoding(AKString(systemText), kAKStringEncodingUTF8,
-                                                  kAKStringEncodingMacRoman);
+    AKString converted =
+        AKStringCopyWithEncoding(AKString(systemText), kAKStringEncodingUTF8, kAKStringEncodingMacRoman);
     // Invalid UTF-8 empties the text; a character Mac Roman lacks becomes "?"
     // and does not come back.
     if (converted.IsEmpty() != systemText.empty())
@@ -35,8 +35,7 @@ bool AKEngineTextFromSystemText(std::string const& systemText, AKString* engineT
 AKFilePath AKFolderPathFromSystemText(std::string const& systemText)
 {
     AKString text;
-    if (systemText.empty() || !AKEngineTextFromSystemText(systemText, &text) ||
-        text.Length() >= kAKSystemPathMaxSize)
+    if (systemText.empty() || !AKEngineTextFromSystemText(systemText, &text) || text.Length() >= kAKSystemPathMaxSize)
         return AKFilePath();
     AKFilePath path(text);
     path.ForceDirectorySyntax();
@@ -156,15 +155,9 @@ AKFilePath const& AKFileUtils::GetApplicationDirPath(bool* isBundled)
     return folder.path;
 }
 
-bool AKFileUtils::IsBundledApplication()
-{
-    return SharedApplicationFolder().bundled;
-}
+bool AKFileUtils::IsBundledApplication() { return SharedApplicationFolder().bundled; }
 
-bool AKFileUtils::IsConsoleApplication()
-{
-    return !SharedApplicationFolder().bundled;
-}
+bool AKFileUtils::IsConsoleApplication() { return !SharedApplicationFolder().bundled; }
 
 AKFilePath const& AKFileUtils::GetSystemTemporaryDirPath()
 {

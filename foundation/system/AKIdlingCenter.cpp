@@ -68,9 +68,7 @@ void AKIdlingCenter::RemoveClient(AKIdlingClient* client)
 
 // --- AKIdlingClient ---
 
-AKIdlingClient::AKIdlingClient(char const* /*name*/, bool keepAtDestruction) : mKeepAtDestruction(keepAtDestruction)
-{
-}
+AKIdlingClient::AKIdlingClient(char const* /*name*/, bool keepAtDestruction) : mKeepAtDestruction(keepAtDestruction) {}
 
 AKIdlingClient::~AKIdlingClient()
 {
@@ -113,13 +111,9 @@ void AKIdlingClient::DoIdlingLow()
 
 AKIdlingLoop::AKIdlingLoop(void (*proc)(void*), void* userData, unsigned int periodMilliSec)
     : mProc(proc), mUserData(userData), mPeriodMilliSec(periodMilliSec)
-{
-}
+{}
 
-AKIdlingLoop::~AKIdlingLoop()
-{
-    Stop();
-}
+AKIdlingLoop::~AKIdlingLoop() { Stop(); }
 
 bool AKIdlingLoop::Start()
 {

@@ -10,7 +10,8 @@
 
 class AKIdlingClient;
 
-class AKIdlingCenter {
+class AKIdlingCenter
+{
 public:
     static AKIdlingCenter sShared;
 
@@ -40,7 +41,8 @@ private:
 };
 
 // Base of the engine objects that want idle passes.
-class AKIdlingClient {
+class AKIdlingClient
+{
 public:
     // The name serves diagnostics only and is not kept. With keepAtDestruction
     // the destructor leaves the client registered: for shared managers that
@@ -81,7 +83,8 @@ private:
 
 // Calls a function on the main run loop every period: a host without a
 // main-loop timer of its own runs its idle passes with one.
-class AKIdlingLoop {
+class AKIdlingLoop
+{
 public:
     // Not started. The period is in milliseconds.
     AKIdlingLoop(void (*proc)(void*), void* userData, unsigned int periodMilliSec);

@@ -31,7 +31,8 @@ AKLogMessageProc ReachableSink(bool errorLine)
 }
 
 // Appends pieces to a line buffer; once a piece is cut, nothing more is written.
-class LineBuilder {
+class LineBuilder
+{
 public:
     explicit LineBuilder(char* buffer) : mBuffer(buffer) { mBuffer[0] = '\0'; }
 
@@ -90,12 +91,9 @@ void WriteStatusLine(AKLogMessageProc proc, int status, int errnoValue, char con
         proc(line.Line());
 }
 
-int ResultOf(int status)
-{
-    return status < 0 ? status : 0;
-}
+int ResultOf(int status) { return status < 0 ? status : 0; }
 
-} // namespace
+}  // namespace
 
 void AKSetCustomLogMessageProc(AKLogMessageProc proc, bool threadSafe)
 {
@@ -161,10 +159,7 @@ void AKLogWarning(int status, char const* format, ...)
     va_end(args);
 }
 
-void AKLogErrorMute()
-{
-    sLogErrorMute.fetch_add(1);
-}
+void AKLogErrorMute() { sLogErrorMute.fetch_add(1); }
 
 void AKLogErrorUnmute()
 {
@@ -177,38 +172,71 @@ char const* AKGetErrnoText(int errnoValue)
 {
     // Keyed by the symbolic names, so each value reads this platform's meaning.
     switch (errnoValue) {
-    case EPERM: return "EPERM: Operation not permitted";
-    case ENOENT: return "ENOENT: No such file or directory";
-    case ESRCH: return "ESRCH: No such process";
-    case EINTR: return "EINTR: Interrupted system call";
-    case EIO: return "EIO: Input/output error";
-    case ENXIO: return "ENXIO: Device not configured";
-    case E2BIG: return "E2BIG: Argument list too long";
-    case ENOEXEC: return "ENOEXEC: Exec format error";
-    case EBADF: return "EBADF: Bad file descriptor";
-    case ECHILD: return "ECHILD: No child processes";
-    case EAGAIN: return "EAGAIN: Resource temporarily unavailable";
-    case ENOMEM: return "ENOMEM: Cannot allocate memory";
-    case EACCES: return "EACCES: Permission denied";
-    case EFAULT: return "EFAULT: Bad address";
-    case ENOTBLK: return "ENOTBLK: Block device required";
-    case EBUSY: return "EBUSY: Device / Resource busy";
-    case EEXIST: return "EEXIST: File exists";
-    case EXDEV: return "EXDEV: Cross-device link";
-    case ENODEV: return "ENODEV: Operation not supported by device";
-    case ENOTDIR: return "ENOTDIR: Not a directory";
-    case EISDIR: return "EISDIR: Is a directory";
-    case EINVAL: return "EINVAL: Invalid argument";
-    case ENFILE: return "ENFILE: Too many open files in system";
-    case EMFILE: return "EMFILE: Too many open files";
-    case ENOTTY: return "ENOTTY: Inappropriate ioctl for device";
-    case ETXTBSY: return "ETXTBSY: Text file busy";
-    case EFBIG: return "EFBIG: File too large";
-    case ENOSPC: return "ENOSPC: No space left on device";
-    case ESPIPE: return "ESPIPE: Illegal seek";
-    case EROFS: return "EROFS: Read-only file system";
-    case EMLINK: return "EMLINK: Too many links";
-    case EPIPE: return "EPIPE: Broken pipe";
-    default: return "UNKNOWN";
+    case EPERM:
+        return "EPERM: Operation not permitted";
+    case ENOENT:
+        return "ENOENT: No such file or directory";
+    case ESRCH:
+        return "ESRCH: No such process";
+    case EINTR:
+        return "EINTR: Interrupted system call";
+    case EIO:
+        return "EIO: Input/output error";
+    case ENXIO:
+        return "ENXIO: Device not configured";
+    case E2BIG:
+        return "E2BIG: Argument list too long";
+    case ENOEXEC:
+        return "ENOEXEC: Exec format error";
+    case EBADF:
+        return "EBADF: Bad file descriptor";
+    case ECHILD:
+        return "ECHILD: No child processes";
+    case EAGAIN:
+        return "EAGAIN: Resource temporarily unavailable";
+    case ENOMEM:
+        return "ENOMEM: Cannot allocate memory";
+    case EACCES:
+        return "EACCES: Permission denied";
+    case EFAULT:
+        return "EFAULT: Bad address";
+    case ENOTBLK:
+        return "ENOTBLK: Block device required";
+    case EBUSY:
+        return "EBUSY: Device / Resource busy";
+    case EEXIST:
+        return "EEXIST: File exists";
+    case EXDEV:
+        return "EXDEV: Cross-device link";
+    case ENODEV:
+        return "ENODEV: Operation not supported by device";
+    case ENOTDIR:
+        return "ENOTDIR: Not a directory";
+    case EISDIR:
+        return "EISDIR: Is a directory";
+    case EINVAL:
+        return "EINVAL: Invalid argument";
+    case ENFILE:
+        return "ENFILE: Too many open files in system";
+    case EMFILE:
+        return "EMFILE: Too many open files";
+    case ENOTTY:
+        return "ENOTTY: Inappropriate ioctl for device";
+    case ETXTBSY:
+        return "ETXTBSY: Text file busy";
+    case EFBIG:
+        return "EFBIG: File too large";
+    case ENOSPC:
+        return "ENOSPC: No space left on device";
+    case ESPIPE:
+        return "ESPIPE: Illegal seek";
+    case EROFS:
+        return "EROFS: Read-only file system";
+    case EMLINK:
+        return "EMLINK: Too many links";
+    case EPIPE:
+        return "EPIPE: Broken pipe";
+    default:
+        return "UNKNOWN";
     }
 }

@@ -16,7 +16,7 @@ constexpr double kNeverFired = -std::numeric_limits<double>::infinity();
 // path (a signal handler's flag, a debugger) is not kept waiting for long.
 constexpr double kMaxSleepMicroSec = 10000.0;
 
-} // namespace
+}  // namespace
 
 unsigned int AKMainRunLoop::AddTimer(AKRunLoopTimerProc proc, void* userData, double intervalSec)
 {
@@ -52,14 +52,11 @@ bool AKMainRunLoop::HasTimer(unsigned int timerID) const
 
 unsigned int AKMainRunLoop::GetTimerCount() const
 {
-    return static_cast<unsigned int>(std::count_if(mTimers.begin(), mTimers.end(),
-                                                   [](Timer const& t) { return t.proc != nullptr; }));
+    return static_cast<unsigned int>(
+        std::count_if(mTimers.begin(), mTimers.end(), [](Timer const& t) { return t.proc != nullptr; }));
 }
 
-unsigned int AKMainRunLoop::RunOnce()
-{
-    return RunOnceAtTime(AKSys::GetCurrentApplicationTimeMicroSec());
-}
+unsigned int AKMainRunLoop::RunOnce() { return RunOnceAtTime(AKSys::GetCurrentApplicationTimeMicroSec()); }
 
 unsigned int AKMainRunLoop::RunOnceAtTime(double nowMicroSec)
 {
@@ -72,7 +69,8 @@ unsigned int AKMainRunLoop::RunOnceAtTime(double nowMicroSec)
         if (timer.proc == nullptr || timer.id > lastIDBeforePump || nowMicroSec < timer.nextFireMicroSec)
             continue;
         // Next due time, on the timer's phase and after now.
-        double next = (timer.nextFireMicroSec == kNeverFired ? nowMicroSec : timer.nextFireMicroSec) + timer.intervalMicroSec;
+        double next =
+            (timer.nextFireMicroSec == kNeverFired ? nowMicroSec : timer.nextFireMicroSec) + timer.intervalMicroSec;
         if (next <= nowMicroSec)
             next += (std::floor((nowMicroSec - next) / timer.intervalMicroSec) + 1.0) * timer.intervalMicroSec;
         timer.nextFireMicroSec = next;

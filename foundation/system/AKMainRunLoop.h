@@ -13,7 +13,8 @@
 
 using AKRunLoopTimerProc = void (*)(void* userData);
 
-class AKMainRunLoop {
+class AKMainRunLoop
+{
 public:
     static AKMainRunLoop sShared;
 

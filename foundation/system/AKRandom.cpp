@@ -9,7 +9,7 @@ namespace {
 static_assert(RAND_MAX == 2147483647, "rand() range differs from 0 to 2147483647");
 constexpr double kRandomMax = 2147483647.0;
 
-} // namespace
+}  // namespace
 
 unsigned int akrand::randomInit(unsigned int seed)
 {

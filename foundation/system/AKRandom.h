@@ -12,4 +12,4 @@ unsigned int randomInit(unsigned int seed);
 // or a negative spread) draws from the whole range.
 double _lowRandom(double centre, double low, double high, double spread);
 
-} // namespace akrand
+}  // namespace akrand

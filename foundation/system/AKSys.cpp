@@ -84,7 +84,7 @@ std::string AsciiUpper(std::string s)
     return s;
 }
 
-} // namespace
+}  // namespace
 
 void AKSys::Initialize()
 {
@@ -92,9 +92,7 @@ void AKSys::Initialize()
     akrand::randomInit(0);
 }
 
-void AKSys::Terminate()
-{
-}
+void AKSys::Terminate() {}
 
 bool AKSys::IsMainThread()
 {

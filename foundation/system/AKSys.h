@@ -4,7 +4,8 @@
 
 // Small process-wide system services: the application clock, the main-thread
 // test, sleeping, the wall-clock date and the user's language and region.
-class AKSys {
+class AKSys
+{
 public:
     // Starts the application clock and seeds the random generator with the time.
     static void Initialize();

@@ -23,24 +23,19 @@ double Clamp(double value, double low, double high)
     return value > high ? high : value;
 }
 
-} // namespace
+}  // namespace
 
 AKThread::AKThread(AKThreadClient* client, double expectedCpuUsage)
-    : mExpectedCpuUsage(Clamp(expectedCpuUsage, kMinExpectedCpuUsage, kMaxExpectedCpuUsage)),
-      mClient(client), mProc(nullptr), mUserData(nullptr)
-{
-}
+    : mExpectedCpuUsage(Clamp(expectedCpuUsage, kMinExpectedCpuUsage, kMaxExpectedCpuUsage)), mClient(client),
+      mProc(nullptr), mUserData(nullptr)
+{}
 
 AKThread::AKThread(AKThreadProc proc, void* userData, double expectedCpuUsage)
-    : mExpectedCpuUsage(Clamp(expectedCpuUsage, kMinExpectedCpuUsage, kMaxExpectedCpuUsage)),
-      mClient(nullptr), mProc(proc), mUserData(userData)
-{
-}
+    : mExpectedCpuUsage(Clamp(expectedCpuUsage, kMinExpectedCpuUsage, kMaxExpectedCpuUsage)), mClient(nullptr),
+      mProc(proc), mUserData(userData)
+{}
 
-AKThread::~AKThread()
-{
-    Stop();
-}
+AKThread::~AKThread() { Stop(); }
 
 bool AKThread::SetExpectedCpuUsage(double share)
 {
@@ -131,10 +126,7 @@ void* AKThread::ThreadEntry(void* thread)
     return nullptr;
 }
 
-bool AKThread::IsWorkerThread() const
-{
-    return sCurrentWorker == this;
-}
+bool AKThread::IsWorkerThread() const { return sCurrentWorker == this; }
 
 void AKThread::RunLoop()
 {
@@ -208,11 +200,6 @@ void AKThread::Rest(double restMicroSec)
     }
 }
 
-AKThreadClient::AKThreadClient(double expectedCpuUsage) : mThread(this, expectedCpuUsage)
-{
-}
+AKThreadClient::AKThreadClient(double expectedCpuUsage) : mThread(this, expectedCpuUsage) {}
 
-AKThreadClient::~AKThreadClient()
-{
-    mThread.Stop();
-}
+AKThreadClient::~AKThreadClient() { mThread.Stop(); }

@@ -16,7 +16,8 @@ using AKThreadProc = void (*)(void* userData);
 // again until every Pause has been matched by an UnPause; Stop returns once
 // the worker has left its loop. The load and timing figures are written by the
 // worker and may be read at any time.
-class AKThread {
+class AKThread
+{
 public:
     static constexpr double kMinExpectedCpuUsage = 0.01;
     static constexpr double kMaxExpectedCpuUsage = 0.9;
@@ -93,7 +94,8 @@ private:
 // Base of the classes that do the work of a worker thread: it owns an
 // AKThread whose client is itself. A subclass must stop the thread in its own
 // destructor: by the time this base is destroyed, its callback is gone.
-class AKThreadClient {
+class AKThreadClient
+{
 public:
     explicit AKThreadClient(double expectedCpuUsage);
     virtual ~AKThreadClient();

@@ -8,11 +8,9 @@ bool strGetasAKTimeIntv(char const* text, AKTimeIntv* intv)
 {
     AKTimeIntv read = kAKNullTimeIntv;
     bool const ok = strScanfAsDot(text, "(%lf;%lf)", &read.beg, &read.end) == 2;
-    if (intv != nullptr) *intv = ok ? read : kAKNullTimeIntv;
+    if (intv != nullptr)
+        *intv = ok ? read : kAKNullTimeIntv;
     return ok;
 }
 
-bool strGetasAKTime(char const* text, double* time)
-{
-    return strGetasFloat64(text, time, 0.0);
-}
+bool strGetasAKTime(char const* text, double* time) { return strGetasFloat64(text, time, 0.0); }

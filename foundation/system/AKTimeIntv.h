@@ -8,34 +8,20 @@
 // A time in seconds.
 typedef double AKTime;
 
-struct AKTimeIntv
-{
+struct AKTimeIntv {
     double beg;
     double end;
 };
 
-struct AKNormIntv
-{
+struct AKNormIntv {
     double beg;
     double end;
 };
 
-inline constexpr bool operator==(AKTimeIntv const& a, AKTimeIntv const& b)
-{
-    return a.beg == b.beg && a.end == b.end;
-}
-inline constexpr bool operator!=(AKTimeIntv const& a, AKTimeIntv const& b)
-{
-    return !(a == b);
-}
-inline constexpr bool operator==(AKNormIntv const& a, AKNormIntv const& b)
-{
-    return a.beg == b.beg && a.end == b.end;
-}
-inline constexpr bool operator!=(AKNormIntv const& a, AKNormIntv const& b)
-{
-    return !(a == b);
-}
+inline constexpr bool operator==(AKTimeIntv const& a, AKTimeIntv const& b) { return a.beg == b.beg && a.end == b.end; }
+inline constexpr bool operator!=(AKTimeIntv const& a, AKTimeIntv const& b) { return !(a == b); }
+inline constexpr bool operator==(AKNormIntv const& a, AKNormIntv const& b) { return a.beg == b.beg && a.end == b.end; }
+inline constexpr bool operator!=(AKNormIntv const& a, AKNormIntv const& b) { return !(a == b); }
 
 // The empty intervals {0, 0}, and the whole span {0, 1}.
 constexpr AKTimeIntv kAKNullTimeIntv = {0.0, 0.0};

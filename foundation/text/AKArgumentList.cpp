@@ -4,12 +4,9 @@
 
 namespace {
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-} // namespace
+}  // namespace
 
 AKArgs::AKArgs(int argc, char const* const* argv)
 {
@@ -20,10 +17,7 @@ AKArgs::AKArgs(int argc, char const* const* argv)
         mArgs.Push(AKString(argv[i]));
 }
 
-AKArgs::AKArgs(AKString const& text, bool removeQuotes)
-{
-    Split(text.c_str(), text.Length(), removeQuotes);
-}
+AKArgs::AKArgs(AKString const& text, bool removeQuotes) { Split(text.c_str(), text.Length(), removeQuotes); }
 
 AKArgs::AKArgs(char const* text, bool removeQuotes)
 {

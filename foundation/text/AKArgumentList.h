@@ -13,7 +13,8 @@
 // unclosed quote runs to the end. There is no escape character. With quote
 // removal the double quotes are dropped ("" makes an empty argument),
 // without it they are kept.
-class AKArgs {
+class AKArgs
+{
 public:
     AKArgs() = default;
     AKArgs(AKArgs const&) = default;

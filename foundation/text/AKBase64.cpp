@@ -36,8 +36,8 @@ void LowEncodeBinaryToBase64(unsigned char const* data, unsigned int size, std::
 
     unsigned int i = 0;
     for (; i + 3 <= size; i += 3) {
-        unsigned int triple = (static_cast<unsigned int>(data[i]) << 16) | (static_cast<unsigned int>(data[i + 1]) << 8) |
-                              data[i + 2];
+        unsigned int triple =
+            (static_cast<unsigned int>(data[i]) << 16) | (static_cast<unsigned int>(data[i + 1]) << 8) | data[i + 2];
         *out++ = kAlphabet[(triple >> 18) & 0x3F];
         *out++ = kAlphabet[(triple >> 12) & 0x3F];
         *out++ = kAlphabet[(triple >> 6) & 0x3F];

@@ -156,20 +156,28 @@ namespace AKMacOS {
 unsigned int CFStringEncodingConvert(AKStringEncoding encoding)
 {
     switch (encoding) {
-    case kAKStringEncodingMacRoman: return kCFStringEncodingMacRoman;
-    case kAKStringEncodingWindowsLatin1: return kCFStringEncodingWindowsLatin1;
-    case kAKStringEncodingUTF8: return kCFStringEncodingUTF8;
-    default: return kCFStringEncodingInvalidId;
+    case kAKStringEncodingMacRoman:
+        return kCFStringEncodingMacRoman;
+    case kAKStringEncodingWindowsLatin1:
+        return kCFStringEncodingWindowsLatin1;
+    case kAKStringEncodingUTF8:
+        return kCFStringEncodingUTF8;
+    default:
+        return kCFStringEncodingInvalidId;
     }
 }
 
 AKStringEncoding AKStringEncodingConvert(unsigned int cfEncoding)
 {
     switch (cfEncoding) {
-    case kCFStringEncodingMacRoman: return kAKStringEncodingMacRoman;
-    case kCFStringEncodingWindowsLatin1: return kAKStringEncodingWindowsLatin1;
-    case kCFStringEncodingUTF8: return kAKStringEncodingUTF8;
-    default: return 0;
+    case kCFStringEncodingMacRoman:
+        return kAKStringEncodingMacRoman;
+    case kCFStringEncodingWindowsLatin1:
+        return kAKStringEncodingWindowsLatin1;
+    case kCFStringEncodingUTF8:
+        return kAKStringEncodingUTF8;
+    default:
+        return 0;
     }
 }
 
@@ -253,9 +261,6 @@ unsigned int CFStringGetBytes(__CFString const* string, unsigned int cfEncoding,
     return static_cast<unsigned int>(count);
 }
 
-void CFStringRelease(__CFString const* string)
-{
-    delete string;
-}
+void CFStringRelease(__CFString const* string) { delete string; }
 
 }  // namespace AKMacOS

@@ -20,20 +20,11 @@ unsigned char FoldUpper(unsigned char c)
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - ('a' - 'A')) : c;
 }
 
-bool IsAsciiLetter(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
+bool IsAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool IsAsciiDigit(unsigned char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-bool IsTokenByte(unsigned char c)
-{
-    return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_';
-}
+bool IsTokenByte(unsigned char c) { return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_'; }
 
 // Formats into a fresh string, so that the arguments may point into the
 // string being modified. Returns an empty string on a formatting error.
@@ -63,8 +54,7 @@ __attribute__((format(printf, 1, 0))) std::string FormatV(char const* format, va
 }
 
 // Byte membership table of a C-string set; a NUL byte is never a member.
-struct ByteSet
-{
+struct ByteSet {
     bool member[256] = {};
     explicit ByteSet(char const* set)
     {
@@ -74,7 +64,7 @@ struct ByteSet
     bool Has(char c) const { return member[static_cast<unsigned char>(c)]; }
 };
 
-} // namespace
+}  // namespace
 
 AKString const& AKNullStringShared()
 {
@@ -103,15 +93,9 @@ AKString::AKString(char const* s, unsigned int length)
         mString.assign(s, length);
 }
 
-AKString& AKString::operator=(AKString const& s)
-{
-    return Assign(s);
-}
+AKString& AKString::operator=(AKString const& s) { return Assign(s); }
 
-AKString& AKString::operator=(char const* s)
-{
-    return Assign(s);
-}
+AKString& AKString::operator=(char const* s) { return Assign(s); }
 
 AKString& AKString::operator=(std::string const& s)
 {
@@ -159,10 +143,7 @@ AKString& AKString::Assignv(char const* format, va_list args)
     return *this;
 }
 
-void AKString::SetCapacity(unsigned int capacity)
-{
-    mString.reserve(capacity);
-}
+void AKString::SetCapacity(unsigned int capacity) { mString.reserve(capacity); }
 
 bool AKString::SetMaxLength(unsigned int maxLength)
 {
@@ -172,15 +153,9 @@ bool AKString::SetMaxLength(unsigned int maxLength)
     return true;
 }
 
-void AKString::Shrink()
-{
-    mString.shrink_to_fit();
-}
+void AKString::Shrink() { mString.shrink_to_fit(); }
 
-void AKString::Free()
-{
-    std::string().swap(mString);
-}
+void AKString::Free() { std::string().swap(mString); }
 
 // ---------------------------------------------------------------------------
 // Concatenation
@@ -361,8 +336,8 @@ bool AKString::FindFromEnd(AKString const& needle, unsigned int backFromEnd, uns
 
 bool AKString::StartsWith(AKString const& prefix, AKString* outRest) const
 {
-    bool const starts = mString.size() >= prefix.mString.size() &&
-                        mString.compare(0, prefix.mString.size(), prefix.mString) == 0;
+    bool const starts =
+        mString.size() >= prefix.mString.size() && mString.compare(0, prefix.mString.size(), prefix.mString) == 0;
     if (outRest != nullptr) {
         if (starts)
             outRest->mString = mString.substr(prefix.mString.size());

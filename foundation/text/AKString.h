@@ -119,7 +119,8 @@ public:
     bool IsPureAscii(unsigned int* outBadPos = nullptr) const;
 
     // Lines: both return the line; the column is the 1-based column of the next byte.
-    unsigned int CountLinesToPosition(unsigned int pos, unsigned int* outLine = nullptr, unsigned int* outColumn = nullptr) const;
+    unsigned int CountLinesToPosition(unsigned int pos, unsigned int* outLine = nullptr,
+                                      unsigned int* outColumn = nullptr) const;
     unsigned int CountLinesToEnd(unsigned int* outLine = nullptr, unsigned int* outColumn = nullptr) const;
 
     // scanf-style conversion of the text from pos; returns the number of items converted.

@@ -6,10 +6,7 @@ AKStringArray const& AKNullStringArrayShared()
     return sNullStringArray;
 }
 
-AKStringArray::AKStringArray(char const* const* strings)
-{
-    AssignWithCStrings(strings);
-}
+AKStringArray::AKStringArray(char const* const* strings) { AssignWithCStrings(strings); }
 
 void AKStringArray::AssignWithCStrings(char const* const* strings)
 {

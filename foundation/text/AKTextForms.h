@@ -34,11 +34,11 @@ constexpr unsigned int kAKStrPrepareFloatScanfLen = 64;
 
 // Readers
 
-bool strGetasBool(char const* text, bool* out, bool fallback); // 0 or 1
-bool strGetasSInt(char const* text, int* out, int fallback);   // low 32 bits of a 64-bit read
+bool strGetasBool(char const* text, bool* out, bool fallback);  // 0 or 1
+bool strGetasSInt(char const* text, int* out, int fallback);    // low 32 bits of a 64-bit read
 bool strGetasSInt32(char const* text, int32_t* out, int32_t fallback);
 bool strGetasSInt64(char const* text, long long* out, long long fallback);
-bool strGetasUInt(char const* text, unsigned int* out, unsigned int fallback); // not negative
+bool strGetasUInt(char const* text, unsigned int* out, unsigned int fallback);  // not negative
 bool strGetasUInt32(char const* text, uint32_t* out, uint32_t fallback);
 bool strGetasUInt64(char const* text, unsigned long long* out, unsigned long long fallback);
 bool strGetasFloat32(char const* text, float* out, float fallback);
@@ -50,14 +50,16 @@ inline bool strGetasSInt64(char const* text, long* out, long fallback)
 {
     long long v = 0;
     bool ok = strGetasSInt64(text, &v, fallback);
-    if (out != nullptr) *out = static_cast<long>(v);
+    if (out != nullptr)
+        *out = static_cast<long>(v);
     return ok;
 }
 inline bool strGetasUInt64(char const* text, unsigned long* out, unsigned long fallback)
 {
     unsigned long long v = 0;
     bool ok = strGetasUInt64(text, &v, fallback);
-    if (out != nullptr) *out = static_cast<unsigned long>(v);
+    if (out != nullptr)
+        *out = static_cast<unsigned long>(v);
     return ok;
 }
 #endif
@@ -66,10 +68,10 @@ inline bool strGetasUInt64(char const* text, unsigned long* out, unsigned long f
 // field, or a leading "-" when the first field is 0: "-0:30" gives -30.
 bool strGetasTimeHMS(char const* text, double* seconds, double fallback);
 
-bool strGetasAGPoint(char const* text, AGPoint* out, AGPoint const& fallback);          // "(x;y)"
-bool strGetasAGSize(char const* text, AGSize* out, AGSize const& fallback);             // "(w;h)"
-bool strGetasAGInterval(char const* text, AGInterval* out, AGInterval const& fallback); // "(beg;end)"
-bool strGetasAGRect(char const* text, AGRect* out, AGRect const& fallback);             // "(x1;y1;x2;y2)"
+bool strGetasAGPoint(char const* text, AGPoint* out, AGPoint const& fallback);           // "(x;y)"
+bool strGetasAGSize(char const* text, AGSize* out, AGSize const& fallback);              // "(w;h)"
+bool strGetasAGInterval(char const* text, AGInterval* out, AGInterval const& fallback);  // "(beg;end)"
+bool strGetasAGRect(char const* text, AGRect* out, AGRect const& fallback);              // "(x1;y1;x2;y2)"
 // "(r;g;b;a)" or "(r;g;b)" (alpha 255); each component capped at 255.
 bool strGetasAGColor(char const* text, AGColor* out, AGColor fallback);
 // Exactly 6 ("RRGGBB", alpha 255) or 8 ("RRGGBBAA") hexadecimal digits.
@@ -77,7 +79,7 @@ bool strGetasAGColorHex(char const* text, AGColor* out, AGColor fallback);
 
 // Writers (buffers of kAKStrSetasMaxLen bytes)
 
-char* strSetasBool(char* buffer, bool value); // "0" or "1"
+char* strSetasBool(char* buffer, bool value);  // "0" or "1"
 char* strSetasSInt(char* buffer, int value);
 char* strSetasSInt32(char* buffer, int32_t value);
 char* strSetasSInt64(char* buffer, long long value);
@@ -143,7 +145,7 @@ unsigned long long AKStringComputeHashCode64(AKString const& s);
 
 // Debug formatters: each form writes into the next of 8 slots of its own (per
 // thread), so up to 8 results of one form can be used in one expression.
-char const* _akstr(AGColor const& color); // always with alpha
+char const* _akstr(AGColor const& color);  // always with alpha
 char const* _akstr(AGPoint const& point, int precision);
 char const* _akstr(AGSize const& size, int precision);
 char const* _akstr(AGRect const& rect, int precision);

@@ -9,8 +9,7 @@
 #include <cstdio>
 #include <ctime>
 
-namespace
-{
+namespace {
 
 // Bounded printf into a caller's buffer, appending piece by piece; text that
 // does not fit is cut, the buffer always ends with a NUL.
@@ -19,18 +18,19 @@ class TextOut
 public:
     TextOut(char* buffer, size_t size) : mBuffer(buffer), mSize(size)
     {
-        if (mBuffer != nullptr && mSize > 0) mBuffer[0] = '\0';
+        if (mBuffer != nullptr && mSize > 0)
+            mBuffer[0] = '\0';
     }
 
     void Printf(char const* format, ...) __attribute__((format(printf, 2, 3)))
     {
-        if (mBuffer == nullptr || mLength + 1 >= mSize) return;
+        if (mBuffer == nullptr || mLength + 1 >= mSize)
+            return;
         va_list args;
         va_start(args, format);
         int n = std::vsnprintf(mBuffer + mLength, mSize - mLength, format, args);
         va_end(args);
-        if (n < 0)
-        {
+        if (n < 0) {
             mBuffer[mLength] = '\0';
             return;
         }
@@ -49,7 +49,8 @@ private:
 // Decimals of the precision rule: negative gives the C default of 6.
 int DecimalsOf(int precision)
 {
-    if (precision < 0) return 6;
+    if (precision < 0)
+        return 6;
     return precision > 9 ? 9 : precision;
 }
 
@@ -92,7 +93,7 @@ char* WriteAGColor(char* buffer, size_t size, AGColor color, bool withAlpha)
     return out.Buffer();
 }
 
-} // namespace
+}  // namespace
 
 char* strSetasBool(char* buffer, bool value)
 {
@@ -108,10 +109,7 @@ char* strSetasSInt(char* buffer, int value)
     return out.Buffer();
 }
 
-char* strSetasSInt32(char* buffer, int32_t value)
-{
-    return strSetasSInt(buffer, static_cast<int>(value));
-}
+char* strSetasSInt32(char* buffer, int32_t value) { return strSetasSInt(buffer, static_cast<int>(value)); }
 
 char* strSetasSInt64(char* buffer, long long value)
 {
@@ -127,10 +125,7 @@ char* strSetasUInt(char* buffer, unsigned int value)
     return out.Buffer();
 }
 
-char* strSetasUInt32(char* buffer, uint32_t value)
-{
-    return strSetasUInt(buffer, static_cast<unsigned int>(value));
-}
+char* strSetasUInt32(char* buffer, uint32_t value) { return strSetasUInt(buffer, static_cast<unsigned int>(value)); }
 
 char* strSetasUInt64(char* buffer, unsigned long long value)
 {
@@ -157,12 +152,14 @@ char* strSetasTimeHMS(char* buffer, double seconds, int precision, bool compact)
     int d = DecimalsOf(precision);
     double a = std::fabs(seconds);
     // Beyond this the fields no longer fit whole numbers: write the plain number.
-    if (!(a < 9.0e15)) return strSetasFloat64(buffer, seconds, precision);
+    if (!(a < 9.0e15))
+        return strSetasFloat64(buffer, seconds, precision);
 
     // Round to the shown decimals first, so that 59.96 at one decimal becomes
     // a whole minute rather than "60.0" seconds.
     double scaled = a * kPowersOfTen[d];
-    if (scaled < 9.0e15) a = std::floor(scaled + 0.5) / kPowersOfTen[d];
+    if (scaled < 9.0e15)
+        a = std::floor(scaled + 0.5) / kPowersOfTen[d];
 
     long long whole = static_cast<long long>(a);
     double fraction = a - static_cast<double>(whole);
@@ -173,13 +170,11 @@ char* strSetasTimeHMS(char* buffer, double seconds, int precision, bool compact)
 
     AKScopedPrintfFloatSepAsDot dot;
     TextOut out(buffer, kAKStrSetasMaxLen);
-    if (whole < 3600 && compact)
-    {
-        if (m == 0) return strSetasFloat64(buffer, seconds, precision);
+    if (whole < 3600 && compact) {
+        if (m == 0)
+            return strSetasFloat64(buffer, seconds, precision);
         out.Printf("%s%02d:", negative ? "-" : "", m);
-    }
-    else
-    {
+    } else {
         out.Printf("%s%lld:%02d:", negative ? "-" : "", h, m);
     }
 
@@ -189,7 +184,7 @@ char* strSetasTimeHMS(char* buffer, double seconds, int precision, bool compact)
     else if (d == 0)
         out.Printf("%02.0f", secondsOfMinute);
     else
-        out.Printf("%0*.*f", d + 3, d, secondsOfMinute); // two integer digits always show
+        out.Printf("%0*.*f", d + 3, d, secondsOfMinute);  // two integer digits always show
     return out.Buffer();
 }
 
@@ -198,18 +193,16 @@ char* strSetasDuration(char* buffer, double seconds, int precision)
     AKScopedPrintfFloatSepAsDot dot;
     TextOut out(buffer, kAKStrSetasMaxLen);
     double x = seconds;
-    if (!(x >= 0.000001)) // negative and NaN included
+    if (!(x >= 0.000001))  // negative and NaN included
     {
         out.Printf("0s");
         return out.Buffer();
     }
-    if (x < 0.01)
-    {
+    if (x < 0.01) {
         out.Printf("%.3fms", x * 1000.0);
         return out.Buffer();
     }
-    if (x < 0.1)
-    {
+    if (x < 0.1) {
         out.Printf("%.3fs", x);
         return out.Buffer();
     }
@@ -222,7 +215,7 @@ char* strSetasDuration(char* buffer, double seconds, int precision)
     long long unit = d == 3 ? 1000 : d == 2 ? 100 : d == 1 ? 10 : 1;
 
     double scaled = std::floor(x * static_cast<double>(unit) + 0.5);
-    if (!(scaled < 9.0e18)) // too long to count in whole units
+    if (!(scaled < 9.0e18))  // too long to count in whole units
     {
         out.Printf("%.0fs", x);
         return out.Buffer();
@@ -251,12 +244,14 @@ char* strSetasDuration(char* buffer, double seconds, int precision)
 
 char* strSetasSysDate(char* buffer, long long unixTime, bool weekday, bool hoursMinutes, bool seconds)
 {
-    if (buffer == nullptr) return nullptr;
+    if (buffer == nullptr)
+        return nullptr;
     buffer[0] = '\0';
 
     char format[32] = "";
     TextOut f(format, sizeof(format));
-    if (weekday) f.Printf("%%a ");
+    if (weekday)
+        f.Printf("%%a ");
     f.Printf("%%d/%%m/%%Y");
     if (seconds)
         f.Printf(" %%H:%%M:%%S");
@@ -265,9 +260,10 @@ char* strSetasSysDate(char* buffer, long long unixTime, bool weekday, bool hours
 
     time_t t = static_cast<time_t>(unixTime < 0 ? 0 : unixTime);
     struct tm local;
-    if (localtime_r(&t, &local) == nullptr) return buffer;
+    if (localtime_r(&t, &local) == nullptr)
+        return buffer;
     if (std::strftime(buffer, kAKStrSetasDateMaxLen, format, &local) == 0)
-        buffer[0] = '\0'; // did not fit: the contents are undefined
+        buffer[0] = '\0';  // did not fit: the contents are undefined
     return buffer;
 }
 
@@ -275,8 +271,7 @@ char* strSetasMemory(char* buffer, long long bytes)
 {
     AKScopedPrintfFloatSepAsDot dot;
     TextOut out(buffer, kAKStrSetasMaxLen);
-    if (bytes <= 0)
-    {
+    if (bytes <= 0) {
         out.Printf("0 Byte");
         return out.Buffer();
     }
@@ -360,10 +355,10 @@ char* strSetasAGColorHex(char* buffer, AGColor color, bool withAlpha)
 // Debug formatters. Each form has its own ring of 8 slots per thread, so
 // results stay valid until 8 further calls of the same form on that thread.
 
-namespace
-{
+namespace {
 
-template <size_t SlotSize> class DebugRing
+template <size_t SlotSize>
+class DebugRing
 {
 public:
     char* Next()
@@ -383,12 +378,9 @@ thread_local DebugRing<32> tPointRing;
 thread_local DebugRing<32> tSizeRing;
 thread_local DebugRing<64> tRectRing;
 
-} // namespace
+}  // namespace
 
-char const* _akstr(AGColor const& color)
-{
-    return WriteAGColor(tColorRing.Next(), tColorRing.kSlotSize, color, true);
-}
+char const* _akstr(AGColor const& color) { return WriteAGColor(tColorRing.Next(), tColorRing.kSlotSize, color, true); }
 
 char const* _akstr(AGPoint const& point, int precision)
 {

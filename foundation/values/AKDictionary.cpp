@@ -80,10 +80,7 @@ private:
     bool fValid = false;
 };
 
-AKString MakeKey(std::string_view component)
-{
-    return AKString(std::string(component));
-}
+AKString MakeKey(std::string_view component) { return AKString(std::string(component)); }
 
 }  // namespace
 
@@ -134,9 +131,7 @@ void AKDictionary::Merge(AKDictionary const& other, bool replace)
     }
 }
 
-void AKDictionary::DebugPrint(unsigned int) const
-{
-}
+void AKDictionary::DebugPrint(unsigned int) const {}
 
 // --- Keyed operations ---
 
@@ -308,8 +303,7 @@ int AKDictionary::RemoveValue(AKString const& key)
 
 AKKeyValueIterator::AKKeyValueIterator(AKDictionary const& dictionary)
     : fCurrent(dictionary.Entries().begin()), fEnd(dictionary.Entries().end())
-{
-}
+{}
 
 bool AKKeyValueIterator::Next(AKString* key, AKValue* value)
 {

@@ -12,7 +12,6 @@
 #include "AKStatus.h"
 #include "AKValueChunkNesting.h"
 
-
 #include <cstdio>
 #include <utility>
 

@@ -21,10 +21,7 @@ AKMemoryBlock const& AKNullMemoryBlockShared()
     return sNull;
 }
 
-AKMemoryBlock::AKMemoryBlock(void const* data, unsigned int size)
-{
-    Assign(data, size);
-}
+AKMemoryBlock::AKMemoryBlock(void const* data, unsigned int size) { Assign(data, size); }
 
 AKMemoryBlock& AKMemoryBlock::Assign(void const* data, unsigned int size)
 {
@@ -68,25 +65,16 @@ void AKMemoryBlock::Allocate(unsigned int size, bool zero)
         Zeroset();
 }
 
-void AKMemoryBlock::Zeroset()
-{
-    std::fill(fBytes.begin(), fBytes.end(), 0);
-}
+void AKMemoryBlock::Zeroset() { std::fill(fBytes.begin(), fBytes.end(), 0); }
 
-void AKMemoryBlock::Free()
-{
-    std::vector<unsigned char>().swap(fBytes);
-}
+void AKMemoryBlock::Free() { std::vector<unsigned char>().swap(fBytes); }
 
 // --- 'bina' chunk ---
 
 namespace {
 
 // The byte count rounded up to a multiple of 4.
-unsigned long long PaddedSize(unsigned long long size)
-{
-    return (size + 3) & ~3ULL;
-}
+unsigned long long PaddedSize(unsigned long long size) { return (size + 3) & ~3ULL; }
 
 }  // namespace
 
@@ -101,8 +89,9 @@ int AKMemoryBlock::ReadFromFile(AKFile const& file)
     // The bytes must lie inside the chunk and inside the file before the
     // block is sized for them.
     if (status == 0 && (chunk.size < 4 || size > chunk.size - 4))
-        status = AKLogError(kAKErrorFileCantRead, "In file \"%s\" at pos %llu, binary chunk of %u bytes holds a count of %u",
-                            file.GetLogName(), chunk.position, chunk.size, size);
+        status =
+            AKLogError(kAKErrorFileCantRead, "In file \"%s\" at pos %llu, binary chunk of %u bytes holds a count of %u",
+                       file.GetLogName(), chunk.position, chunk.size, size);
     if (status == 0)
         status = AKFileCheckBytesLeft(file, chunk.size - 4);
     if (status == 0 && size > 0) {
@@ -152,9 +141,7 @@ AKString AKStringHexaFromBinaryData(AKMemoryBlock const& block, AKString const& 
 
 // --- Memory streams and blocks ---
 
-AKFile::AKFile(AKMemoryBlock const& block) : AKFile(block.Data(), block.Size())
-{
-}
+AKFile::AKFile(AKMemoryBlock const& block) : AKFile(block.Data(), block.Size()) {}
 
 int AKFile::GetMemoryStreamDataBlock(AKMemoryBlock* block) const
 {

@@ -59,10 +59,7 @@ AKValue::AKValue(AKValue&& other) noexcept : fTag(other.fTag), fPayload(other.fP
     other.fPayload.fInteger = 0;
 }
 
-AKValue::~AKValue()
-{
-    Clear();
-}
+AKValue::~AKValue() { Clear(); }
 
 AKValue& AKValue::operator=(AKValue&& other) noexcept
 {
@@ -213,45 +210,24 @@ bool AKValue::GetasBinary(AKMemoryBlock* value) const
     return true;
 }
 
-AKString const* AKValue::GetasAKString() const
-{
-    return fTag == kAKValueTagString ? fPayload.fString : nullptr;
-}
+AKString const* AKValue::GetasAKString() const { return fTag == kAKValueTagString ? fPayload.fString : nullptr; }
 
-AKValueArray const* AKValue::GetasAKValueArray() const
-{
-    return fTag == kAKValueTagArray ? fPayload.fArray : nullptr;
-}
+AKValueArray const* AKValue::GetasAKValueArray() const { return fTag == kAKValueTagArray ? fPayload.fArray : nullptr; }
 
 AKDictionary const* AKValue::GetasAKDictionary() const
 {
     return fTag == kAKValueTagDictionary ? fPayload.fDictionary : nullptr;
 }
 
-AKMemoryBlock const* AKValue::GetasBinary() const
-{
-    return fTag == kAKValueTagBinary ? fPayload.fBinary : nullptr;
-}
+AKMemoryBlock const* AKValue::GetasBinary() const { return fTag == kAKValueTagBinary ? fPayload.fBinary : nullptr; }
 
-AKString* AKValue::GetasAKString()
-{
-    return fTag == kAKValueTagString ? fPayload.fString : nullptr;
-}
+AKString* AKValue::GetasAKString() { return fTag == kAKValueTagString ? fPayload.fString : nullptr; }
 
-AKValueArray* AKValue::GetasAKValueArray()
-{
-    return fTag == kAKValueTagArray ? fPayload.fArray : nullptr;
-}
+AKValueArray* AKValue::GetasAKValueArray() { return fTag == kAKValueTagArray ? fPayload.fArray : nullptr; }
 
-AKDictionary* AKValue::GetasAKDictionary()
-{
-    return fTag == kAKValueTagDictionary ? fPayload.fDictionary : nullptr;
-}
+AKDictionary* AKValue::GetasAKDictionary() { return fTag == kAKValueTagDictionary ? fPayload.fDictionary : nullptr; }
 
-AKMemoryBlock* AKValue::GetasBinary()
-{
-    return fTag == kAKValueTagBinary ? fPayload.fBinary : nullptr;
-}
+AKMemoryBlock* AKValue::GetasBinary() { return fTag == kAKValueTagBinary ? fPayload.fBinary : nullptr; }
 
 // --- Equality ---
 
@@ -283,9 +259,7 @@ bool AKValue::IsEqual(AKValue const& other) const
     }
 }
 
-void AKValue::DebugPrint(unsigned int) const
-{
-}
+void AKValue::DebugPrint(unsigned int) const {}
 
 // --- Arrays ---
 
@@ -309,6 +283,4 @@ bool AKValueArray::IsEqual(AKValueArray const& other) const
     return true;
 }
 
-void AKValueArray::DebugPrint(unsigned int) const
-{
-}
+void AKValueArray::DebugPrint(unsigned int) const {}

@@ -156,7 +156,8 @@ private:
     int XmlReadFromElement(TiXmlElement const* element);
     int XmlWriteToElement(TiXmlNode* parent) const;
 
-    union Payload {
+    union Payload
+    {
         bool fBool;
         long long fInteger;
         double fReal;

@@ -20,15 +20,9 @@ constexpr unsigned long long kAKValueChunkMinSize = kAKFileChunkHeaderSize;
 
 thread_local unsigned int AKValueChunkNesting::sDepth = 0;
 
-AKValueChunkNesting::AKValueChunkNesting()
-{
-    ++sDepth;
-}
+AKValueChunkNesting::AKValueChunkNesting() { ++sDepth; }
 
-AKValueChunkNesting::~AKValueChunkNesting()
-{
-    --sDepth;
-}
+AKValueChunkNesting::~AKValueChunkNesting() { --sDepth; }
 
 int AKValueChunkNesting::Check(AKFile const& file) const
 {

@@ -7,23 +7,18 @@
 #include <string>
 #include <string_view>
 
-namespace
-{
+namespace {
 
-bool IsEnd(AKValueEnums const* row)
-{
-    return row->word.IsEmpty();
-}
+bool IsEnd(AKValueEnums const* row) { return row->word.IsEmpty(); }
 
 // The number of the first row whose word equals the bytes, for words cut
 // out of a longer text without copying them.
 bool FindValue(AKValueEnums const* table, std::string_view word, unsigned int* value)
 {
-    if (table == nullptr || word.empty()) return false;
-    for (AKValueEnums const* row = table; !IsEnd(row); ++row)
-    {
-        if (std::string_view(row->word.StdString()) == word)
-        {
+    if (table == nullptr || word.empty())
+        return false;
+    for (AKValueEnums const* row = table; !IsEnd(row); ++row) {
+        if (std::string_view(row->word.StdString()) == word) {
             *value = row->value;
             return true;
         }
@@ -31,14 +26,15 @@ bool FindValue(AKValueEnums const* table, std::string_view word, unsigned int* v
     return false;
 }
 
-} // namespace
+}  // namespace
 
 AKString const& AKValueEnumsGetWord(AKValueEnums const* table, unsigned int value)
 {
-    if (table == nullptr) return kAKNullString;
-    for (AKValueEnums const* row = table; !IsEnd(row); ++row)
-    {
-        if (row->value == value) return row->word;
+    if (table == nullptr)
+        return kAKNullString;
+    for (AKValueEnums const* row = table; !IsEnd(row); ++row) {
+        if (row->value == value)
+            return row->word;
     }
     return kAKNullString;
 }
@@ -46,20 +42,25 @@ AKString const& AKValueEnumsGetWord(AKValueEnums const* table, unsigned int valu
 bool AKValueEnumsGetValue(AKValueEnums const* table, AKString const& word, unsigned int* value)
 {
     unsigned int found = 0;
-    if (!FindValue(table, word.StdString(), &found)) return false;
-    if (value != nullptr) *value = found;
+    if (!FindValue(table, word.StdString(), &found))
+        return false;
+    if (value != nullptr)
+        *value = found;
     return true;
 }
 
 AKString AKValueEnumsFlagsToWords(AKValueEnums const* table, unsigned int flags)
 {
-    if (flags == 0) return AKValueEnumsGetWord(table, 0);
+    if (flags == 0)
+        return AKValueEnumsGetWord(table, 0);
     std::string words;
-    if (table == nullptr) return AKString(words);
-    for (AKValueEnums const* row = table; !IsEnd(row); ++row)
-    {
-        if ((row->value & flags) != row->value) continue;
-        if (!words.empty()) words += ' ';
+    if (table == nullptr)
+        return AKString(words);
+    for (AKValueEnums const* row = table; !IsEnd(row); ++row) {
+        if ((row->value & flags) != row->value)
+            continue;
+        if (!words.empty())
+            words += ' ';
         words += row->word.StdString();
     }
     return AKString(words);
@@ -69,13 +70,14 @@ unsigned int AKValueEnumsFlagsFromWords(AKValueEnums const* table, AKString cons
 {
     std::string_view rest(words.StdString());
     unsigned int flags = 0;
-    while (!rest.empty())
-    {
+    while (!rest.empty()) {
         size_t const space = rest.find(' ');
         std::string_view const token = rest.substr(0, space);
         unsigned int bits = 0;
-        if (FindValue(table, token, &bits)) flags |= bits;
-        if (space == std::string_view::npos) break;
+        if (FindValue(table, token, &bits))
+            flags |= bits;
+        if (space == std::string_view::npos)
+            break;
         rest.remove_prefix(space + 1);
     }
     return flags;
@@ -83,7 +85,8 @@ unsigned int AKValueEnumsFlagsFromWords(AKValueEnums const* table, AKString cons
 
 AKValue* AKValueSetasEnum(AKValue* value, unsigned int number, AKValueEnums const* table)
 {
-    if (value != nullptr) value->SetasAKString(AKValueEnumsGetWord(table, number));
+    if (value != nullptr)
+        value->SetasAKString(AKValueEnumsGetWord(table, number));
     return value;
 }
 
@@ -97,10 +100,12 @@ AKValue AKValueSetasEnum(unsigned int number, AKValueEnums const* table)
 bool AKValueGetasEnum(AKValue const& value, unsigned int* number, AKValueEnums const* table)
 {
     AKString const* word = value.GetasAKString();
-    if (word == nullptr) return false;
+    if (word == nullptr)
+        return false;
     unsigned int found = 0;
-    FindValue(table, word->StdString(), &found); // an unknown word reads as 0
-    if (number != nullptr) *number = found;
+    FindValue(table, word->StdString(), &found);  // an unknown word reads as 0
+    if (number != nullptr)
+        *number = found;
     return true;
 }
 
@@ -113,7 +118,8 @@ unsigned int AKValueGetasEnum(AKValue const& value, AKValueEnums const* table)
 
 AKValue* AKValueSetasFlags(AKValue* value, unsigned int flags, AKValueEnums const* table)
 {
-    if (value != nullptr) value->SetasAKString(AKValueEnumsFlagsToWords(table, flags));
+    if (value != nullptr)
+        value->SetasAKString(AKValueEnumsFlagsToWords(table, flags));
     return value;
 }
 
@@ -127,9 +133,11 @@ AKValue AKValueSetasFlags(unsigned int flags, AKValueEnums const* table)
 bool AKValueGetasFlags(AKValue const& value, unsigned int* flags, AKValueEnums const* table)
 {
     AKString const* words = value.GetasAKString();
-    if (words == nullptr) return false;
+    if (words == nullptr)
+        return false;
     unsigned int const read = AKValueEnumsFlagsFromWords(table, *words);
-    if (flags != nullptr) *flags = read;
+    if (flags != nullptr)
+        *flags = read;
     return true;
 }
 

@@ -19,8 +19,7 @@
 
 class AKValue;
 
-struct AKValueEnums
-{
+struct AKValueEnums {
     unsigned int value;
     AKString word;
 };
@@ -72,8 +71,10 @@ template <class T,
 bool AKValueGetasEnum(AKValue const& value, T* number, AKValueEnums const* table)
 {
     unsigned int read = 0;
-    if (!AKValueGetasEnum(value, &read, table)) return false;
-    if (number != nullptr) *number = static_cast<T>(read);
+    if (!AKValueGetasEnum(value, &read, table))
+        return false;
+    if (number != nullptr)
+        *number = static_cast<T>(read);
     return true;
 }
 
@@ -82,7 +83,9 @@ template <class T,
 bool AKValueGetasFlags(AKValue const& value, T* flags, AKValueEnums const* table)
 {
     unsigned int read = 0;
-    if (!AKValueGetasFlags(value, &read, table)) return false;
-    if (flags != nullptr) *flags = static_cast<T>(read);
+    if (!AKValueGetasFlags(value, &read, table))
+        return false;
+    if (flags != nullptr)
+        *flags = static_cast<T>(read);
     return true;
 }

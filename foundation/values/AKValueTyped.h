@@ -81,13 +81,15 @@ typedef ATNumberArray<AGPoint, double, 0> AGPointArray;
 // The pointer getters that take a conversion flag must be given it: without
 // these, a call that forgets the flag would pick the by-value getter, whose
 // flag a pointer converts to silently.
-#define AKVALUE_TYPED_REQUIRE_FLAG(name) template <class T> bool name(AKValue const&, T*) = delete
+#define AKVALUE_TYPED_REQUIRE_FLAG(name)                                                                               \
+    template <class T>                                                                                                 \
+    bool name(AKValue const&, T*) = delete
 
 // --- Bool ---
 
 AKValue* AKValueSetasBool(AKValue* value, bool b);
 AKValue AKValueSetasBool(bool b);
-AKValue AKValueSetasBool(AKValue* value) = delete; // the boolean is missing
+AKValue AKValueSetasBool(AKValue* value) = delete;  // the boolean is missing
 bool AKValueGetasBool(AKValue const& value, bool* b, bool convert);
 bool AKValueGetasBool(AKValue const& value, bool convert);
 AKVALUE_TYPED_REQUIRE_FLAG(AKValueGetasBool);

@@ -6,17 +6,17 @@
 #include <type_traits>
 #include <utility>
 
-namespace
-{
+namespace {
 
 // Builds the value array of the elements' forms.
-template <class Array, class WriteOne> AKValue* SetArray(AKValue* value, Array const& array, WriteOne writeOne)
+template <class Array, class WriteOne>
+AKValue* SetArray(AKValue* value, Array const& array, WriteOne writeOne)
 {
-    if (value == nullptr) return value;
+    if (value == nullptr)
+        return value;
     AKValueArray items;
     items.Reserve(array.Count());
-    for (auto const& element : array)
-    {
+    for (auto const& element : array) {
         AKValue item;
         writeOne(&item, element);
         items.Push(std::move(item));
@@ -28,29 +28,27 @@ template <class Array, class WriteOne> AKValue* SetArray(AKValue* value, Array c
 // The array getters' rule: the empty value fails and changes nothing; any
 // other value empties the out-array first, which then receives the elements
 // only when the value is an array whose every element reads.
-template <class Array, class ReadOne> bool GetArray(AKValue const& value, Array* array, ReadOne readOne)
+template <class Array, class ReadOne>
+bool GetArray(AKValue const& value, Array* array, ReadOne readOne)
 {
     using Item = std::remove_reference_t<decltype(std::declval<Array&>()[0])>;
-    if (value.IsEmpty()) return false;
+    if (value.IsEmpty())
+        return false;
     Array read;
     bool ok = false;
-    if (AKValueArray const* items = value.GetasAKValueArray())
-    {
+    if (AKValueArray const* items = value.GetasAKValueArray()) {
         ok = true;
         read.Reserve(items->Count());
-        for (AKValue const& item : *items)
-        {
+        for (AKValue const& item : *items) {
             Item element{};
-            if (!readOne(item, &element))
-            {
+            if (!readOne(item, &element)) {
                 ok = false;
                 break;
             }
             read.Push(element);
         }
     }
-    if (array != nullptr)
-    {
+    if (array != nullptr) {
         if (ok)
             *array = std::move(read);
         else
@@ -59,7 +57,7 @@ template <class Array, class ReadOne> bool GetArray(AKValue const& value, Array*
     return ok;
 }
 
-} // namespace
+}  // namespace
 
 // --- AKUIntArray ---
 
@@ -77,9 +75,9 @@ AKValue AKValueSetasAKUIntArray(AKUIntArray const& array)
 
 bool AKValueGetasAKUIntArray(AKValue const& value, AKUIntArray* array, bool convert)
 {
-    return GetArray(value, array,
-                    [convert](AKValue const& item, unsigned int* number)
-                    { return AKValueGetasUInt(item, number, convert); });
+    return GetArray(value, array, [convert](AKValue const& item, unsigned int* number) {
+        return AKValueGetasUInt(item, number, convert);
+    });
 }
 
 AKUIntArray AKValueGetasAKUIntArray(AKValue const& value, bool convert)
@@ -186,9 +184,9 @@ AKValue AKValueSetasAGPointArray(AGPointArray const& array)
 
 bool AKValueGetasAGPointArray(AKValue const& value, AGPointArray* array, bool convert)
 {
-    return GetArray(value, array,
-                    [convert](AKValue const& item, AGPoint* point)
-                    { return AKValueGetasAGPoint(item, point, convert); });
+    return GetArray(value, array, [convert](AKValue const& item, AGPoint* point) {
+        return AKValueGetasAGPoint(item, point, convert);
+    });
 }
 
 AGPointArray AKValueGetasAGPointArray(AKValue const& value, bool convert)

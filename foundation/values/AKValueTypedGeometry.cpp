@@ -5,14 +5,15 @@
 
 #include <cstddef>
 
-namespace
-{
+namespace {
 
 // --- Dictionaries of reals, one per field in field order ---
 
-template <size_t N> AKValue* SetReals(AKValue* value, char const* const (&keys)[N], double const (&fields)[N])
+template <size_t N>
+AKValue* SetReals(AKValue* value, char const* const (&keys)[N], double const (&fields)[N])
 {
-    if (value == nullptr) return value;
+    if (value == nullptr)
+        return value;
     AKDictionary dictionary;
     for (size_t i = 0; i < N; ++i)
         dictionary.SetValue(AKString(keys[i]), AKValueSetasFloat64(fields[i]));
@@ -22,14 +23,16 @@ template <size_t N> AKValue* SetReals(AKValue* value, char const* const (&keys)[
 
 // Every key must be present and read as a real; other keys are ignored.
 // Nothing is written unless all of them read.
-template <size_t N> bool GetReals(AKValue const& value, char const* const (&keys)[N], double (&fields)[N], bool convert)
+template <size_t N>
+bool GetReals(AKValue const& value, char const* const (&keys)[N], double (&fields)[N], bool convert)
 {
     AKDictionary const* dictionary = value.GetasAKDictionary();
-    if (dictionary == nullptr || dictionary->IsEmpty()) return false;
+    if (dictionary == nullptr || dictionary->IsEmpty())
+        return false;
     double read[N] = {};
-    for (size_t i = 0; i < N; ++i)
-    {
-        if (!dictionary->GetValue(AKString(keys[i])).GetasFloat(&read[i], convert)) return false;
+    for (size_t i = 0; i < N; ++i) {
+        if (!dictionary->GetValue(AKString(keys[i])).GetasFloat(&read[i], convert))
+            return false;
     }
     for (size_t i = 0; i < N; ++i)
         fields[i] = read[i];
@@ -48,17 +51,23 @@ char const kPlacementKeyV[] = "v";
 
 char const* HorizontalWord(AGPlacement placement)
 {
-    if ((placement & kAGPlacementHStretch) != 0) return "Stretch";
-    if ((placement & kAGPlacementRight) != 0) return "Right";
-    if ((placement & kAGPlacementHCenter) != 0) return "Center";
+    if ((placement & kAGPlacementHStretch) != 0)
+        return "Stretch";
+    if ((placement & kAGPlacementRight) != 0)
+        return "Right";
+    if ((placement & kAGPlacementHCenter) != 0)
+        return "Center";
     return "Left";
 }
 
 char const* VerticalWord(AGPlacement placement)
 {
-    if ((placement & kAGPlacementVStretch) != 0) return "Stretch";
-    if ((placement & kAGPlacementTop) != 0) return "Top";
-    if ((placement & kAGPlacementVCenter) != 0) return "Center";
+    if ((placement & kAGPlacementVStretch) != 0)
+        return "Stretch";
+    if ((placement & kAGPlacementTop) != 0)
+        return "Top";
+    if ((placement & kAGPlacementVCenter) != 0)
+        return "Center";
     return "Bottom";
 }
 
@@ -66,21 +75,27 @@ char const* VerticalWord(AGPlacement placement)
 // centre when placing, so the pair places like stretch alone.
 AGPlacement HorizontalBits(AKString const& word)
 {
-    if (word == "Stretch") return kAGPlacementHStretch | kAGPlacementHCenter;
-    if (word == "Right") return kAGPlacementRight;
-    if (word == "Center") return kAGPlacementHCenter;
+    if (word == "Stretch")
+        return kAGPlacementHStretch | kAGPlacementHCenter;
+    if (word == "Right")
+        return kAGPlacementRight;
+    if (word == "Center")
+        return kAGPlacementHCenter;
     return kAGPlacementLeft;
 }
 
 AGPlacement VerticalBits(AKString const& word)
 {
-    if (word == "Stretch") return kAGPlacementVStretch | kAGPlacementVCenter;
-    if (word == "Top") return kAGPlacementTop;
-    if (word == "Center") return kAGPlacementVCenter;
+    if (word == "Stretch")
+        return kAGPlacementVStretch | kAGPlacementVCenter;
+    if (word == "Top")
+        return kAGPlacementTop;
+    if (word == "Center")
+        return kAGPlacementVCenter;
     return kAGPlacementBottom;
 }
 
-} // namespace
+}  // namespace
 
 // --- AGPoint ---
 
@@ -100,8 +115,10 @@ AKValue AKValueSetasAGPoint(AGPoint const& point)
 bool AKValueGetasAGPoint(AKValue const& value, AGPoint* point, bool convert)
 {
     double fields[2] = {};
-    if (!GetReals(value, kPointKeys, fields, convert)) return false;
-    if (point != nullptr) *point = AGPoint{fields[0], fields[1]};
+    if (!GetReals(value, kPointKeys, fields, convert))
+        return false;
+    if (point != nullptr)
+        *point = AGPoint{fields[0], fields[1]};
     return true;
 }
 
@@ -130,8 +147,10 @@ AKValue AKValueSetasAGSize(AGSize const& size)
 bool AKValueGetasAGSize(AKValue const& value, AGSize* size, bool convert)
 {
     double fields[2] = {};
-    if (!GetReals(value, kSizeKeys, fields, convert)) return false;
-    if (size != nullptr) *size = AGSize{fields[0], fields[1]};
+    if (!GetReals(value, kSizeKeys, fields, convert))
+        return false;
+    if (size != nullptr)
+        *size = AGSize{fields[0], fields[1]};
     return true;
 }
 
@@ -160,8 +179,10 @@ AKValue AKValueSetasAGRect(AGRect const& rect)
 bool AKValueGetasAGRect(AKValue const& value, AGRect* rect, bool convert)
 {
     double fields[4] = {};
-    if (!GetReals(value, kRectKeys, fields, convert)) return false;
-    if (rect != nullptr) *rect = AGRect{fields[0], fields[1], fields[2], fields[3]};
+    if (!GetReals(value, kRectKeys, fields, convert))
+        return false;
+    if (rect != nullptr)
+        *rect = AGRect{fields[0], fields[1], fields[2], fields[3]};
     return true;
 }
 
@@ -190,8 +211,10 @@ AKValue AKValueSetasAGInterval(AGInterval const& interval)
 bool AKValueGetasAGInterval(AKValue const& value, AGInterval* interval, bool convert)
 {
     double fields[2] = {};
-    if (!GetReals(value, kIntervalKeys, fields, convert)) return false;
-    if (interval != nullptr) *interval = AGInterval{fields[0], fields[1]};
+    if (!GetReals(value, kIntervalKeys, fields, convert))
+        return false;
+    if (interval != nullptr)
+        *interval = AGInterval{fields[0], fields[1]};
     return true;
 }
 
@@ -220,8 +243,10 @@ AKValue AKValueSetasAKTimeIntv(AKTimeIntv const& intv)
 bool AKValueGetasAKTimeIntv(AKValue const& value, AKTimeIntv* intv, bool convert)
 {
     double fields[2] = {};
-    if (!GetReals(value, kIntervalKeys, fields, convert)) return false;
-    if (intv != nullptr) *intv = AKTimeIntv{fields[0], fields[1]};
+    if (!GetReals(value, kIntervalKeys, fields, convert))
+        return false;
+    if (intv != nullptr)
+        *intv = AKTimeIntv{fields[0], fields[1]};
     return true;
 }
 
@@ -236,7 +261,8 @@ AKTimeIntv AKValueGetasAKTimeIntv(AKValue const& value, bool convert)
 
 AKValue* AKValueSetasAGPlacement(AKValue* value, AGPlacement placement)
 {
-    if (value == nullptr) return value;
+    if (value == nullptr)
+        return value;
     AKDictionary dictionary;
     dictionary.SetValue(AKString(kPlacementKeyH), AKValueSetasAKString(AKString(HorizontalWord(placement))));
     dictionary.SetValue(AKString(kPlacementKeyV), AKValueSetasAKString(AKString(VerticalWord(placement))));
@@ -254,11 +280,14 @@ AKValue AKValueSetasAGPlacement(AGPlacement placement)
 bool AKValueGetasAGPlacement(AKValue const& value, AGPlacement* placement, bool /*convert*/)
 {
     AKDictionary const* dictionary = value.GetasAKDictionary();
-    if (dictionary == nullptr || dictionary->IsEmpty()) return false;
+    if (dictionary == nullptr || dictionary->IsEmpty())
+        return false;
     AKString const* h = dictionary->GetValue(AKString(kPlacementKeyH)).GetasAKString();
     AKString const* v = dictionary->GetValue(AKString(kPlacementKeyV)).GetasAKString();
-    if (h == nullptr || v == nullptr) return false;
-    if (placement != nullptr) *placement = HorizontalBits(*h) | VerticalBits(*v);
+    if (h == nullptr || v == nullptr)
+        return false;
+    if (placement != nullptr)
+        *placement = HorizontalBits(*h) | VerticalBits(*v);
     return true;
 }
 

@@ -5,29 +5,34 @@
 #include <cfloat>
 #include <cmath>
 
-namespace
-{
+namespace {
 
-template <class T> bool Give(T* out, T value)
+template <class T>
+bool Give(T* out, T value)
 {
-    if (out != nullptr) *out = value;
+    if (out != nullptr)
+        *out = value;
     return true;
 }
 
 // The number's low bits in the out-parameter's width; no range check.
-template <class T> bool GiveSigned(AKValue const& value, T* out, bool convert)
+template <class T>
+bool GiveSigned(AKValue const& value, T* out, bool convert)
 {
     long long number = 0;
-    if (!value.GetasInteger(&number, convert)) return false;
+    if (!value.GetasInteger(&number, convert))
+        return false;
     return Give(out, static_cast<T>(static_cast<unsigned long long>(number)));
 }
 
 // As above, refusing a negative number (an unsigned number of 2^63 or more
 // is stored negative and refused too).
-template <class T> bool GiveUnsigned(AKValue const& value, T* out, bool convert)
+template <class T>
+bool GiveUnsigned(AKValue const& value, T* out, bool convert)
 {
     long long number = 0;
-    if (!value.GetasInteger(&number, convert) || number < 0) return false;
+    if (!value.GetasInteger(&number, convert) || number < 0)
+        return false;
     return Give(out, static_cast<T>(static_cast<unsigned long long>(number)));
 }
 
@@ -35,18 +40,21 @@ template <class T> bool GiveUnsigned(AKValue const& value, T* out, bool convert)
 // that IEEE narrowing would give.
 float NarrowToFloat(double number)
 {
-    if (number > FLT_MAX) return HUGE_VALF;
-    if (number < -FLT_MAX) return -HUGE_VALF;
+    if (number > FLT_MAX)
+        return HUGE_VALF;
+    if (number < -FLT_MAX)
+        return -HUGE_VALF;
     return static_cast<float>(number);
 }
 
-} // namespace
+}  // namespace
 
 // --- Bool ---
 
 AKValue* AKValueSetasBool(AKValue* value, bool b)
 {
-    if (value != nullptr) value->SetasBool(b);
+    if (value != nullptr)
+        value->SetasBool(b);
     return value;
 }
 
@@ -60,7 +68,8 @@ AKValue AKValueSetasBool(bool b)
 bool AKValueGetasBool(AKValue const& value, bool* b, bool convert)
 {
     bool read = false;
-    if (!value.GetasBool(&read, convert)) return false;
+    if (!value.GetasBool(&read, convert))
+        return false;
     return Give(b, read);
 }
 
@@ -75,7 +84,8 @@ bool AKValueGetasBool(AKValue const& value, bool convert)
 
 AKValue* AKValueSetasSInt(AKValue* value, long long number)
 {
-    if (value != nullptr) value->SetasInteger(number);
+    if (value != nullptr)
+        value->SetasInteger(number);
     return value;
 }
 
@@ -91,20 +101,11 @@ bool AKValueGetasSInt(AKValue const& value, signed char* number, bool convert)
     return GiveSigned(value, number, convert);
 }
 
-bool AKValueGetasSInt(AKValue const& value, short* number, bool convert)
-{
-    return GiveSigned(value, number, convert);
-}
+bool AKValueGetasSInt(AKValue const& value, short* number, bool convert) { return GiveSigned(value, number, convert); }
 
-bool AKValueGetasSInt(AKValue const& value, int* number, bool convert)
-{
-    return GiveSigned(value, number, convert);
-}
+bool AKValueGetasSInt(AKValue const& value, int* number, bool convert) { return GiveSigned(value, number, convert); }
 
-bool AKValueGetasSInt(AKValue const& value, long* number, bool convert)
-{
-    return GiveSigned(value, number, convert);
-}
+bool AKValueGetasSInt(AKValue const& value, long* number, bool convert) { return GiveSigned(value, number, convert); }
 
 bool AKValueGetasSInt(AKValue const& value, long long* number, bool convert)
 {
@@ -122,7 +123,8 @@ int AKValueGetasSInt(AKValue const& value, bool convert)
 
 AKValue* AKValueSetasUInt(AKValue* value, unsigned long long number)
 {
-    if (value != nullptr) value->SetasInteger(static_cast<long long>(number));
+    if (value != nullptr)
+        value->SetasInteger(static_cast<long long>(number));
     return value;
 }
 
@@ -169,7 +171,8 @@ unsigned int AKValueGetasUInt(AKValue const& value, bool convert)
 
 AKValue* AKValueSetasFloat32(AKValue* value, float number)
 {
-    if (value != nullptr) value->SetasFloat(static_cast<double>(number));
+    if (value != nullptr)
+        value->SetasFloat(static_cast<double>(number));
     return value;
 }
 
@@ -183,7 +186,8 @@ AKValue AKValueSetasFloat32(float number)
 bool AKValueGetasFloat32(AKValue const& value, float* number, bool convert)
 {
     double read = 0.0;
-    if (!value.GetasFloat(&read, convert)) return false;
+    if (!value.GetasFloat(&read, convert))
+        return false;
     return Give(number, NarrowToFloat(read));
 }
 
@@ -198,7 +202,8 @@ float AKValueGetasFloat32(AKValue const& value, bool convert)
 
 AKValue* AKValueSetasFloat64(AKValue* value, double number)
 {
-    if (value != nullptr) value->SetasFloat(number);
+    if (value != nullptr)
+        value->SetasFloat(number);
     return value;
 }
 
@@ -212,7 +217,8 @@ AKValue AKValueSetasFloat64(double number)
 bool AKValueGetasFloat64(AKValue const& value, double* number, bool convert)
 {
     double read = 0.0;
-    if (!value.GetasFloat(&read, convert)) return false;
+    if (!value.GetasFloat(&read, convert))
+        return false;
     return Give(number, read);
 }
 
@@ -225,22 +231,13 @@ double AKValueGetasFloat64(AKValue const& value, bool convert)
 
 // --- AGCoord: a coordinate is a real ---
 
-AKValue* AKValueSetasAGCoord(AKValue* value, AGCoord coord)
-{
-    return AKValueSetasFloat64(value, coord);
-}
+AKValue* AKValueSetasAGCoord(AKValue* value, AGCoord coord) { return AKValueSetasFloat64(value, coord); }
 
-AKValue AKValueSetasAGCoord(AGCoord coord)
-{
-    return AKValueSetasFloat64(coord);
-}
+AKValue AKValueSetasAGCoord(AGCoord coord) { return AKValueSetasFloat64(coord); }
 
 bool AKValueGetasAGCoord(AKValue const& value, AGCoord* coord, bool convert)
 {
     return AKValueGetasFloat64(value, coord, convert);
 }
 
-AGCoord AKValueGetasAGCoord(AKValue const& value, bool convert)
-{
-    return AKValueGetasFloat64(value, convert);
-}
+AGCoord AKValueGetasAGCoord(AKValue const& value, bool convert) { return AKValueGetasFloat64(value, convert); }

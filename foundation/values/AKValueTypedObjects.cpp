@@ -11,16 +11,15 @@
 #include <string>
 #include <utility>
 
-namespace
-{
+namespace {
 
 // A path's text as stored: "/" separators only.
 AKString PathText(AKString const& text)
 {
     std::string bytes = text.StdString();
-    for (char& c : bytes)
-    {
-        if (c == '\\') c = '/';
+    for (char& c : bytes) {
+        if (c == '\\')
+            c = '/';
     }
     return AKString(bytes);
 }
@@ -34,18 +33,20 @@ bool ReadUniCharToken(AKString const& token, unsigned short* unit)
     char* stop = nullptr;
     errno = 0;
     unsigned long long const number = std::strtoull(text, &stop, 16);
-    if (stop == text || errno == ERANGE || number < 1 || number > 0x7FFFFFFFull) return false;
+    if (stop == text || errno == ERANGE || number < 1 || number > 0x7FFFFFFFull)
+        return false;
     *unit = static_cast<unsigned short>(number & 0xFFFFu);
     return true;
 }
 
-} // namespace
+}  // namespace
 
 // --- AKString ---
 
 AKValue* AKValueSetasAKString(AKValue* value, AKString const& string)
 {
-    if (value != nullptr) value->SetasAKString(string);
+    if (value != nullptr)
+        value->SetasAKString(string);
     return value;
 }
 
@@ -59,8 +60,10 @@ AKValue AKValueSetasAKString(AKString const& string)
 bool AKValueGetasAKString(AKValue const& value, AKString* string, bool /*convert*/)
 {
     AKString const* held = value.GetasAKString();
-    if (held == nullptr) return false;
-    if (string != nullptr) *string = *held;
+    if (held == nullptr)
+        return false;
+    if (string != nullptr)
+        *string = *held;
     return true;
 }
 
@@ -74,14 +77,14 @@ AKString const& AKValueGetasAKString(AKValue const& value)
 
 void AKFilePath::WriteToValue(AKValue* value) const
 {
-    if (value != nullptr) value->SetasAKString(PathText(mText));
+    if (value != nullptr)
+        value->SetasAKString(PathText(mText));
 }
 
 bool AKFilePath::ReadFromValue(AKValue const& value, bool /*convert*/)
 {
     AKString const* held = value.GetasAKString();
-    if (held == nullptr)
-    {
+    if (held == nullptr) {
         Clear();
         return false;
     }
@@ -106,7 +109,8 @@ bool AKValueGetasAKFilePath(AKValue const& value, AKFilePath* path, bool convert
 {
     AKFilePath read;
     bool const ok = read.ReadFromValue(value, convert);
-    if (path != nullptr) *path = read; // empty on failure
+    if (path != nullptr)
+        *path = read;  // empty on failure
     return ok;
 }
 
@@ -121,7 +125,8 @@ AKFilePath AKValueGetasAKFilePath(AKValue const& value)
 
 AKValue* AKValueSetasAKValueArray(AKValue* value, AKValueArray const& array)
 {
-    if (value != nullptr) value->SetasAKValueArray(array);
+    if (value != nullptr)
+        value->SetasAKValueArray(array);
     return value;
 }
 
@@ -134,10 +139,10 @@ AKValue AKValueSetasAKValueArray(AKValueArray const& array)
 
 bool AKValueGetasAKValueArray(AKValue const& value, AKValueArray* array)
 {
-    if (value.IsEmpty()) return false;
+    if (value.IsEmpty())
+        return false;
     AKValueArray const* held = value.GetasAKValueArray();
-    if (array != nullptr)
-    {
+    if (array != nullptr) {
         if (held == nullptr)
             array->Clear();
         else if (held != array)
@@ -156,7 +161,8 @@ AKValueArray const& AKValueGetasAKValueArray(AKValue const& value)
 
 AKValue* AKValueSetasAKDictionary(AKValue* value, AKDictionary const& dictionary)
 {
-    if (value != nullptr) value->SetasAKDictionary(dictionary);
+    if (value != nullptr)
+        value->SetasAKDictionary(dictionary);
     return value;
 }
 
@@ -170,8 +176,10 @@ AKValue AKValueSetasAKDictionary(AKDictionary const& dictionary)
 bool AKValueGetasAKDictionary(AKValue const& value, AKDictionary* dictionary)
 {
     AKDictionary const* held = value.GetasAKDictionary();
-    if (held == nullptr) return false;
-    if (dictionary != nullptr) dictionary->Assign(*held);
+    if (held == nullptr)
+        return false;
+    if (dictionary != nullptr)
+        dictionary->Assign(*held);
     return true;
 }
 
@@ -185,7 +193,8 @@ AKDictionary const& AKValueGetasAKDictionary(AKValue const& value)
 
 AKValue* AKValueSetasBinary(AKValue* value, AKMemoryBlock const& block)
 {
-    if (value != nullptr) value->SetasBinary(block);
+    if (value != nullptr)
+        value->SetasBinary(block);
     return value;
 }
 
@@ -199,8 +208,10 @@ AKValue AKValueSetasBinary(AKMemoryBlock const& block)
 bool AKValueGetasBinary(AKValue const& value, AKMemoryBlock* block)
 {
     AKMemoryBlock const* held = value.GetasBinary();
-    if (held == nullptr) return false;
-    if (block != nullptr) block->Assign(*held);
+    if (held == nullptr)
+        return false;
+    if (block != nullptr)
+        block->Assign(*held);
     return true;
 }
 
@@ -214,14 +225,15 @@ AKMemoryBlock const& AKValueGetasBinary(AKValue const& value)
 
 AKValue* AKValueSetasAKUniChars(AKValue* value, AKUniChars const& chars)
 {
-    if (value == nullptr) return value;
+    if (value == nullptr)
+        return value;
     std::string text;
     text.reserve(static_cast<size_t>(chars.Count()) * 5);
-    for (unsigned short unit : chars)
-    {
+    for (unsigned short unit : chars) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "%04X", static_cast<unsigned int>(unit));
-        if (!text.empty()) text += ';';
+        if (!text.empty())
+            text += ';';
         text += hex;
     }
     value->SetasAKString(AKString(text));
@@ -238,20 +250,21 @@ AKValue AKValueSetasAKUniChars(AKUniChars const& chars)
 bool AKValueGetasAKUniChars(AKValue const& value, AKUniChars* chars)
 {
     AKString const* held = value.GetasAKString();
-    if (held == nullptr) return false;
+    if (held == nullptr)
+        return false;
     AKUniChars read;
-    if (!held->IsEmpty())
-    {
+    if (!held->IsEmpty()) {
         AKStringArray const tokens = held->SplitToArray();
         read.Reserve(tokens.Count());
-        for (AKString const& token : tokens)
-        {
+        for (AKString const& token : tokens) {
             unsigned short unit = 0;
-            if (!ReadUniCharToken(token, &unit)) return false;
+            if (!ReadUniCharToken(token, &unit))
+                return false;
             read.Push(unit);
         }
     }
-    if (chars != nullptr) *chars = std::move(read);
+    if (chars != nullptr)
+        *chars = std::move(read);
     return true;
 }
 
@@ -266,8 +279,7 @@ AKUniChars AKValueGetasAKUniChars(AKValue const& value)
 
 AKValue* AKValueSetasAGColor(AKValue* value, AGColor color)
 {
-    if (value != nullptr)
-    {
+    if (value != nullptr) {
         char text[kAKStrSetasMaxLen];
         value->SetasAKString(AKString(strSetasAGColor(text, color, true)));
     }
@@ -285,8 +297,10 @@ bool AKValueGetasAGColor(AKValue const& value, AGColor* color, bool /*convert*/)
 {
     AKString const* held = value.GetasAKString();
     AGColor read;
-    if (held == nullptr || !strGetasAGColor(held->c_str(), &read, read)) return false;
-    if (color != nullptr) *color = read;
+    if (held == nullptr || !strGetasAGColor(held->c_str(), &read, read))
+        return false;
+    if (color != nullptr)
+        *color = read;
     return true;
 }
 

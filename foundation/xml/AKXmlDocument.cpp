@@ -32,10 +32,7 @@ constexpr size_t kTerminatorBytes = 8;
 
 // --- Nesting scan ---
 
-bool StartsWith(char const* p, char const* prefix)
-{
-    return std::strncmp(p, prefix, std::strlen(prefix)) == 0;
-}
+bool StartsWith(char const* p, char const* prefix) { return std::strncmp(p, prefix, std::strlen(prefix)) == 0; }
 
 // Moves past the next `end` (or to the terminating NUL), counting lines.
 char const* SkipPast(char const* p, char const* end, int* line)
@@ -136,9 +133,7 @@ void ReleaseChildren(TiXmlNode* root)
 
 }  // namespace
 
-AKXmlParsedDocument::AKXmlParsedDocument() : mDocument(new TiXmlDocument)
-{
-}
+AKXmlParsedDocument::AKXmlParsedDocument() : mDocument(new TiXmlDocument) {}
 
 AKXmlParsedDocument::~AKXmlParsedDocument()
 {

@@ -62,10 +62,7 @@ std::string const& ElementText(TiXmlElement const* element)
     return text != nullptr ? text->ValueStr() : sNoText;
 }
 
-bool IsNamed(TiXmlElement const* element, char const* name)
-{
-    return element->ValueStr() == name;
-}
+bool IsNamed(TiXmlElement const* element, char const* name) { return element->ValueStr() == name; }
 
 // The whole stream from position 0, as the library's file load takes it.
 int ReadStreamBytes(AKFile const& file, std::string* bytes)
@@ -77,8 +74,7 @@ int ReadStreamBytes(AKFile const& file, std::string* bytes)
     if (status == 0)
         status = file.SetPos(0);
     if (status == 0 && size > kMaxStreamSize)
-        status = AKLogError(kAKErrorFileDataTooBig, "Data size or position too big in file \"%s\"",
-                            file.GetLogName());
+        status = AKLogError(kAKErrorFileDataTooBig, "Data size or position too big in file \"%s\"", file.GetLogName());
     if (status == 0 && size > 0) {
         bytes->resize(static_cast<size_t>(size));
         status = file.Read(&(*bytes)[0], size);
@@ -301,6 +297,6 @@ int AKValue::XmlReadFromElement(TiXmlElement const* element)
         return BadStructure(line);
 
     tErrorLine = line;
-    return AKLogError(kAKErrorDictionaryXmlUnknownType, "Unknown type <%s> in Xml-file at line %d",
-                      element->Value(), line);
+    return AKLogError(kAKErrorDictionaryXmlUnknownType, "Unknown type <%s> in Xml-file at line %d", element->Value(),
+                      line);
 }

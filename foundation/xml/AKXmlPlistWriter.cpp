@@ -73,8 +73,7 @@ int AKDictionary::SaveToXmlString(AKString* text, bool plist) const
 {
     text->Clear();
     std::string bytes;
-    int status =
-        BuildXmlText(plist, "", &bytes, [this](TiXmlElement* dict) { return XmlWriteToElement(dict); });
+    int status = BuildXmlText(plist, "", &bytes, [this](TiXmlElement* dict) { return XmlWriteToElement(dict); });
     if (status == 0)
         *text = AKString(bytes);
     return status;
@@ -165,9 +164,9 @@ int AKValue::XmlWriteToElement(TiXmlNode* parent) const
         return 0;
     }
     case kAKValueTagString:
-        AppendTextElement(parent, kAKXmlPlistElementString,
-                          AKStringCopyWithEncoding(*GetasAKString(), kAKStringEncodingMacRoman, kAKStringEncodingUTF8)
-                              .StdString());
+        AppendTextElement(
+            parent, kAKXmlPlistElementString,
+            AKStringCopyWithEncoding(*GetasAKString(), kAKStringEncodingMacRoman, kAKStringEncodingUTF8).StdString());
         return 0;
     case kAKValueTagArray:
         return GetasAKValueArray()->XmlWriteToElement(AppendElement(parent, kAKXmlPlistElementArray));

@@ -10,73 +10,47 @@
 // One coordinate or length. The y axis grows upwards.
 typedef double AGCoord;
 
-struct AGPoint
-{
+struct AGPoint {
     AGCoord x;
     AGCoord y;
 };
 
-struct AGSize
-{
+struct AGSize {
     AGCoord width;
     AGCoord height;
 };
 
 // An interval on one axis (time or map units).
-struct AGInterval
-{
+struct AGInterval {
     AGCoord beg;
     AGCoord end;
 };
 
 // A rectangle given by two corners, not by origin and size.
-struct AGRect
-{
+struct AGRect {
     AGCoord x1;
     AGCoord y1;
     AGCoord x2;
     AGCoord y2;
 };
 
-inline bool operator==(AGPoint const& a, AGPoint const& b)
-{
-    return a.x == b.x && a.y == b.y;
-}
-inline bool operator!=(AGPoint const& a, AGPoint const& b)
-{
-    return !(a == b);
-}
-inline bool operator==(AGSize const& a, AGSize const& b)
-{
-    return a.width == b.width && a.height == b.height;
-}
-inline bool operator!=(AGSize const& a, AGSize const& b)
-{
-    return !(a == b);
-}
-inline bool operator==(AGInterval const& a, AGInterval const& b)
-{
-    return a.beg == b.beg && a.end == b.end;
-}
-inline bool operator!=(AGInterval const& a, AGInterval const& b)
-{
-    return !(a == b);
-}
+inline bool operator==(AGPoint const& a, AGPoint const& b) { return a.x == b.x && a.y == b.y; }
+inline bool operator!=(AGPoint const& a, AGPoint const& b) { return !(a == b); }
+inline bool operator==(AGSize const& a, AGSize const& b) { return a.width == b.width && a.height == b.height; }
+inline bool operator!=(AGSize const& a, AGSize const& b) { return !(a == b); }
+inline bool operator==(AGInterval const& a, AGInterval const& b) { return a.beg == b.beg && a.end == b.end; }
+inline bool operator!=(AGInterval const& a, AGInterval const& b) { return !(a == b); }
 inline bool operator==(AGRect const& a, AGRect const& b)
 {
     return a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2;
 }
-inline bool operator!=(AGRect const& a, AGRect const& b)
-{
-    return !(a == b);
-}
+inline bool operator!=(AGRect const& a, AGRect const& b) { return !(a == b); }
 
 // A colour as one unsigned 32-bit value: red in bits 0-7, green 8-15, blue
 // 16-23, alpha 24-31. Straight (not premultiplied) alpha, 255 opaque. In memory
 // on a little-endian machine the bytes read red, green, blue, alpha, which is
 // the order the file forms store them in.
-struct AGColor
-{
+struct AGColor {
     uint32_t value;
 
     // Built implicitly from a 32-bit value so that colour tables read as
@@ -101,14 +75,8 @@ struct AGColor
     void SetAlpha(unsigned int a) { value = (value & 0x00FFFFFFu) | ((a & 0xFFu) << 24); }
 };
 
-inline constexpr bool operator==(AGColor a, AGColor b)
-{
-    return a.value == b.value;
-}
-inline constexpr bool operator!=(AGColor a, AGColor b)
-{
-    return a.value != b.value;
-}
+inline constexpr bool operator==(AGColor a, AGColor b) { return a.value == b.value; }
+inline constexpr bool operator!=(AGColor a, AGColor b) { return a.value != b.value; }
 
 // How a source rectangle is placed in a target rectangle. Within each axis
 // stretch wins over right (top), and right (top) over centre.
@@ -132,7 +100,7 @@ constexpr AGSize kAGNullSize = {0.0, 0.0};
 constexpr AGInterval kAGNullInterval = {0.0, 0.0};
 constexpr AGRect kAGNullRect = {0.0, 0.0, 0.0, 0.0};
 
-constexpr AGColor kAGNullColor = AGColor(0x00000000u); // transparent black
+constexpr AGColor kAGNullColor = AGColor(0x00000000u);  // transparent black
 constexpr AGColor kAGColorBlack = AGColor(0xFF000000u);
 constexpr AGColor kAGColorWhite = AGColor(0xFFFFFFFFu);
 constexpr AGColor kAGColorRed = AGColor(0xFF0000FFu);

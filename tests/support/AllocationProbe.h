@@ -16,7 +16,8 @@
 // testsupport library on purpose: an archive member defining operator new
 // would be linked into every test program and take new and delete away from
 // AddressSanitizer's own checks everywhere.
-class AllocationProbe {
+class AllocationProbe
+{
 public:
     AllocationProbe() { Start(); }
     ~AllocationProbe() { Stop(); }

@@ -16,7 +16,7 @@ std::mutex& CaptureMutex()
 
 LogCapture* sCurrentCapture = nullptr;
 
-} // namespace
+}  // namespace
 
 LogCapture::LogCapture(bool threadSafe)
 {

@@ -6,7 +6,8 @@
 // Test fixture sink: captures every log line sent while it lives.
 // The constructor installs the sink (thread-safe unless told otherwise), the
 // destructor removes it. Only one capture may be alive at a time.
-class LogCapture {
+class LogCapture
+{
 public:
     explicit LogCapture(bool threadSafe = true);
     ~LogCapture();

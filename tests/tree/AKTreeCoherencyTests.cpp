@@ -41,10 +41,7 @@ std::string CoherencyLine(LogCapture const& log)
     return count == 1 ? found : std::string();
 }
 
-std::string Expected(char const* reason)
-{
-    return std::string("Tree \"Test\" bad coherency") + reason;
-}
+std::string Expected(char const* reason) { return std::string("Tree \"Test\" bad coherency") + reason; }
 
 // Crafted node lists, loaded with their IDs kept.
 struct FileCase {
@@ -58,7 +55,11 @@ struct FileCase {
 TEST_F(AKTreeCoherency, EachLoadedFaultGivesItsReason)
 {
     std::vector<FileCase> cases = {
-        {"duplicate IDs", [](HandNodes& h) { return h.RootWithItems({5, 5}); }, kNotSorted},
+        {"duplicate IDs",
+         [](HandNodes& h) {
+             return h.RootWithItems({5, 5});
+         },
+         kNotSorted},
         {"root not at 1",
          [](HandNodes& h) {
              AKNodeArray nodes = h.RootWithItems({5});
@@ -235,8 +236,8 @@ TEST_F(AKTreeCoherency, ChildRefusedByItsParent)
     // Folders take items, items take nothing.
     AKTree& good = NewTreeFromDico(DicoTree({DicoFolder(0, {DicoItem(1)})}));
     EXPECT_EQ(good.CheckAuthoChildClasses(), 0);
-    for (AKDictionary const& form : {DicoTree({DicoItem(1, 0, {DicoItem(2)})}),
-                                     DicoTree({DicoFolder(0, {DicoFolder(0, {})})})}) {
+    for (AKDictionary const& form :
+         {DicoTree({DicoItem(1, 0, {DicoItem(2)})}), DicoTree({DicoFolder(0, {DicoFolder(0, {})})})}) {
         AKTree& tree = NewTree();
         LogCapture log;
         EXPECT_EQ(tree.InitFromDictionary(form, TreeTestDocumentType(), nullptr), kAKErrorTreeBadCoherency);

@@ -13,15 +13,9 @@ namespace {
 using AKTreeDeletion = TreeTest;
 
 // root { folder (ID 2, value 0) { item 21 (ID 3), item 22 (ID 4) }, item 30 (ID 5) }
-AKDictionary FolderAndItem()
-{
-    return DicoTree({DicoFolder(0, {DicoItem(21), DicoItem(22)}), DicoItem(30)});
-}
+AKDictionary FolderAndItem() { return DicoTree({DicoFolder(0, {DicoItem(21), DicoItem(22)}), DicoItem(30)}); }
 
-void IdlePass()
-{
-    AKIdlingCenter::sShared.DoGlobalIdling();
-}
+void IdlePass() { AKIdlingCenter::sShared.DoGlobalIdling(); }
 
 std::vector<unsigned int> DeletedSince(size_t mark)
 {

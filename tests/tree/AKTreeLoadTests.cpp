@@ -293,8 +293,8 @@ TEST_F(AKTreeLoad, TruncatedOrMislabelledChunksFail)
     Bytes arrayOverruns = good;
     SetU32(arrayOverruns, 4, 40);
     Bytes headerOnly(good.begin(), good.begin() + 20);
-    for (Case const& c : {Case{"truncated", truncated}, Case{"signature", wrongSignature},
-                          Case{"size", sizeTooLarge}, Case{"overrun", arrayOverruns}, Case{"header", headerOnly}}) {
+    for (Case const& c : {Case{"truncated", truncated}, Case{"signature", wrongSignature}, Case{"size", sizeTooLarge},
+                          Case{"overrun", arrayOverruns}, Case{"header", headerOnly}}) {
         AKTree& tree = NewTree();
         LogCapture log;
         EXPECT_NE(LoadTree(tree, c.bytes), 0) << c.what;

@@ -84,10 +84,7 @@ constexpr Label kGroupLabels[] = {{101, "Add Things"}, {102, "Rearrange"}, {77, 
 
 char const* const kUnnamedAction = "Unnamed Action";
 
-std::string RecordedName(char const* name)
-{
-    return name[0] != '\0' ? name : kUnnamedAction;
-}
+std::string RecordedName(char const* name) { return name[0] != '\0' ? name : kUnnamedAction; }
 
 // What a session is made of.
 struct SessionConfig {
@@ -247,11 +244,11 @@ public:
         AKTreePasteboard::sShared.Clear();
         fTree = std::make_unique<AKTree>(config.treeOptions);
         fTree->SetName(AKString("Random"));
-        EXPECT_EQ(fTree->InitFromDictionary(
-                      DicoTree({DicoNamedFolder("F", {DicoItem(1), DicoItem(2), DicoItem(3)}),
-                                DicoNest("N", {DicoNamedFolder("G", {DicoItem(4)}), DicoItem(5), DicoNest("M", {DicoItem(6)})}),
-                                DicoItem(7)}),
-                      TreeTestDocumentType(), nullptr),
+        EXPECT_EQ(fTree->InitFromDictionary(DicoTree({DicoNamedFolder("F", {DicoItem(1), DicoItem(2), DicoItem(3)}),
+                                                      DicoNest("N", {DicoNamedFolder("G", {DicoItem(4)}), DicoItem(5),
+                                                                     DicoNest("M", {DicoItem(6)})}),
+                                                      DicoItem(7)}),
+                                            TreeTestDocumentType(), nullptr),
                   0);
         fOther = std::make_unique<AKTree>(kAKTreeOptionDeferredDelete);
         fOther->SetName(AKString("Other"));
@@ -299,8 +296,8 @@ public:
     std::string Report() const
     {
         std::ostringstream out;
-        out << "seed " << fConfig.seed << ", tree options " << OptionsName(fConfig.treeOptions) << ", "
-            << fSteps.size() << " steps:\n";
+        out << "seed " << fConfig.seed << ", tree options " << OptionsName(fConfig.treeOptions) << ", " << fSteps.size()
+            << " steps:\n";
         for (std::string const& step : fSteps)
             out << "  " << step << "\n";
         out << "tree now: " << Describe(PictureOf(*fTree)) << "\n";
@@ -453,7 +450,8 @@ private:
         }
         if (Chance(50)) {
             AKNode* nest = NodeOfClass(TestNest::_ClassID());
-            fHandler->SetDefaultFolder(TestBaseObject::_Class(), nest != nullptr && Chance(50) ? nest : fTree->GetRootNode());
+            fHandler->SetDefaultFolder(TestBaseObject::_Class(),
+                                       nest != nullptr && Chance(50) ? nest : fTree->GetRootNode());
         }
         if (Chance(60)) {
             AKNode* nest = NodeOfClass(TestNest::_ClassID());
@@ -468,7 +466,8 @@ private:
         HistoryPicture const history = PictureOf(fHandler->GetHistory());
         fSteps.push_back(std::to_string(fSteps.size() + 1) + (fInGroup ? "   " : " ") + text + "  | pos " +
                          std::to_string(history.position) + "/" + std::to_string(history.count) + ", next ID " +
-                         std::to_string(fTree->GetNextNodeID()) + ", " + std::to_string(fTree->CountNodes()) + " nodes");
+                         std::to_string(fTree->GetNextNodeID()) + ", " + std::to_string(fTree->CountNodes()) +
+                         " nodes");
     }
 
     // The state before a step: that which the last step left, when nothing
@@ -624,8 +623,8 @@ private:
         if (fInGroup) {
             EXPECT_EQ(StampsMovedAtAll(before.tree, after.tree), "") << "a stamp moved inside a group";
         }
-        bool const nothingChanges = outcome.effect == Effect::Refused || outcome.effect == Effect::Unchanged ||
-                                    outcome.effect == Effect::Saved;
+        bool const nothingChanges =
+            outcome.effect == Effect::Refused || outcome.effect == Effect::Unchanged || outcome.effect == Effect::Saved;
         if (nothingChanges) {
             EXPECT_TRUE(after.tree.chunk == before.tree.chunk) << "the tree changed";
             EXPECT_EQ(after.tree.nextID, before.tree.nextID);
@@ -633,14 +632,14 @@ private:
             HistoryPicture expected = before.history;
             if (outcome.effect == Effect::Saved)
                 expected.saved = after.history.saved;
-            EXPECT_TRUE(after.history == expected) << "the history changed: " << before.history << " -> "
-                                                   << after.history;
+            EXPECT_TRUE(after.history == expected)
+                << "the history changed: " << before.history << " -> " << after.history;
         }
         if (outcome.effect == Effect::Refused) {
             EXPECT_EQ(after.queued, before.queued);
         }
-        if (!fInGroup && (outcome.effect == Effect::Edit || outcome.effect == Effect::Undo ||
-                          outcome.effect == Effect::Redo)) {
+        if (!fInGroup &&
+            (outcome.effect == Effect::Edit || outcome.effect == Effect::Undo || outcome.effect == Effect::Redo)) {
             EXPECT_EQ(StampsMissed(before.tree, after.tree, outcome.loose), "");
         }
 
@@ -869,7 +868,9 @@ private:
     {
         unsigned int const roll = Rand(4);
         *isPrivate = roll == 3;
-        return roll == 0 ? nullptr : roll == 1 || roll == 2 ? static_cast<AKTreeSelCache*>(&AKTreePasteboard::sShared) : &fPrivateStore;
+        return roll == 0                ? nullptr
+               : roll == 1 || roll == 2 ? static_cast<AKTreeSelCache*>(&AKTreePasteboard::sShared)
+                                        : &fPrivateStore;
     }
 
     void OpCut()
@@ -965,8 +966,9 @@ private:
     void OpPaste()
     {
         bool const isPrivate = Chance(25);
-        AKTreeSelCache const* store =
-            isPrivate ? &fPrivateStore : Chance(50) ? nullptr : static_cast<AKTreeSelCache const*>(&AKTreePasteboard::sShared);
+        AKTreeSelCache const* store = isPrivate    ? &fPrivateStore
+                                      : Chance(50) ? nullptr
+                                                   : static_cast<AKTreeSelCache const*>(&AKTreePasteboard::sShared);
         StoreModel const& model = isPrivate ? fPrivateModel : fPasteboardModel;
         Label const label = DirectLabel();
         AKTreeActionParam param = NewParam(label);
@@ -1079,8 +1081,9 @@ private:
             target != nullptr && std::find(selected.begin(), selected.end(), target->GetID()) != selected.end();
 
         bool moved = false;
-        int const status = easy ? fHandler->DoEasyMoveObjects(&moved, &objects, target ? target->GetObject() : nullptr, mode)
-                                : fHandler->DoMoveTo(param);
+        int const status =
+            easy ? fHandler->DoEasyMoveObjects(&moved, &objects, target ? target->GetObject() : nullptr, mode)
+                 : fHandler->DoMoveTo(param);
         Log(std::string(easy ? "easy " : "") + "move " + SelText(picked, selected) + " to #" +
             std::to_string(target ? target->GetID() : 0) + " mode " + std::to_string(mode) + " -> #" +
             std::to_string(resolvedID) + " mode " + std::to_string(resolvedMode) + " = " + std::to_string(status));
@@ -1161,8 +1164,9 @@ private:
 
         Snapshot const before = CaptureBefore();
         ATObjectArray<AKObject> copies;
-        int const status = easy ? fHandler->DoEasyCopyObjects(&copies, &objects, target ? target->GetObject() : nullptr, mode)
-                                : fHandler->DoCopyTo(param);
+        int const status =
+            easy ? fHandler->DoEasyCopyObjects(&copies, &objects, target ? target->GetObject() : nullptr, mode)
+                 : fHandler->DoCopyTo(param);
         Log(std::string(easy ? "easy " : "") + "copy " + (fromOther ? "from the other document " : "") +
             SelText(picked, selected) + " to #" + std::to_string(target ? target->GetID() : 0) + " mode " +
             std::to_string(mode) + " -> #" + std::to_string(resolvedID) + " mode " + std::to_string(resolvedMode) +
@@ -1665,10 +1669,7 @@ protected:
     }
 };
 
-TEST_P(TreeRandomisedTest, EveryStepKeepsTheTreeAndItsHistoryRight)
-{
-    RunSession(GetParam());
-}
+TEST_P(TreeRandomisedTest, EveryStepKeepsTheTreeAndItsHistoryRight) { RunSession(GetParam()); }
 
 constexpr unsigned int kDeferred = kAKTreeOptionDeferredDelete;
 constexpr unsigned int kKeepIDs = kAKTreeOptionDeferredDelete | kAKTreeOptionKeepLoadedIDs;

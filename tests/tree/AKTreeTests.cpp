@@ -24,8 +24,7 @@ private:
 // root { item 10 (ID 2) { }, folder (ID 3) { item 20 (ID 4), sub item 30 (ID 5) } }
 AKDictionary SmallTreeDico()
 {
-    return DicoTree(
-        {DicoItem(10), DicoFolder(0, {DicoItem(20), DicoNode("tstSub", 30, 0, {})})});
+    return DicoTree({DicoItem(10), DicoFolder(0, {DicoItem(20), DicoNode("tstSub", 30, 0, {})})});
 }
 
 using AKTreeBasics = TreeTest;
@@ -48,7 +47,8 @@ TEST_F(AKTreeBasics, NewTreeIsEmptyAndCoherent)
 TEST_F(AKTreeBasics, OptionBits)
 {
     AKTree& none = NewTree(0);
-    EXPECT_FALSE(none.IsReadOnly() || none.IsDeferredDeletion() || none.HasIDsInDictionaries() || none.KeepsLoadedIDs());
+    EXPECT_FALSE(none.IsReadOnly() || none.IsDeferredDeletion() || none.HasIDsInDictionaries() ||
+                 none.KeepsLoadedIDs());
     AKTree& readOnly = NewTree(kAKTreeOptionReadOnly | kAKTreeOptionDeferredDelete);
     EXPECT_TRUE(readOnly.IsReadOnly() && readOnly.IsDeferredDeletion());
     AKTree& withIDs = NewTree(kAKTreeOptionDictionaryIDs);
@@ -129,7 +129,7 @@ TEST_F(AKTreeBasics, LookUpsByID)
     EXPECT_EQ(tree.GetNode(1000000), nullptr);
 
     EXPECT_EQ(ValueOf(tree.GetNode(2)), 10u);
-    EXPECT_NE(tree.GetObjectT<TestItem>(5), nullptr);     // a sub-item is an item
+    EXPECT_NE(tree.GetObjectT<TestItem>(5), nullptr);  // a sub-item is an item
     EXPECT_NE(tree.GetObjectT<TestSubItem>(5), nullptr);
     EXPECT_EQ(tree.GetObjectT<TestSubItem>(4), nullptr);  // a plain item is not a sub-item
     EXPECT_EQ(tree.GetObjectT<TestItem>(3), nullptr);     // a folder

@@ -12,32 +12,17 @@
 
 AKTreeHandler::AKTreeHandler(AKTree* tree) : fTree(tree), fNotifier(tree), fHistory(tree, &fNotifier) {}
 
-AKTreeHandler::~AKTreeHandler()
-{
-    fHistory.Close();
-}
+AKTreeHandler::~AKTreeHandler() { fHistory.Close(); }
 
 // --- History ---
 
-bool AKTreeHandler::IsHistoryOpened() const
-{
-    return fHistory.IsOpened();
-}
+bool AKTreeHandler::IsHistoryOpened() const { return fHistory.IsOpened(); }
 
-int AKTreeHandler::ReopenHistory()
-{
-    return fHistory.Reopen();
-}
+int AKTreeHandler::ReopenHistory() { return fHistory.Reopen(); }
 
-void AKTreeHandler::CloseHistory()
-{
-    fHistory.Close();
-}
+void AKTreeHandler::CloseHistory() { fHistory.Close(); }
 
-bool AKTreeHandler::IsHistoryEnabled() const
-{
-    return fHistory.IsEnabled();
-}
+bool AKTreeHandler::IsHistoryEnabled() const { return fHistory.IsEnabled(); }
 
 int AKTreeHandler::SetHistoryTemporarilyDisabled()
 {
@@ -128,20 +113,11 @@ int AKTreeHandler::DoRedo(AKTreeActionParam& param)
 
 // --- Tests ---
 
-bool AKTreeHandler::CanBeModified() const
-{
-    return CheckCanBeModified() == 0;
-}
+bool AKTreeHandler::CanBeModified() const { return CheckCanBeModified() == 0; }
 
-bool AKTreeHandler::CanDelete(AKTreeActionParam const& param) const
-{
-    return CheckDelete(param) == 0;
-}
+bool AKTreeHandler::CanDelete(AKTreeActionParam const& param) const { return CheckDelete(param) == 0; }
 
-bool AKTreeHandler::CanRename(AKTreeActionParam const& param) const
-{
-    return CheckRename(param) == 0;
-}
+bool AKTreeHandler::CanRename(AKTreeActionParam const& param) const { return CheckRename(param) == 0; }
 
 bool AKTreeHandler::CanCutToPasteboard(AKTreeActionParam const& param) const
 {
@@ -158,10 +134,7 @@ bool AKTreeHandler::CanPasteFromPasteboard(AKTreeActionParam const& param) const
     return CheckPasteFromPasteboard(param, &AKTreePasteboard::sShared, nullptr, nullptr) == 0;
 }
 
-bool AKTreeHandler::CanDuplicate(AKTreeActionParam const& param) const
-{
-    return CheckDuplicate(param) == 0;
-}
+bool AKTreeHandler::CanDuplicate(AKTreeActionParam const& param) const { return CheckDuplicate(param) == 0; }
 
 bool AKTreeHandler::CanMoveTo(AKTreeActionParam const& param) const
 {
@@ -173,27 +146,15 @@ bool AKTreeHandler::CanCopyTo(AKTreeActionParam const& param) const
     return CheckCopyTo(param, nullptr, nullptr) == 0;
 }
 
-bool AKTreeHandler::CanAddNewObjects(AKTreeActionParam const& param) const
-{
-    return CheckAddNewObjects(param) == 0;
-}
+bool AKTreeHandler::CanAddNewObjects(AKTreeActionParam const& param) const { return CheckAddNewObjects(param) == 0; }
 
-bool AKTreeHandler::CanReviseObjects(AKTreeActionParam const& param) const
-{
-    return CheckReviseObjects(param) == 0;
-}
+bool AKTreeHandler::CanReviseObjects(AKTreeActionParam const& param) const { return CheckReviseObjects(param) == 0; }
 
 // --- Idling and default folders ---
 
-void AKTreeHandler::StartIdlingObjects()
-{
-    fNotifier.GiveMeIdling(true);
-}
+void AKTreeHandler::StartIdlingObjects() { fNotifier.GiveMeIdling(true); }
 
-AKNode* AKTreeHandler::GetDefaultFolderTargetNode(AKClass const*, bool) const
-{
-    return nullptr;
-}
+AKNode* AKTreeHandler::GetDefaultFolderTargetNode(AKClass const*, bool) const { return nullptr; }
 
 // --- Commands ---
 
@@ -213,10 +174,7 @@ unsigned int AKTreeHandler::DoEasyEnd()
     return result;
 }
 
-int AKTreeHandler::DoEasyActionGroupBegin()
-{
-    return fHistory.ActionGroupBegin();
-}
+int AKTreeHandler::DoEasyActionGroupBegin() { return fHistory.ActionGroupBegin(); }
 
 int AKTreeHandler::DoEasyActionGroupEnd(unsigned int* result)
 {
@@ -229,12 +187,6 @@ int AKTreeHandler::DoEasyActionGroupEnd(unsigned int* result)
 
 // --- Helpers ---
 
-bool AKTreeHandler::IsReadOnly() const
-{
-    return fTree != nullptr && fTree->IsReadOnly();
-}
+bool AKTreeHandler::IsReadOnly() const { return fTree != nullptr && fTree->IsReadOnly(); }
 
-bool AKTreeHandler::IsInGroup() const
-{
-    return fHistory.GetGroupDepth() > 0;
-}
+bool AKTreeHandler::IsInGroup() const { return fHistory.GetGroupDepth() > 0; }

@@ -151,8 +151,8 @@ public:
     virtual int CheckCutToPasteboard(AKTreeActionParam const& param) const;
     virtual int CheckCopyToPasteboard(AKTreeActionParam const& param) const;
     // cache null: the shared pasteboard. target and mode may be null.
-    virtual int CheckPasteFromPasteboard(AKTreeActionParam const& param, AKTreeSelCache const* cache,
-                                         AKNode** target, AKLinkMode* mode) const;
+    virtual int CheckPasteFromPasteboard(AKTreeActionParam const& param, AKTreeSelCache const* cache, AKNode** target,
+                                         AKLinkMode* mode) const;
     virtual int CheckDuplicate(AKTreeActionParam const& param) const;
     virtual int CheckMoveTo(AKTreeActionParam const& param, AKNode** target, AKLinkMode* mode) const;
     virtual int CheckCopyTo(AKTreeActionParam const& param, AKNode** target, AKLinkMode* mode) const;

@@ -245,9 +245,9 @@ int AKTreeHandler::DoMoveTo(AKTreeActionParam& param)
 
     status = param.CallPostTreatmentClient(param.GetCommandID(), moved);
     if (status == 0 && changed)
-        status = fHistory.RegisterAction(new AKTreeHistoryActionOnLink(param.GetCommandID(), param.GetActionName(),
-                                                                       moved, oldLinks, newLinks),
-                                         false);
+        status = fHistory.RegisterAction(
+            new AKTreeHistoryActionOnLink(param.GetCommandID(), param.GetActionName(), moved, oldLinks, newLinks),
+            false);
     if (status != 0)
         return status;
     SetResults(param, changed ? kLinkKinds : 0, moved);
@@ -268,9 +268,9 @@ int AKTreeHandler::DoReviseObjects(AKTreeActionParam& param, AKDictionary const&
     if (status != 0)
         return status;
     fNotifier.UpdateObjectsStamp(IsInGroup());
-    status = fHistory.RegisterAction(new AKTreeHistoryActionOnRevise(param.GetCommandID(), param.GetActionName(),
-                                                                     selection, info, withChildren),
-                                     param.IsOverrideHistory());
+    status = fHistory.RegisterAction(
+        new AKTreeHistoryActionOnRevise(param.GetCommandID(), param.GetActionName(), selection, info, withChildren),
+        param.IsOverrideHistory());
     if (status != 0)
         return status;
     SetResults(param, kReviseKinds, selection);

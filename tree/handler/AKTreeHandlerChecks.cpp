@@ -26,10 +26,7 @@ void SetTargetOutputs(AKNode** target, AKLinkMode* mode, AKNode* node, AKLinkMod
 
 // --- Building blocks ---
 
-int AKTreeHandler::CheckCanBeModified() const
-{
-    return IsReadOnly() ? kAKErrorTreeHandlerReadOnly : 0;
-}
+int AKTreeHandler::CheckCanBeModified() const { return IsReadOnly() ? kAKErrorTreeHandlerReadOnly : 0; }
 
 int AKTreeHandler::CheckOwnTreeSel(AKTreeActionParam const& param) const
 {
@@ -116,10 +113,7 @@ int AKTreeHandler::ResolveMoveOrCopyTarget(AKTreeActionParam const& param, AKNod
 
 // --- Checks of the actions ---
 
-int AKTreeHandler::CheckDelete(AKTreeActionParam const& param) const
-{
-    return CheckRemovableTreeSel(param);
-}
+int AKTreeHandler::CheckDelete(AKTreeActionParam const& param) const { return CheckRemovableTreeSel(param); }
 
 int AKTreeHandler::CheckRename(AKTreeActionParam const& param) const
 {
@@ -129,10 +123,7 @@ int AKTreeHandler::CheckRename(AKTreeActionParam const& param) const
     return status;
 }
 
-int AKTreeHandler::CheckCutToPasteboard(AKTreeActionParam const& param) const
-{
-    return CheckRemovableTreeSel(param);
-}
+int AKTreeHandler::CheckCutToPasteboard(AKTreeActionParam const& param) const { return CheckRemovableTreeSel(param); }
 
 int AKTreeHandler::CheckCopyToPasteboard(AKTreeActionParam const& param) const
 {
@@ -166,10 +157,7 @@ int AKTreeHandler::CheckPasteFromPasteboard(AKTreeActionParam const& param, AKTr
     return 0;
 }
 
-int AKTreeHandler::CheckDuplicate(AKTreeActionParam const& param) const
-{
-    return CheckRemovableTreeSel(param);
-}
+int AKTreeHandler::CheckDuplicate(AKTreeActionParam const& param) const { return CheckRemovableTreeSel(param); }
 
 int AKTreeHandler::CheckMoveTo(AKTreeActionParam const& param, AKNode** target, AKLinkMode* mode) const
 {
@@ -240,7 +228,4 @@ int AKTreeHandler::CheckAddNewObjects(AKTreeActionParam const& param, AKClass co
     return status;
 }
 
-int AKTreeHandler::CheckReviseObjects(AKTreeActionParam const& param) const
-{
-    return CheckHasSomeTreeSel(param, true);
-}
+int AKTreeHandler::CheckReviseObjects(AKTreeActionParam const& param) const { return CheckHasSomeTreeSel(param, true); }

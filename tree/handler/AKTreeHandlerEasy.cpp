@@ -14,10 +14,7 @@
 
 namespace {
 
-bool IsEmptyList(ATObjectArray<AKObject> const* objects)
-{
-    return objects == nullptr || objects->IsEmpty();
-}
+bool IsEmptyList(ATObjectArray<AKObject> const* objects) { return objects == nullptr || objects->IsEmpty(); }
 
 // The tree whose nodes own the objects: that of the first one's context, or
 // the handler's when it has none.
@@ -85,8 +82,7 @@ int AKTreeHandler::DoEasyAddNewObjects(ATObjectArray<AKObject>* objects, AKObjec
     return status;
 }
 
-int AKTreeHandler::DoEasyMoveObjects(bool* moved, ATObjectArray<AKObject>* objects, AKObject* target,
-                                     AKLinkMode mode)
+int AKTreeHandler::DoEasyMoveObjects(bool* moved, ATObjectArray<AKObject>* objects, AKObject* target, AKLinkMode mode)
 {
     if (moved != nullptr)
         *moved = false;
@@ -109,8 +105,7 @@ int AKTreeHandler::DoEasyCopyObjects(ATObjectArray<AKObject>* copies, ATObjectAr
         return 0;
     AKTreeActionParam param = NewEasyParam(true);
     // The objects may be those of another document.
-    param.WithFarTreeSel(AKTreeSelWithObjects(SourceTreeOf(*objects, fTree), *objects))
-        .WithTargetObject(target, mode);
+    param.WithFarTreeSel(AKTreeSelWithObjects(SourceTreeOf(*objects, fTree), *objects)).WithTargetObject(target, mode);
     int status = DoCopyTo(param);
     if (status == 0 && copies != nullptr)
         *copies = param.GetResultTreeSel().GetObjects();

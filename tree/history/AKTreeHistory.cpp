@@ -20,10 +20,7 @@ unsigned int GroupResultOfKinds(unsigned int kinds)
 
 }  // namespace
 
-void AKTreeHistory::SetNextWriteFailureForTesting(int status)
-{
-    sNextWriteFailure = status;
-}
+void AKTreeHistory::SetNextWriteFailureForTesting(int status) { sNextWriteFailure = status; }
 
 AKTreeHistory::AKTreeHistory(AKTree* tree, AKTreeNotifier* notifier)
     : fTree(tree), fNotifier(notifier), fSecondFile(kAKFileModePreferedCache)
@@ -31,10 +28,7 @@ AKTreeHistory::AKTreeHistory(AKTree* tree, AKTreeNotifier* notifier)
     fActions.Reserve(30);
 }
 
-AKTreeHistory::~AKTreeHistory()
-{
-    Close();
-}
+AKTreeHistory::~AKTreeHistory() { Close(); }
 
 // --- Life cycle ---
 
@@ -173,8 +167,7 @@ int AKTreeHistory::RegisterAction(AKTreeHistoryAction* action, bool allowMerge)
     return 0;
 }
 
-int AKTreeHistory::WriteActionChunk(AKTreeHistoryAction& action, unsigned long long position,
-                                    unsigned long long* after)
+int AKTreeHistory::WriteActionChunk(AKTreeHistoryAction& action, unsigned long long position, unsigned long long* after)
 {
     AKFileChunk chunk(kAKTreeHistoryActionChunkSignature);
     int status = fHistoryFile.SetPos(position);

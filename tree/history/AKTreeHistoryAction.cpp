@@ -16,16 +16,11 @@ AKString const& AKTreeHistoryUnnamedActionShared()
     return sName;
 }
 
-unsigned int AKTreeHistoryAction::NextActionID()
-{
-    return ++sLastActionID;
-}
+unsigned int AKTreeHistoryAction::NextActionID() { return ++sLastActionID; }
 
 AKTreeHistoryAction::AKTreeHistoryAction(unsigned int signature, int commandID, AKString const& name,
                                          AKTreeSel const& selection)
-    : fTreeSel(selection),
-      fTreeSelID(static_cast<unsigned int>(selection.GetTreeSelID())),
-      fSignature(signature)
+    : fTreeSel(selection), fTreeSelID(static_cast<unsigned int>(selection.GetTreeSelID())), fSignature(signature)
 {
     SetActionName(commandID, name);
 }
@@ -48,10 +43,7 @@ void AKTreeHistoryAction::SetActionName(int commandID, AKString const& name)
     fName = name.IsEmpty() ? kAKTreeHistoryUnnamedAction : name;
 }
 
-void AKTreeHistoryAction::ForgetTreeSel()
-{
-    fTreeSel = kAKNullTreeSel;
-}
+void AKTreeHistoryAction::ForgetTreeSel() { fTreeSel = kAKNullTreeSel; }
 
 void AKTreeHistoryActionArray::DeleteActionsFrom(unsigned int index)
 {

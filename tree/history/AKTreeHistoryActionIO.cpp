@@ -48,15 +48,9 @@ int AKTreeHistoryWriteSnapshots(AKHistoryFile& file, AKNodeArray const& nodes, b
     return status;
 }
 
-int AKTreeHistoryWriteNodeIDs(AKFile& file, AKNodeIDArray const& nodeIDs)
-{
-    return AKFileWriteNumbersT(file, nodeIDs);
-}
+int AKTreeHistoryWriteNodeIDs(AKFile& file, AKNodeIDArray const& nodeIDs) { return AKFileWriteNumbersT(file, nodeIDs); }
 
-int AKTreeHistoryReadNodeIDs(AKFile const& file, AKNodeIDArray* nodeIDs)
-{
-    return AKFileReadNumbersT(file, nodeIDs);
-}
+int AKTreeHistoryReadNodeIDs(AKFile const& file, AKNodeIDArray* nodeIDs) { return AKFileReadNumbersT(file, nodeIDs); }
 
 int AKTreeHistoryCheckLinkTargets(AKNodeIDArray const& linkIDs, AKTree const& tree, AKNodeArray const& extra)
 {

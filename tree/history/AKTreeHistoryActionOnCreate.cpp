@@ -33,14 +33,12 @@ private:
 AKTreeHistoryActionOnCreate::AKTreeHistoryActionOnCreate(int commandID, AKString const& name,
                                                          AKTreeSel const& selection)
     : AKTreeHistoryActionOnCreate(kAKTreeHistoryActionCreate, commandID, name, selection)
-{
-}
+{}
 
 AKTreeHistoryActionOnCreate::AKTreeHistoryActionOnCreate(unsigned int signature, int commandID, AKString const& name,
                                                          AKTreeSel const& selection)
     : AKTreeHistoryAction(signature, commandID, name, selection)
-{
-}
+{}
 
 void AKTreeHistoryActionOnCreate::Setup(AKTreeHistory const* history, unsigned int actionID, unsigned int groupNumber,
                                         unsigned long long chunkPosition)
@@ -124,7 +122,7 @@ int AKTreeHistoryActionOnCreate::RemoveRecordedNodes(AKHistoryFile const& file, 
 }
 
 int AKTreeHistoryActionOnCreate::AppendToSecondFile(AKNodeIDArray const& topIDs, AKNodeArray const& nodes,
-                                                     unsigned long long* position)
+                                                    unsigned long long* position)
 {
     AKFile& file = *fSecondFile;
     int status = file.Seek(0, kAKFileWhenceEnd);
@@ -141,8 +139,7 @@ int AKTreeHistoryActionOnCreate::AppendToSecondFile(AKNodeIDArray const& topIDs,
 
 // --- Re-creating ---
 
-int AKTreeHistoryActionOnCreate::ReadRecordedNodes(AKFile const& file, AKNodeIDArray* topIDs,
-                                                   AKNodeArray* nodes) const
+int AKTreeHistoryActionOnCreate::ReadRecordedNodes(AKFile const& file, AKNodeIDArray* topIDs, AKNodeArray* nodes) const
 {
     int status = AKFileCheckSignat32(file, fSignature);
     if (status == 0)
@@ -158,8 +155,7 @@ int AKTreeHistoryActionOnCreate::ReadRecordedNodes(AKFile const& file, AKNodeIDA
     return 0;
 }
 
-int AKTreeHistoryActionOnCreate::RecreateRecordedNodes(AKHistoryFile const& file, bool inGroup,
-                                                       AKTreeSel* resultSel)
+int AKTreeHistoryActionOnCreate::RecreateRecordedNodes(AKHistoryFile const& file, bool inGroup, AKTreeSel* resultSel)
 {
     if (fTree == nullptr || fSecondFile == nullptr)
         return kAKErrorMiscellaneous;
@@ -197,8 +193,7 @@ int AKTreeHistoryActionOnCreate::RecreateRecordedNodes(AKHistoryFile const& file
 AKTreeHistoryActionOnDelete::AKTreeHistoryActionOnDelete(int commandID, AKString const& name,
                                                          AKTreeSel const& selection)
     : AKTreeHistoryActionOnCreate(kAKTreeHistoryActionDelete, commandID, name, selection)
-{
-}
+{}
 
 int AKTreeHistoryActionOnDelete::Undo(AKHistoryFile const& file, bool inGroup, AKTreeSel* resultSel,
                                       AKDictionary* moreInfo)

@@ -11,13 +11,11 @@
 #include "AKTreeHistoryFile.h"
 #include "AKTreeSelBuilders.h"
 
-AKTreeHistoryActionOnLink::AKTreeHistoryActionOnLink(int commandID, AKString const& name,
-                                                     AKTreeSel const& selection, AKNodeIDArray const& oldLinks,
-                                                     AKNodeIDArray const& newLinks)
+AKTreeHistoryActionOnLink::AKTreeHistoryActionOnLink(int commandID, AKString const& name, AKTreeSel const& selection,
+                                                     AKNodeIDArray const& oldLinks, AKNodeIDArray const& newLinks)
     : AKTreeHistoryAction(kAKTreeHistoryActionLink, commandID, name, selection), fOldLinks(oldLinks),
       fNewLinks(newLinks)
-{
-}
+{}
 
 int AKTreeHistoryActionOnLink::Stack(AKHistoryFile& file)
 {
@@ -40,15 +38,9 @@ int AKTreeHistoryActionOnLink::Stack(AKHistoryFile& file)
     return status;
 }
 
-unsigned int AKTreeHistoryActionOnLink::ActionKindOnUndone() const
-{
-    return kAKTreeActionLinked | kAKTreeActionUndone;
-}
+unsigned int AKTreeHistoryActionOnLink::ActionKindOnUndone() const { return kAKTreeActionLinked | kAKTreeActionUndone; }
 
-unsigned int AKTreeHistoryActionOnLink::ActionKindOnRedone() const
-{
-    return kAKTreeActionLinked | kAKTreeActionRedone;
-}
+unsigned int AKTreeHistoryActionOnLink::ActionKindOnRedone() const { return kAKTreeActionLinked | kAKTreeActionRedone; }
 
 int AKTreeHistoryActionOnLink::Undo(AKHistoryFile const& file, bool inGroup, AKTreeSel* resultSel,
                                     AKDictionary* moreInfo)

@@ -49,8 +49,7 @@ unsigned int AKTreeHistoryActionOnRevise::ActionKindOnRedone() const
     return kAKTreeActionRevised | kAKTreeActionRedone;
 }
 
-int AKTreeHistoryActionOnRevise::ReadRevisedNodes(AKFile const& file, AKNodeArray* revised,
-                                                  AKNodeArray* reread) const
+int AKTreeHistoryActionOnRevise::ReadRevisedNodes(AKFile const& file, AKNodeArray* revised, AKNodeArray* reread) const
 {
     if (fTree == nullptr)
         return kAKErrorMiscellaneous;

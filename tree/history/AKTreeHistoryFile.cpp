@@ -60,10 +60,7 @@ void AKHistoryFile::AKChunkList::Clear()
 
 // --- File ---
 
-AKHistoryFile::AKHistoryFile() : AKFile(kAKFileModePreferedCache)
-{
-    SetMarker(kAKHistoryFileMarker);
-}
+AKHistoryFile::AKHistoryFile() : AKFile(kAKFileModePreferedCache) { SetMarker(kAKHistoryFileMarker); }
 
 int AKHistoryFile::NoteNodeChunksOfArray(unsigned long long arrayPosition)
 {

@@ -48,15 +48,12 @@ AKNode::~AKNode()
         return;
     AKString classID = fObject->GetClassID().GetName();
     AKObject* object = DetachOwnedObject();
-    AKLogWarning(kAKWarningTreeNodeDeletedStillOwner, "Delete a node of class <%s> still owner of its object (force deletion)",
-                 classID.c_str());
+    AKLogWarning(kAKWarningTreeNodeDeletedStillOwner,
+                 "Delete a node of class <%s> still owner of its object (force deletion)", classID.c_str());
     AKClass::DeleteObject(object);
 }
 
-void* AKNode::operator new(std::size_t, AKNodeAllocator* allocator)
-{
-    return allocator->AllocateNodeMemory();
-}
+void* AKNode::operator new(std::size_t, AKNodeAllocator* allocator) { return allocator->AllocateNodeMemory(); }
 
 void AKNode::operator delete(void* memory)
 {

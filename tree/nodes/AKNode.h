@@ -56,8 +56,8 @@ public:
                                    unsigned int how);
     // Reads one node dictionary; its "ID" when it is a non-zero integer,
     // else the default ID. The link IDs stay 0.
-    static AKNode* NewNodeFromDictionary(AKNodeAllocator& allocator, AKContextObject const* context,
-                                         AKNodeID defaultID, AKDictionary const& dictionary);
+    static AKNode* NewNodeFromDictionary(AKNodeAllocator& allocator, AKContextObject const* context, AKNodeID defaultID,
+                                         AKDictionary const& dictionary);
 
     // The node owns the object (which must have no owner node) and gives it
     // the context, logging warning 602 when the object had another one.

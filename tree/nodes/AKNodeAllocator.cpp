@@ -16,15 +16,9 @@ static_assert(std::is_standard_layout_v<AKNode>, "node fields are located by off
 
 }  // namespace
 
-std::size_t AKNodeAllocator::AllocatorFieldOffset()
-{
-    return offsetof(AKNode, fAllocator);
-}
+std::size_t AKNodeAllocator::AllocatorFieldOffset() { return offsetof(AKNode, fAllocator); }
 
-std::size_t AKNodeAllocator::NextFieldOffset()
-{
-    return offsetof(AKNode, fNext);
-}
+std::size_t AKNodeAllocator::NextFieldOffset() { return offsetof(AKNode, fNext); }
 
 AKNodeAllocator::~AKNodeAllocator()
 {
@@ -34,10 +28,7 @@ AKNodeAllocator::~AKNodeAllocator()
     fFreeHead = nullptr;
 }
 
-unsigned long AKNodeAllocator::SlotSize()
-{
-    return sizeof(AKNode);
-}
+unsigned long AKNodeAllocator::SlotSize() { return sizeof(AKNode); }
 
 bool AKNodeAllocator::IsSlotInUse(unsigned char const* slot)
 {

@@ -105,8 +105,8 @@ AKNode* AKNodeArray::BSearchNodeByID(AKNodeID nodeID) const
 {
     if (nodeID == kAKNullNodeID)
         return nullptr;
-    auto it = std::lower_bound(begin(), end(), nodeID,
-                               [](AKNode const* node, AKNodeID id) { return node->GetID() < id; });
+    auto it =
+        std::lower_bound(begin(), end(), nodeID, [](AKNode const* node, AKNodeID id) { return node->GetID() < id; });
     return it != end() && (*it)->GetID() == nodeID ? *it : nullptr;
 }
 

@@ -20,10 +20,7 @@ char const kKeyID[] = "ID";
 char const kKeySubs[] = "Subs";
 
 // The children's dictionaries of a node dictionary, null when it has none.
-AKValueArray const* SubsOf(AKDictionary const& dictionary)
-{
-    return dictionary.GetValue(kKeySubs).GetasAKValueArray();
-}
+AKValueArray const* SubsOf(AKDictionary const& dictionary) { return dictionary.GetValue(kKeySubs).GetasAKValueArray(); }
 
 // An element of "Subs" that is no dictionary reads as an empty one.
 AKDictionary const& DictionaryOf(AKValue const& element)
@@ -121,8 +118,8 @@ int AKNodeArray::WriteNodesWithRChildrenToDico(AKDictionary& dictionary, bool wi
     AKValueArray subs;
     for (AKNode const* node : *this) {
         AKDictionary nodeDictionary;
-        int status = node ? node->WriteNodeWithRChildrenToDictionary(nodeDictionary, withIDs)
-                          : kAKErrorTreeNodeNoOwnedObject;
+        int status =
+            node ? node->WriteNodeWithRChildrenToDictionary(nodeDictionary, withIDs) : kAKErrorTreeNodeNoOwnedObject;
         if (status != 0)
             return status;
         if (nodeDictionary.IsEmpty())

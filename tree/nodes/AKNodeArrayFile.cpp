@@ -80,8 +80,8 @@ int AKNodeArray::ReinitNodesFromFile(AKFile const& file)
     unsigned int count = 0;
     int status = ReadArrayHeader(file, &chunk, &count);
     if (status == 0 && count != Count())
-        status = AKLogError(kAKErrorChunkBadItemCount, "In file \"%s\", bad item count in chunk",
-                            file.GetPath().c_str());
+        status =
+            AKLogError(kAKErrorChunkBadItemCount, "In file \"%s\", bad item count in chunk", file.GetPath().c_str());
     for (unsigned int i = 0; i < count && status == 0; ++i) {
         status = (*this)[i] ? (*this)[i]->ReinitNodeFromFile(file) : kAKErrorTreeNodeNoOwnedObject;
         if (status == 0)

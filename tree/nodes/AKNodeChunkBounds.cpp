@@ -27,9 +27,9 @@ int AKNodeCheckChunkFits(AKFile const& file, AKFileChunk const& chunk, unsigned 
     bool fits = chunk.size >= minPayload && (chunk.size == 0 || !file.IsEndOfFile(chunk.size - 1ull));
     if (fits)
         return 0;
-    return AKLogError(kAKErrorChunkUnknownSignature,
-                      "In file \"%s\" at pos %u, chunk [%.4s] has a bad size (%u bytes)", file.GetLogName(),
-                      static_cast<unsigned int>(chunk.position), SignatText(chunk.signature).text, chunk.size);
+    return AKLogError(kAKErrorChunkUnknownSignature, "In file \"%s\" at pos %u, chunk [%.4s] has a bad size (%u bytes)",
+                      file.GetLogName(), static_cast<unsigned int>(chunk.position), SignatText(chunk.signature).text,
+                      chunk.size);
 }
 
 int AKNodeCheckChunkNotOverrun(AKFile const& file, AKFileChunk const& chunk)

@@ -25,15 +25,9 @@ namespace {
 constexpr unsigned int kNodeChunkFixedPayload = 5 * 4 + 4 + 2 * 8;
 
 // Negated as an unsigned number, so that no stored ID can overflow.
-AKNodeID Negated(AKNodeID nodeID)
-{
-    return static_cast<AKNodeID>(0u - static_cast<unsigned int>(nodeID));
-}
+AKNodeID Negated(AKNodeID nodeID) { return static_cast<AKNodeID>(0u - static_cast<unsigned int>(nodeID)); }
 
-bool IsValidNodeID(AKNodeID nodeID)
-{
-    return nodeID > 0 && nodeID <= kAKNodeIDMax;
-}
+bool IsValidNodeID(AKNodeID nodeID) { return nodeID > 0 && nodeID <= kAKNodeIDMax; }
 
 }  // namespace
 

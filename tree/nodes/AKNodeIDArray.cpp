@@ -19,10 +19,7 @@ bool AKNodeIDArray::IsStrictlySortedByID() const
     return true;
 }
 
-void AKNodeIDArray::SortByID()
-{
-    std::sort(begin(), end());
-}
+void AKNodeIDArray::SortByID() { std::sort(begin(), end()); }
 
 bool AKNodeIDArray::BSearchID(AKNodeID nodeID, unsigned int* index) const
 {

@@ -7,19 +7,13 @@
 
 namespace {
 
-AKNodeID IDOf(AKNode const* node)
-{
-    return node ? node->GetID() : kAKNullNodeID;
-}
+AKNodeID IDOf(AKNode const* node) { return node ? node->GetID() : kAKNullNodeID; }
 
 }  // namespace
 
 // --- Navigation ---
 
-AKNode* AKNode::Parent() const
-{
-    return FirstBrother()->fSup;
-}
+AKNode* AKNode::Parent() const { return FirstBrother()->fSup; }
 
 AKNode* AKNode::GrandParent() const
 {
@@ -78,10 +72,7 @@ bool AKNode::IsOneOfNextBrother(AKNode const* node) const
     return false;
 }
 
-AKNode* AKNode::LastChild() const
-{
-    return fSub ? fSub->LastBrother() : nullptr;
-}
+AKNode* AKNode::LastChild() const { return fSub ? fSub->LastBrother() : nullptr; }
 
 unsigned int AKNode::CountChildren() const
 {
@@ -118,10 +109,7 @@ unsigned int AKNode::GetHierarchyLevel() const
     return level;
 }
 
-bool AKNode::HasHierarchyLevel(unsigned int level) const
-{
-    return GetHierarchyLevel() == level;
-}
+bool AKNode::HasHierarchyLevel(unsigned int level) const { return GetHierarchyLevel() == level; }
 
 void AKNode::GrabChildren(AKNodeArray* children) const
 {

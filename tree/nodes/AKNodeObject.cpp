@@ -6,10 +6,7 @@
 #include "AKNodeIDArray.h"
 #include "AKObject.h"
 
-AKNodeID AKObject::NodeOwnerID() const
-{
-    return fNodeOwner ? fNodeOwner->GetID() : kAKNullNodeID;
-}
+AKNodeID AKObject::NodeOwnerID() const { return fNodeOwner ? fNodeOwner->GetID() : kAKNullNodeID; }
 
 AKNodeID AKObject::GetID() const
 {
@@ -17,10 +14,7 @@ AKNodeID AKObject::GetID() const
     return nodeID > 0 ? nodeID : kAKNullNodeID;
 }
 
-AKNode* AKObject::ParentNode() const
-{
-    return fNodeOwner ? fNodeOwner->Parent() : nullptr;
-}
+AKNode* AKObject::ParentNode() const { return fNodeOwner ? fNodeOwner->Parent() : nullptr; }
 
 AKNodeID AKObject::ParentNodeID() const
 {

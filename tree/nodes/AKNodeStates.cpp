@@ -12,10 +12,7 @@
 
 namespace {
 
-AKNodeNState& StateOf(AKNode const* node)
-{
-    return node->GetNState();
-}
+AKNodeNState& StateOf(AKNode const* node) { return node->GetNState(); }
 
 // A child whose object is a kind of the class; every child for no class.
 bool MatchesFilter(AKNode const* node, AKClass const* filter)
@@ -264,15 +261,9 @@ bool AKNodeNState::SetChildrenSelectionSearch(AKNSClientID id, AKSearchObjectsPa
 
 // --- Visibility ---
 
-void AKNodeNState::SetUservis(AKNSClientID id, bool uservis)
-{
-    ChangeBit(fUservis, AKNSClientFlagOf(id), uservis);
-}
+void AKNodeNState::SetUservis(AKNSClientID id, bool uservis) { ChangeBit(fUservis, AKNSClientFlagOf(id), uservis); }
 
-void AKNodeNState::SetRealvis(AKNSClientID id, bool realvis)
-{
-    ChangeBit(fRealvis, AKNSClientFlagOf(id), realvis);
-}
+void AKNodeNState::SetRealvis(AKNSClientID id, bool realvis) { ChangeBit(fRealvis, AKNSClientFlagOf(id), realvis); }
 
 bool AKNodeNState::ToggleUservis(AKNSClientID id)
 {

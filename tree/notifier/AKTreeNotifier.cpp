@@ -54,16 +54,11 @@ void ApplyMarks(AKObject* object)
     object->ClearFlags(AKTreeNotifier::kMarkBits);
 }
 
-} // namespace
+}  // namespace
 
-AKTreeNotifier::AKTreeNotifier(AKTree* tree) : AKIdlingClient("AKTreeNotifier", false), fTree(tree)
-{
-}
+AKTreeNotifier::AKTreeNotifier(AKTree* tree) : AKIdlingClient("AKTreeNotifier", false), fTree(tree) {}
 
-AKTreeNotifier::~AKTreeNotifier()
-{
-    GiveMeIdling(false);
-}
+AKTreeNotifier::~AKTreeNotifier() { GiveMeIdling(false); }
 
 AKObject* AKTreeNotifier::RootObject() const
 {

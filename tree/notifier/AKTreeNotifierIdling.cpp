@@ -13,7 +13,7 @@ namespace {
 // Room kept in a rebuilt idling list.
 constexpr unsigned int kIdlingListReserve = 20;
 
-} // namespace
+}  // namespace
 
 // --- Messages ---
 

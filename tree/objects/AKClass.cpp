@@ -11,21 +11,13 @@
 #include <cstring>
 
 AKClass::AKClass(AKClassInfo const& info, bool external, AKClassQCast flag)
-    : fClassID(info.fClassID),
-      fSupClassID(info.fSupClassID),
-      fCreator(info.fCreator),
-      fDestroyer(info.fDestroyer),
-      fQCastFlag(flag),
-      fQCastMask(flag),
+    : fClassID(info.fClassID), fSupClassID(info.fSupClassID), fCreator(info.fCreator), fDestroyer(info.fDestroyer),
+      fQCastFlag(flag), fQCastMask(flag),
       fFlags((info.fCreator == nullptr ? kAKClassFlagAbstract : kAKClassFlagConcrete) |
              (external ? kAKClassFlagExternal : kAKClassFlagBuiltIn)),
-      fSourceName(info.fSourceName),
-      fUserName(info.fSourceName),
-      fDisplayName(info.fSourceName),
-      fPluralName(info.fSourceName),
-      fObjectSize(info.fObjectSize)
-{
-}
+      fSourceName(info.fSourceName), fUserName(info.fSourceName), fDisplayName(info.fSourceName),
+      fPluralName(info.fSourceName), fObjectSize(info.fObjectSize)
+{}
 
 bool AKClass::IsKindOfClass(AKClass const* base) const
 {
@@ -74,30 +66,18 @@ int AKClass::SetClassComments(AKClass* aClass, AKString const& comments)
 
 // --- Shared look-ups ---
 
-AKClass* AKClass::GetTopClass()
-{
-    return AKClassMgr::sShared.GetTopClass();
-}
+AKClass* AKClass::GetTopClass() { return AKClassMgr::sShared.GetTopClass(); }
 
-AKClass* AKClass::GetClassOfID(AKClassID id)
-{
-    return AKClassMgr::sShared.GetClassOfID(id);
-}
+AKClass* AKClass::GetClassOfID(AKClassID id) { return AKClassMgr::sShared.GetClassOfID(id); }
 
 void AKClass::GetClassCollection(AKClassArray* array, AKClass const* base, unsigned int flags)
 {
     AKClassMgr::sShared.GetClassCollection(array, base, flags);
 }
 
-AKClass* AKClassOfID(AKClassID id)
-{
-    return AKClassMgr::sShared.GetClassOfID(id);
-}
+AKClass* AKClassOfID(AKClassID id) { return AKClassMgr::sShared.GetClassOfID(id); }
 
-AKClass* _AKClassInitStaticPtr(AKClassID id)
-{
-    return AKClassMgr::sShared.GetClassOfID(id);
-}
+AKClass* _AKClassInitStaticPtr(AKClassID id) { return AKClassMgr::sShared.GetClassOfID(id); }
 
 AKClassQCast _AKClassInitStaticQCastF(AKClassID id)
 {

@@ -41,11 +41,11 @@ typedef void (*AKClassDestroyer)(AKObject*);
 // The description handed to the registry for one class.
 struct AKClassInfo {
     AKClassID fClassID;
-    AKClassID fSupClassID;        // the top class names itself
-    AKClassCreator fCreator;      // null for an abstract class
+    AKClassID fSupClassID;    // the top class names itself
+    AKClassCreator fCreator;  // null for an abstract class
     AKClassDestroyer fDestroyer;
-    unsigned int fObjectSize;     // bytes of one object
-    char const* fSourceName;      // name of the implementing class
+    unsigned int fObjectSize;  // bytes of one object
+    char const* fSourceName;   // name of the implementing class
 };
 
 // Flag bits of a class record.
@@ -174,8 +174,8 @@ AKClassQCast _AKClassInitStaticQCastF(AKClassID id);
 
 // Bytes in front of every object: its class pointer, padded so the object
 // keeps the strictest fundamental alignment.
-constexpr size_t kAKClassObjectHeaderSize =
-    alignof(std::max_align_t) > sizeof(AKClass*) ? alignof(std::max_align_t) : sizeof(AKClass*);
+constexpr size_t kAKClassObjectHeaderSize = alignof(std::max_align_t) > sizeof(AKClass*) ? alignof(std::max_align_t)
+                                                                                         : sizeof(AKClass*);
 
 // A zeroed block of header + size bytes; returns the object's address (null
 // when out of memory), the class stored just before it.
@@ -225,33 +225,33 @@ AKClass* _AKClassCachedPtr(AKClassStaticCache& cache, AKClassID id);
 AKClassQCast _AKClassCachedQCastF(AKClassStaticCache& cache, AKClassID id);
 
 // In the public part of every class of objects, abstract or not.
-#define AKCLASS_DECLARE_HOOKS(idName)                                              \
-    static AKClassID _ClassID() { return AKClassID(idName); }                     \
-    static AKClassStaticCache& _ClassCache()                                      \
-    {                                                                             \
-        static AKClassStaticCache sCache;                                         \
-        return sCache;                                                            \
-    }                                                                             \
-    static AKClass* _Class() { return _AKClassCachedPtr(_ClassCache(), _ClassID()); } \
+#define AKCLASS_DECLARE_HOOKS(idName)                                                                                  \
+    static AKClassID _ClassID() { return AKClassID(idName); }                                                          \
+    static AKClassStaticCache& _ClassCache()                                                                           \
+    {                                                                                                                  \
+        static AKClassStaticCache sCache;                                                                              \
+        return sCache;                                                                                                 \
+    }                                                                                                                  \
+    static AKClass* _Class() { return _AKClassCachedPtr(_ClassCache(), _ClassID()); }                                  \
     static AKClassQCast _ClassQCastFlag() { return _AKClassCachedQCastF(_ClassCache(), _ClassID()); }
 
 // In the public part of every concrete class, instead of AKCLASS_DECLARE_HOOKS.
-#define AKCLASS_DECLARE_CONCRETE_HOOKS(Type, idName)                               \
-    AKCLASS_DECLARE_HOOKS(idName)                                                 \
-    static AKObject* _ClassCtor() { return _AKClassConstruct<Type>(_Class()); }   \
-    static void _ClassDtor(AKObject* object) { AKClass::DeleteObject(object); }   \
+#define AKCLASS_DECLARE_CONCRETE_HOOKS(Type, idName)                                                                   \
+    AKCLASS_DECLARE_HOOKS(idName)                                                                                      \
+    static AKObject* _ClassCtor() { return _AKClassConstruct<Type>(_Class()); }                                        \
+    static void _ClassDtor(AKObject* object) { AKClass::DeleteObject(object); }                                        \
     void _PureVirtualMethod() const override {}
 
 // Descriptions for the registration pass, from a class's hooks.
 template <class T>
 AKClassInfo AKClassInfoOfConcrete(AKClassID supClassID, char const* sourceName)
 {
-    return AKClassInfo{T::_ClassID(), supClassID, &T::_ClassCtor, &T::_ClassDtor,
-                       static_cast<unsigned int>(sizeof(T)), sourceName};
+    return AKClassInfo{T::_ClassID(), supClassID, &T::_ClassCtor, &T::_ClassDtor, static_cast<unsigned int>(sizeof(T)),
+                       sourceName};
 }
 template <class T>
 AKClassInfo AKClassInfoOfAbstract(AKClassID supClassID, char const* sourceName)
 {
-    return AKClassInfo{T::_ClassID(), supClassID, nullptr, &AKClass::DeleteObject,
-                       static_cast<unsigned int>(sizeof(T)), sourceName};
+    return AKClassInfo{T::_ClassID(), supClassID, nullptr, &AKClass::DeleteObject, static_cast<unsigned int>(sizeof(T)),
+                       sourceName};
 }

@@ -33,20 +33,14 @@ int AKFileReadAKClassID(AKFile const& file, AKClassID* id)
     return status;
 }
 
-int AKFileWriteAKClassID(AKFile& file, AKClassID const& id)
-{
-    return AKFileWrite(file, id.fBytes, sizeof(id.fBytes));
-}
+int AKFileWriteAKClassID(AKFile& file, AKClassID const& id) { return AKFileWrite(file, id.fBytes, sizeof(id.fBytes)); }
 
 AKValue* AKValueSetasAKClassID(AKValue* value, AKClassID const& id)
 {
     return AKValueSetasAKString(value, id.GetName());
 }
 
-AKValue AKValueSetasAKClassID(AKClassID const& id)
-{
-    return AKValueSetasAKString(id.GetName());
-}
+AKValue AKValueSetasAKClassID(AKClassID const& id) { return AKValueSetasAKString(id.GetName()); }
 
 bool AKValueGetasAKClassID(AKValue const& value, AKClassID* id)
 {

@@ -18,32 +18,20 @@ constexpr unsigned int kPendingReserve = 20;
 constexpr unsigned int kRejectedReserve = 8;
 constexpr unsigned int kLineageReserve = 8;
 
-int LogRegisterClosed()
-{
-    return AKLogError(kAKErrorClassRegisterClosed, "Registering classes stuff is closed");
-}
+int LogRegisterClosed() { return AKLogError(kAKErrorClassRegisterClosed, "Registering classes stuff is closed"); }
 
 bool IsIDCharacter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-bool LessByID(AKClass const* a, AKClass const* b)
-{
-    return a->GetClassID() < b->GetClassID();
-}
+bool LessByID(AKClass const* a, AKClass const* b) { return a->GetClassID() < b->GetClassID(); }
 
 }  // namespace
 
-AKClassMgr::~AKClassMgr()
-{
-    Terminate();
-}
+AKClassMgr::~AKClassMgr() { Terminate(); }
 
-void AKClassMgr::BumpGeneration()
-{
-    sGeneration.fetch_add(1, std::memory_order_acq_rel);
-}
+void AKClassMgr::BumpGeneration() { sGeneration.fetch_add(1, std::memory_order_acq_rel); }
 
 // --- Registration ---
 
@@ -326,10 +314,18 @@ bool AKClassMgr::CheckClassID(AKClassID id, bool external, AKString* message)
     if (message != nullptr) {
         AKString name = id.GetName();
         switch (fault) {
-        case kReserved: message->Assignf("ID <%s> is reserved", name.c_str()); break;
-        case kBadCharacter: message->Assignf("ID <%s> contains a bad character", name.c_str()); break;
-        case kNullCharacter: message->Assignf("ID <%s> contains a null character", name.c_str()); break;
-        default: message->Assignf("ID <%s> is too short (2 chars min)", name.c_str()); break;
+        case kReserved:
+            message->Assignf("ID <%s> is reserved", name.c_str());
+            break;
+        case kBadCharacter:
+            message->Assignf("ID <%s> contains a bad character", name.c_str());
+            break;
+        case kNullCharacter:
+            message->Assignf("ID <%s> contains a null character", name.c_str());
+            break;
+        default:
+            message->Assignf("ID <%s> is too short (2 chars min)", name.c_str());
+            break;
         }
     }
     return false;

@@ -75,7 +75,7 @@ private:
     static void BumpGeneration();
 
     AKClass* fTopClass = nullptr;
-    ATArray<AKClass*> fClasses;   // sorted by ID once complete
+    ATArray<AKClass*> fClasses;  // sorted by ID once complete
     ATArray<AKClass*> fPending;
     ATArray<AKClass*> fRejected;
     bool fComplete = false;

@@ -22,10 +22,7 @@ char const* const kClassKey = "Class";
 
 }  // namespace
 
-int AKClass::GetErrorNew()
-{
-    return sErrorNew;
-}
+int AKClass::GetErrorNew() { return sErrorNew; }
 
 AKObject* AKClass::FailNew(int status)
 {
@@ -176,7 +173,4 @@ int AKClass::ReinitObjectFromFile(AKObject* object, AKFile const& file)
     return status;
 }
 
-void AKClass::DeleteObject(AKObject* object)
-{
-    delete object;
-}
+void AKClass::DeleteObject(AKObject* object) { delete object; }

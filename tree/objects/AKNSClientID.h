@@ -28,10 +28,7 @@ constexpr AKNSClientID AKNSClientIDOfIndex(unsigned int index)
 
 constexpr AKNSClientID kAKTreeNSClientID = AKNSClientIDOfIndex(kAKTreeNSClientIndex);  // 0x100000001
 
-constexpr unsigned int AKNSClientIndexOf(AKNSClientID id)
-{
-    return static_cast<unsigned int>(id >> 32);
-}
+constexpr unsigned int AKNSClientIndexOf(AKNSClientID id) { return static_cast<unsigned int>(id >> 32); }
 
 constexpr bool AKNSClientIsValid(AKNSClientID id)
 {

@@ -23,8 +23,7 @@ AKObject::AKObject(unsigned int options)
     : fClass(_AKClassObjectTakeHiddenClassPtr(this)),
       fClassID(fClass != nullptr ? fClass->GetClassID() : kAKNullClassID),
       fQCastMask(fClass != nullptr ? fClass->GetQCastMask() : kAKNullClassQCast),
-      fFamilyID(fClass != nullptr ? fClass->GetFamilyID() : kAKNullClassID),
-      fOptions(options)
+      fFamilyID(fClass != nullptr ? fClass->GetFamilyID() : kAKNullClassID), fOptions(options)
 {
     for (unsigned int& stamp : fStamps)
         stamp = kAKNullStampVers;
@@ -37,8 +36,8 @@ AKObject::~AKObject()
         for (AKObjectUIPeer* peer : fUIPeers)
             peer->fObject = nullptr;
         fUIPeers.Clear();
-        AKLogWarning(kAKWarningObjectDeletedStillPeered, "Delete an object of class <%s> with some UI-Peers still attached",
-                     fClassID.GetName().c_str());
+        AKLogWarning(kAKWarningObjectDeletedStillPeered,
+                     "Delete an object of class <%s> with some UI-Peers still attached", fClassID.GetName().c_str());
     }
     int holdCount = GetHoldCount();
     if (holdCount != 0)
@@ -89,10 +88,7 @@ int AKObject::akmWriteToDictionary(AKDictionary& dictionary) const
     return dictionary.SetValue("Name", AKValueSetasAKString(fName));
 }
 
-AKClass const** AKObject::akmGetAuthoChildClasses() const
-{
-    return nullptr;
-}
+AKClass const** AKObject::akmGetAuthoChildClasses() const { return nullptr; }
 
 bool AKObject::akmSetName(AKString const& name, bool onlyIfUnnamed)
 {
@@ -103,20 +99,11 @@ bool AKObject::akmSetName(AKString const& name, bool onlyIfUnnamed)
     return true;
 }
 
-bool AKObject::akmSetDefaultName(AKString const& name)
-{
-    return akmSetName(name, true);
-}
+bool AKObject::akmSetDefaultName(AKString const& name) { return akmSetName(name, true); }
 
-AKString AKObject::akmGetName() const
-{
-    return fName;
-}
+AKString AKObject::akmGetName() const { return fName; }
 
-int AKObject::akmExecute(AKArgs const&)
-{
-    return 0;
-}
+int AKObject::akmExecute(AKArgs const&) { return 0; }
 
 int AKObject::akmExecute(char const* format, ...)
 {
@@ -149,23 +136,13 @@ int AKObject::akmSetIdling(bool idling)
     return 0;
 }
 
-void AKObject::akmIdle()
-{
-}
+void AKObject::akmIdle() {}
 
-void AKObject::akmListenToMessage(AKMessage const&)
-{
-}
+void AKObject::akmListenToMessage(AKMessage const&) {}
 
-int AKObject::akmRenumberExtraNodeIDs(AKTreeRenum const&)
-{
-    return 0;
-}
+int AKObject::akmRenumberExtraNodeIDs(AKTreeRenum const&) { return 0; }
 
-unsigned char* AKObject::akmGetNStateChanums() const
-{
-    return nullptr;
-}
+unsigned char* AKObject::akmGetNStateChanums() const { return nullptr; }
 
 // --- Class ---
 
@@ -217,10 +194,7 @@ bool AKObject::DetachUIPeer(AKObjectUIPeer* peer)
     return true;
 }
 
-void AKObject::ClearUIPeerData()
-{
-    SetUIPeerData(nullptr);
-}
+void AKObject::ClearUIPeerData() { SetUIPeerData(nullptr); }
 
 void AKObject::SetUIPeerData(AKDictionary* data)
 {

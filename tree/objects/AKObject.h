@@ -45,11 +45,11 @@ constexpr unsigned int kAKObjectOptionNoDictionary = 0x4;     // left out of eve
 constexpr unsigned int kAKObjectOptionDeferDelete = 0x8;      // always through the tree's deletion queue
 
 // Flag bits, 0 at construction.
-constexpr unsigned int kAKObjectFlagIdling = 0x10;            // wants akmIdle on idle passes
-constexpr unsigned int kAKObjectFlagDeleted = 0x20;           // queued for deletion by its tree
-constexpr unsigned int kAKObjectFlagIdlingListChanged = 0x40; // root object only: rebuild the idling list
-constexpr unsigned int kAKObjectFlagStampsPending = 0x80;     // root object only: marks await an update
-constexpr unsigned int kAKObjectFlagMarkRevised = 0x100;      // one pending mark per stamp
+constexpr unsigned int kAKObjectFlagIdling = 0x10;             // wants akmIdle on idle passes
+constexpr unsigned int kAKObjectFlagDeleted = 0x20;            // queued for deletion by its tree
+constexpr unsigned int kAKObjectFlagIdlingListChanged = 0x40;  // root object only: rebuild the idling list
+constexpr unsigned int kAKObjectFlagStampsPending = 0x80;      // root object only: marks await an update
+constexpr unsigned int kAKObjectFlagMarkRevised = 0x100;       // one pending mark per stamp
 constexpr unsigned int kAKObjectFlagMarkSubRevised = 0x200;
 constexpr unsigned int kAKObjectFlagMarkFarSubRevised = 0x400;
 constexpr unsigned int kAKObjectFlagMarkSubLinks = 0x800;
@@ -57,11 +57,11 @@ constexpr unsigned int kAKObjectFlagMarkFarSubLinks = 0x1000;
 
 // The five change stamps of an object.
 enum AKObjectStamp : unsigned int {
-    kAKObjectStampRevised = 0,      // its own data
-    kAKObjectStampSubRevised = 1,   // one of its direct children's data
-    kAKObjectStampFarSubRevised = 2,// some descendant's data
-    kAKObjectStampSubLinks = 3,     // its list of children
-    kAKObjectStampFarSubLinks = 4,  // links somewhere below it
+    kAKObjectStampRevised = 0,        // its own data
+    kAKObjectStampSubRevised = 1,     // one of its direct children's data
+    kAKObjectStampFarSubRevised = 2,  // some descendant's data
+    kAKObjectStampSubLinks = 3,       // its list of children
+    kAKObjectStampFarSubLinks = 4,    // links somewhere below it
     kAKObjectStampCount = 5
 };
 
@@ -135,7 +135,10 @@ public:
     // Whether the object's mask holds a class's own bit (_ClassQCastFlag).
     bool IsKindOfQCast(AKClassQCast flag) const { return (fQCastMask & flag) != 0; }
     template <class T>
-    bool IsKindOfT() const { return IsKindOfQCast(T::_ClassQCastFlag()); }
+    bool IsKindOfT() const
+    {
+        return IsKindOfQCast(T::_ClassQCastFlag());
+    }
 
     // --- Owner node and context ---
 

@@ -59,7 +59,4 @@ void ATObjectArray_GrabObjectsOfClass(ATObjectArray<AKObject> const& objects, AT
     }
 }
 
-void AKDeletes(ATObjectArray<AKObject>& objects)
-{
-    objects.DeleteAllObjectsWithDeleter<_AKObjectDeleter>();
-}
+void AKDeletes(ATObjectArray<AKObject>& objects) { objects.DeleteAllObjectsWithDeleter<_AKObjectDeleter>(); }

@@ -55,8 +55,8 @@ int ReadUIPeerPayload(AKFile const& file, AKFileChunk const& chunk, AKDictionary
     stream.Close();
     if (status == kAKErrorFileCantRead)
         status = AKLogError(kAKErrorChunkUnknownSignature,
-                           "In file \"%s\" at pos %u, chunk [UIPR] of %u bytes ends before its data",
-                           file.GetLogName(), static_cast<unsigned int>(chunk.position), chunk.size);
+                            "In file \"%s\" at pos %u, chunk [UIPR] of %u bytes ends before its data",
+                            file.GetLogName(), static_cast<unsigned int>(chunk.position), chunk.size);
     return status;
 }
 

@@ -10,9 +10,7 @@
 #include "AKValueTyped.h"
 #include "QVCommandInfo.h"
 
-AKTreeActionParam::AKTreeActionParam(AKTree* tree) : fTree(tree)
-{
-}
+AKTreeActionParam::AKTreeActionParam(AKTree* tree) : fTree(tree) {}
 
 AKTreeActionParam const& AKNullTreeActionParamShared()
 {

@@ -32,11 +32,11 @@ struct QVCommandInfo;
 constexpr unsigned int kAKTreeActionDone = 0x1;
 constexpr unsigned int kAKTreeActionUndone = 0x2;
 constexpr unsigned int kAKTreeActionRedone = 0x4;
-constexpr unsigned int kAKTreeActionCreated = 0x100;    // added, pasted, duplicated, copied, or re-created
+constexpr unsigned int kAKTreeActionCreated = 0x100;  // added, pasted, duplicated, copied, or re-created
 constexpr unsigned int kAKTreeActionDeleted = 0x200;
-constexpr unsigned int kAKTreeActionLinked = 0x400;     // moved
-constexpr unsigned int kAKTreeActionRevised = 0x800;    // objects' data
-constexpr unsigned int kAKTreeActionPasteboard = 0x1000; // the pasteboard (or the given store) was written
+constexpr unsigned int kAKTreeActionLinked = 0x400;       // moved
+constexpr unsigned int kAKTreeActionRevised = 0x800;      // objects' data
+constexpr unsigned int kAKTreeActionPasteboard = 0x1000;  // the pasteboard (or the given store) was written
 
 // The kinds that change links somewhere.
 constexpr unsigned int kAKTreeActionLinkKinds = kAKTreeActionCreated | kAKTreeActionDeleted | kAKTreeActionLinked;

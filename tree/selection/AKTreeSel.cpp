@@ -31,14 +31,9 @@ AKTreeSel const& AKNullTreeSelShared()
     return sNull;
 }
 
-AKTreeSel::AKTreeSel(AKTree* tree) : fTree(tree), fTreeSelID(tree != nullptr ? NextTreeSelID() : 0)
-{
-}
+AKTreeSel::AKTreeSel(AKTree* tree) : fTree(tree), fTreeSelID(tree != nullptr ? NextTreeSelID() : 0) {}
 
-int AKTreeSel::NextTreeSelID()
-{
-    return ++sLastTreeSelID;
-}
+int AKTreeSel::NextTreeSelID() { return ++sLastTreeSelID; }
 
 // --- Initialisers ---
 
@@ -145,10 +140,7 @@ bool AKTreeSel::HasOneNodeAtLeastOfClass(AKClass const* aClass) const
     return fNodes.HasOneNodeAtLeastOfClass(aClass);
 }
 
-bool AKTreeSel::HasAllNodesOfClass(AKClass const* aClass) const
-{
-    return AKTreeSelIsKindOf(fCommonBaseClass, aClass);
-}
+bool AKTreeSel::HasAllNodesOfClass(AKClass const* aClass) const { return AKTreeSelIsKindOf(fCommonBaseClass, aClass); }
 
 bool AKTreeSel::HasUniqueCommonParentOfClass(AKClass const* aClass) const
 {

@@ -1,19 +1,13 @@
 #include "AKTreeSelBuilders.h"
 
-AKTreeSelWithNode::AKTreeSelWithNode(AKTree* tree, AKNode const* node) : AKTreeSel(tree)
-{
-    InitWithNode(node);
-}
+AKTreeSelWithNode::AKTreeSelWithNode(AKTree* tree, AKNode const* node) : AKTreeSel(tree) { InitWithNode(node); }
 
 AKTreeSelWithNodes::AKTreeSelWithNodes(AKTree* tree, AKNodeArray const& nodes) : AKTreeSel(tree)
 {
     InitWithNodes(nodes);
 }
 
-AKTreeSelWithNodeID::AKTreeSelWithNodeID(AKTree* tree, AKNodeID nodeID) : AKTreeSel(tree)
-{
-    InitWithNodeID(nodeID);
-}
+AKTreeSelWithNodeID::AKTreeSelWithNodeID(AKTree* tree, AKNodeID nodeID) : AKTreeSel(tree) { InitWithNodeID(nodeID); }
 
 AKTreeSelWithNodeIDs::AKTreeSelWithNodeIDs(AKTree* tree, AKNodeIDArray const& nodeIDs) : AKTreeSel(tree)
 {
@@ -40,8 +34,7 @@ AKTreeSelWithChildrenOfNode::AKTreeSelWithChildrenOfNode(AKTree* tree, AKNode co
     InitWithChildrenOfNode(node);
 }
 
-AKTreeSelWithChildrenOfNodes::AKTreeSelWithChildrenOfNodes(AKTree* tree, AKNodeArray const& nodes)
-    : AKTreeSel(tree)
+AKTreeSelWithChildrenOfNodes::AKTreeSelWithChildrenOfNodes(AKTree* tree, AKNodeArray const& nodes) : AKTreeSel(tree)
 {
     InitWithChildrenOfNodes(nodes);
 }

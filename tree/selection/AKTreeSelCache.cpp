@@ -5,8 +5,7 @@
 
 AKTreeSelCache::AKTreeSelCache(unsigned int options)
     : fDictionaryForm((options & kAKTreeSelCacheDictionaryForm) != 0), fMemoryStream(kAKFileModeMemoryStream)
-{
-}
+{}
 
 void AKTreeSelCache::Clear()
 {

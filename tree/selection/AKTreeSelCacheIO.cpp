@@ -128,9 +128,9 @@ int AKTree::WriteTreeSelToCache(AKTreeSelCache* cache, AKTreeSel const& selectio
         return kAKErrorTreeHandlerEmptyTreeSel;
 
     AKNodeArray const& nodes = selection.GetNodes();
-    int status = cache->IsDictionaryForm() ? nodes.WriteNodesWithRChildrenToDico(cache->GetDictionary(),
-                                                                                 fIDsInDictionaries)
-                                           : WriteBinaryForm(cache->GetMemoryStream(), nodes);
+    int status = cache->IsDictionaryForm()
+                     ? nodes.WriteNodesWithRChildrenToDico(cache->GetDictionary(), fIDsInDictionaries)
+                     : WriteBinaryForm(cache->GetMemoryStream(), nodes);
     if (status != 0) {
         cache->Clear();
         return status;
@@ -162,10 +162,10 @@ int AKTree::ReadAndLinkTreeSelFromCache(AKTreeSel* out, AKTreeSelCache const& ca
 
     AKNodeArray nodes;
     AKNodeArray top;
-    int status = cache.IsDictionaryForm() ? ReadDictionaryForm(cache.GetDictionary(), fAllocator, fContext,
-                                                               fNextNodeID, target, mode, &nodes, &top)
-                                          : ReadBinaryForm(cache.GetMemoryStream(), fAllocator, fContext, fNextNodeID,
-                                                           &nodes, &top);
+    int status =
+        cache.IsDictionaryForm()
+            ? ReadDictionaryForm(cache.GetDictionary(), fAllocator, fContext, fNextNodeID, target, mode, &nodes, &top)
+            : ReadBinaryForm(cache.GetMemoryStream(), fAllocator, fContext, fNextNodeID, &nodes, &top);
     if (status != 0) {
         nodes.DeleteAllNodes(true);
         return status;

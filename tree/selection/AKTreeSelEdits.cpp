@@ -46,10 +46,7 @@ void ClearOutput(AKTreeSel* out)
         *out = kAKNullTreeSel;
 }
 
-bool Contains(AKNodeArray const& nodes, AKNode const* node)
-{
-    return nodes.Find(const_cast<AKNode*>(node), nullptr);
-}
+bool Contains(AKNodeArray const& nodes, AKNode const* node) { return nodes.Find(const_cast<AKNode*>(node), nullptr); }
 
 bool HasDuplicates(AKNodeArray const& nodes)
 {
@@ -299,8 +296,8 @@ int AKTree::DoTreeSelAddNewObjects(AKTreeSel* out, AKNode** first, AKNode* targe
     // Node IDs are never reused: refuse when the new ones would run past the
     // largest ID a tree can give.
     if (static_cast<long long>(fNextNodeID) + objects.Count() > static_cast<long long>(kAKNodeIDMax) + 1)
-        return AKLogError(kAKErrorTreeNodeBadID, "No node ID left for %u new objects (next ID %d)",
-                          objects.Count(), static_cast<int>(fNextNodeID));
+        return AKLogError(kAKErrorTreeNodeBadID, "No node ID left for %u new objects (next ID %d)", objects.Count(),
+                          static_cast<int>(fNextNodeID));
 
     AKNodeArray made;
     made.Reserve(objects.Count());

@@ -34,8 +34,7 @@ unsigned long long CurrentDate()
 AKTreeSelModel::AKTreeSelModel(AKString const& name)
     : AKTreeSelCache(kAKTreeSelCacheDictionaryForm), fModelID(++sLastModelID), fName(TreatedName(name)),
       fDate(CurrentDate())
-{
-}
+{}
 
 AKString AKTreeSelModel::TreatedName(AKString const& name)
 {

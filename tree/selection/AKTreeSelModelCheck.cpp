@@ -96,8 +96,9 @@ int AKTreeSelModel::CheckObjectsRead()
     long long duplicate = FirstDuplicateID(ExplicitIDsOf(GetDictionary()));
     if (duplicate != 0) {
         Clear();
-        return AKLogError(kAKErrorTreeNodeBadID, "The model \"%s\" holds the node ID %lld twice: its objects are refused",
-                          fName.c_str(), duplicate);
+        return AKLogError(kAKErrorTreeNodeBadID,
+                          "The model \"%s\" holds the node ID %lld twice: its objects are refused", fName.c_str(),
+                          duplicate);
     }
 
     AKValueArray const* top = SubsOf(GetDictionary());
@@ -109,6 +110,7 @@ int AKTreeSelModel::CheckObjectsRead()
     AKClass const* commonBaseClass = classes.IsEmpty() ? nullptr : classes.GetCommonBaseClass();
     SetSummary(count, classes, commonBaseClass);
     AKLogWarning(1, "The model \"%s\" does not describe its objects: %u object(s) of [%s] taken from them",
-                 fName.c_str(), count, commonBaseClass != nullptr ? commonBaseClass->GetClassID().GetName().c_str() : "");
+                 fName.c_str(), count,
+                 commonBaseClass != nullptr ? commonBaseClass->GetClassID().GetName().c_str() : "");
     return 0;
 }

@@ -14,15 +14,9 @@ constexpr unsigned int kReservedModels = 40;
 
 AKTreeSelModelMgr AKTreeSelModelMgr::sShared;
 
-AKTreeSelModelMgr::AKTreeSelModelMgr() : fChangeStamp(kAKNullStampVers)
-{
-    fModels.Reserve(kReservedModels);
-}
+AKTreeSelModelMgr::AKTreeSelModelMgr() : fChangeStamp(kAKNullStampVers) { fModels.Reserve(kReservedModels); }
 
-AKTreeSelModelMgr::~AKTreeSelModelMgr()
-{
-    RemoveAllModels();
-}
+AKTreeSelModelMgr::~AKTreeSelModelMgr() { RemoveAllModels(); }
 
 void AKTreeSelModelMgr::ListChanged()
 {

@@ -55,8 +55,7 @@ public:
     AKTreeSelModel* CreateModelWithObject(AKTree* tree, AKObject const* object, AKString const& name);
     // The same for the normalised selection of the objects; null for an
     // empty list.
-    AKTreeSelModel* CreateModelWithObjects(AKTree* tree, ATObjectArray<AKObject> const& objects,
-                                           AKString const& name);
+    AKTreeSelModel* CreateModelWithObjects(AKTree* tree, ATObjectArray<AKObject> const& objects, AKString const& name);
 
     // The model of that ID, null for 0, an unknown or a removed ID.
     AKTreeSelModel* GetModelByID(AKModelID modelID) const;

@@ -29,8 +29,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 
 constexpr unsigned int kBlockFrames = 512;
 constexpr unsigned int kBlockCount = 128;
@@ -38,36 +37,27 @@ constexpr unsigned long long kOutputFrames = kBlockFrames * kBlockCount;
 constexpr double kMaxRatio = 1.3;
 constexpr unsigned long long kInputFrames = static_cast<unsigned long long>(kMaxRatio * kOutputFrames) + 4096;
 constexpr unsigned int kChannels = 2;
-constexpr double kLeftCycles = 0.1; // per source frame
+constexpr double kLeftCycles = 0.1;  // per source frame
 constexpr double kRightCycles = 0.0227;
 constexpr unsigned long long kErrorMargin = 512;
 
-double LeftAt(double position)
-{
-    return sin(2.0 * M_PI * kLeftCycles * position);
-}
-double RightAt(double position)
-{
-    return 0.5 * sin(2.0 * M_PI * kRightCycles * position + 1.0);
-}
+double LeftAt(double position) { return sin(2.0 * M_PI * kLeftCycles * position); }
+double RightAt(double position) { return 0.5 * sin(2.0 * M_PI * kRightCycles * position + 1.0); }
 
 // The one stereo input, in both layouts. The planar copy carries the
 // resampler's border: its frame i is input frame i - 28 (the sines run on
 // before 0 and after the end, as a longer sound would).
-struct Input
-{
+struct Input {
     Input()
     {
         unsigned long long const border = QVSig::kResampleBorderFrameCount;
         interleaved.resize(kInputFrames * kChannels);
-        for (unsigned long long i = 0; i < kInputFrames; i++)
-        {
+        for (unsigned long long i = 0; i < kInputFrames; i++) {
             interleaved[i * 2] = static_cast<float>(LeftAt(static_cast<double>(i)));
             interleaved[i * 2 + 1] = static_cast<float>(RightAt(static_cast<double>(i)));
         }
         planar.AllocateClean(kChannels, kInputFrames + 2 * border, 44100.0);
-        for (unsigned long long i = 0; i < planar.TotalFrameCount(); i++)
-        {
+        for (unsigned long long i = 0; i < planar.TotalFrameCount(); i++) {
             double const position = static_cast<double>(i) - static_cast<double>(border);
             *planar.SamplePtr(0, i) = LeftAt(position);
             *planar.SamplePtr(1, i) = RightAt(position);
@@ -85,11 +75,11 @@ Input const& TheInput()
 
 // Error of output frames against the left sine read at `ratio` frames per
 // output frame, in dB below the sine.
-template <typename F> double ErrorDb(F&& outputAt, double ratio)
+template <typename F>
+double ErrorDb(F&& outputAt, double ratio)
 {
     double error = 0.0, power = 0.0;
-    for (unsigned long long j = kErrorMargin; j < kOutputFrames - kErrorMargin; j++)
-    {
+    for (unsigned long long j = kErrorMargin; j < kOutputFrames - kErrorMargin; j++) {
         double const ideal = LeftAt(static_cast<double>(j) * ratio);
         double const difference = outputAt(j) - ideal;
         error += difference * difference;
@@ -108,8 +98,7 @@ bool ResamplePass(QXSampleBuffer<double>& block, double ratio, unsigned int qual
     unsigned long long border = 0, needed = 0;
     block.ComputeSourceFrameCountNeededToResample(ratio, &border, &needed, nullptr);
     double position = 0.0;
-    for (unsigned int b = 0; b < kBlockCount; b++)
-    {
+    for (unsigned int b = 0; b < kBlockCount; b++) {
         double const first = std::floor(position);
         QVSampleRange const srcRange = QVSampleRangeMake(-1, border + static_cast<unsigned long long>(first), needed);
         if (!block.CopyCastResample(source, kQVSampleRangeAll, srcRange, ratio, position - first, quality, nullptr))
@@ -127,14 +116,12 @@ void BM_Ours(benchmark::State& state, double ratio, unsigned int quality)
     block.AllocateClean(kChannels, kBlockFrames, 44100.0);
     quality |= QVSig::kResampleQualityNoExactCopy;
     std::vector<double> left;
-    if (!ResamplePass(block, ratio, quality, &left))
-    {
+    if (!ResamplePass(block, ratio, quality, &left)) {
         state.SkipWithError("the resampler refused a block");
         return;
     }
     double const errorDb = ErrorDb([&](unsigned long long j) { return left[j]; }, ratio);
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         bool ok = ResamplePass(block, ratio, quality, nullptr);
         benchmark::DoNotOptimize(ok);
         benchmark::ClobberMemory();
@@ -152,11 +139,11 @@ void BM_Ours(benchmark::State& state, double ratio, unsigned int quality)
 bool SrcPass(SRC_STATE* converter, double ratio, std::vector<float>& block, std::vector<float>* output)
 {
     std::vector<float> const& input = TheInput().interleaved;
-    if (src_reset(converter) != 0) return false;
+    if (src_reset(converter) != 0)
+        return false;
     long used = 0;
     unsigned long long produced = 0;
-    while (produced < kOutputFrames)
-    {
+    while (produced < kOutputFrames) {
         SRC_DATA data = {};
         data.data_in = input.data() + used * kChannels;
         data.input_frames = static_cast<long>(kInputFrames) - used;
@@ -177,22 +164,19 @@ void BM_Src(benchmark::State& state, double ratio, int converterType)
 {
     int error = 0;
     SRC_STATE* converter = src_new(converterType, kChannels, &error);
-    if (converter == nullptr)
-    {
+    if (converter == nullptr) {
         state.SkipWithError(src_strerror(error));
         return;
     }
     std::vector<float> block(kBlockFrames * kChannels);
     std::vector<float> output;
-    if (!SrcPass(converter, ratio, block, &output))
-    {
+    if (!SrcPass(converter, ratio, block, &output)) {
         state.SkipWithError("libsamplerate stopped short");
         src_delete(converter);
         return;
     }
     double const errorDb = ErrorDb([&](unsigned long long j) { return double(output[j * kChannels]); }, ratio);
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         bool ok = SrcPass(converter, ratio, block, nullptr);
         benchmark::DoNotOptimize(ok);
         benchmark::ClobberMemory();
@@ -212,8 +196,7 @@ std::string RatioName(double ratio)
 
 void RegisterAll()
 {
-    struct Converter
-    {
+    struct Converter {
         char const* name;
         int type;
     };
@@ -222,30 +205,29 @@ void RegisterAll()
         {"src_medium", SRC_SINC_MEDIUM_QUALITY},
         {"src_fastest", SRC_SINC_FASTEST},
     };
-    for (double ratio : {0.5, 0.9, 1.3})
-    {
+    for (double ratio : {0.5, 0.9, 1.3}) {
         std::string const prefix = "Resample/" + RatioName(ratio) + "/";
-        for (unsigned int quality = 1; quality <= 4; quality++)
-        {
+        for (unsigned int quality = 1; quality <= 4; quality++) {
             benchmark::RegisterBenchmark((prefix + "ours_q" + std::to_string(quality)).c_str(), BM_Ours, ratio, quality)
                 ->Unit(benchmark::kMillisecond);
         }
-        for (Converter const& converter : converters)
-        {
+        for (Converter const& converter : converters) {
             benchmark::RegisterBenchmark((prefix + converter.name).c_str(), BM_Src, ratio, converter.type)
                 ->Unit(benchmark::kMillisecond);
         }
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    if (QVSig::InitTables() != 0) return 1;
+    if (QVSig::InitTables() != 0)
+        return 1;
     RegisterAll();
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

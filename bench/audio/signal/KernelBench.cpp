@@ -167,8 +167,7 @@ void BM_ApplyGainRamp(benchmark::State& state)
     std::vector<T> const pristine = Signal<T>(n);
     std::vector<T> samples = pristine;
     RunKernel(
-        state, n, n * sizeof(T), [&] { QVSig::ApplyGain(samples.data(), n, 0.99, 1.01); },
-        [&] { samples = pristine; });
+        state, n, n * sizeof(T), [&] { QVSig::ApplyGain(samples.data(), n, 0.99, 1.01); }, [&] { samples = pristine; });
 }
 
 template <typename T>
@@ -202,8 +201,7 @@ void BM_ApplyFadeIn(benchmark::State& state)
     // Near the top of the curve: the same lookups as any fade, without
     // driving the samples to zero between refills.
     RunKernel(
-        state, n, n * sizeof(T), [&] { QVSig::ApplyFadeIn(samples.data(), n, 0.9, 1.0); },
-        [&] { samples = pristine; });
+        state, n, n * sizeof(T), [&] { QVSig::ApplyFadeIn(samples.data(), n, 0.9, 1.0); }, [&] { samples = pristine; });
 }
 
 template <typename T>
@@ -242,7 +240,7 @@ template <typename T>
 void BM_IsAlmostZero(benchmark::State& state)
 {
     unsigned int const n = static_cast<unsigned int>(state.range(0));
-    std::vector<T> const samples(n, T(0.0001)); // passes, so every sample is read
+    std::vector<T> const samples(n, T(0.0001));  // passes, so every sample is read
     RunKernel(state, n, n * sizeof(T), [&] {
         bool zero = QVSig::IsAlmostZero(samples.data(), n, T(0.001));
         benchmark::DoNotOptimize(zero);
@@ -282,7 +280,7 @@ void BM_DeinterleavePCM(benchmark::State& state)
     for (size_t i = 0; i < raw.size(); i++)
         raw[i] = static_cast<unsigned char>(i * 37);
     if (kInfo & kQVAudioPCMInfoFloat)
-        std::fill(raw.begin(), raw.end(), 0x3E); // finite values of either float size
+        std::fill(raw.begin(), raw.end(), 0x3E);  // finite values of either float size
     std::vector<T> channel(n);
     RunKernel(state, n, n * sizeof(T), [&] {
         bool ok = QVSig::CopyCastDeinterleavePCMData(channel.data(), raw.data(), kInfo, 1u, 2u, n);
@@ -339,6 +337,6 @@ BENCHMARK_TEMPLATE(BM_InterleavePCMBlock, float, kS16LE) KERNEL_SIZES;
 BENCHMARK_TEMPLATE(BM_InterleavePCMBlock, float, kS24LE) KERNEL_SIZES;
 BENCHMARK_TEMPLATE(BM_InterleavePCMBlock, float, kF32LE) KERNEL_SIZES;
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -124,13 +124,13 @@ TEST(QVSampleRange, SubIndexes)
         {{0.0, 1.0}, 10, true, 0, 10},
         {{0.5, 0.5}, 10, true, 5, 0},
         {{0.0, 1.0}, 0, true, 0, 0},
-        {{0.9, 2.0}, 0, false, 0, 0},        // the interval is checked before the count
+        {{0.9, 2.0}, 0, false, 0, 0},             // the interval is checked before the count
         {{-0.00001, 1.0}, 1000000, false, 0, 0},  // first rounds below 0
         {{0.0, 1.00001}, 1000000, false, 0, 0},   // last rounds past the end
         {{-0.1, 0.5}, 10, false, 0, 0},
         {{nan, 0.5}, 10, false, 0, 0},
         {{0.0, nan}, 10, false, 0, 0},
-        {{0.0, 1.0}, ~0ull, false, 0, 0},    // no count that large can be formed
+        {{0.0, 1.0}, ~0ull, false, 0, 0},  // no count that large can be formed
         {{0.5, 1.0}, 1ull << 40, true, 1ull << 39, 1ull << 39},
     };
     for (Case const& c : cases) {
@@ -217,7 +217,7 @@ TEST(QVSampleMinimax, PacksClampedTruncatedValues)
         short scaled;
     };
     double const inf = std::numeric_limits<double>::infinity();
-    Case const cases[] = {{-1.0, -32767}, {-0.5, -16383}, {0.5, 16383}, {1.0, 32767}, {-inf, -32767},
+    Case const cases[] = {{-1.0, -32767}, {-0.5, -16383}, {0.5, 16383},  {1.0, 32767},     {-inf, -32767},
                           {inf, 32767},   {0.0, 0},       {-0.00001, 0}, {std::nan(""), 0}};
     for (Case const& c : cases)
         EXPECT_EQ(QVSampleMinimaxScale(c.sample), c.scaled) << c.sample;

@@ -24,7 +24,8 @@ constexpr unsigned int kChannels = 2;
 constexpr unsigned long long kFrames = 256;
 
 template <class T>
-class QXSampleBufferAlloc : public ::testing::Test {
+class QXSampleBufferAlloc : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite() { ASSERT_EQ(QVSig::InitTables(), 0); }
 };
@@ -128,7 +129,7 @@ unsigned int RunBlockOperations(QXSampleBuffer<T>& buffer, Sources<T>& src)
     return failures;
 }
 
-} // namespace
+}  // namespace
 
 TEST(QXSampleBufferAllocCounter, SeesAllocations)
 {

@@ -56,7 +56,8 @@ bool AnyNonZero(QXSampleBuffer<T> const& buffer, unsigned int channel)
 }
 
 template <class T>
-class QXSampleBufferTest : public ::testing::Test {
+class QXSampleBufferTest : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite() { ASSERT_EQ(QVSig::InitTables(), 0); }
 };
@@ -64,7 +65,7 @@ protected:
 using SampleTypes = ::testing::Types<float, double>;
 TYPED_TEST_SUITE(QXSampleBufferTest, SampleTypes);
 
-} // namespace
+}  // namespace
 
 // --- Allocation ---
 
@@ -200,7 +201,7 @@ TYPED_TEST(QXSampleBufferTest, SubRangeNarrowsEveryAccess)
     // Nested, relative to the range above; then back out.
     ASSERT_TRUE(buffer.StackWorkingSubRange(5, 5));
     EXPECT_EQ(buffer.RealFramePosition(), 15u);
-    EXPECT_FALSE(buffer.StackWorkingSubRange(3, 3)); // 3 + 3 > 5
+    EXPECT_FALSE(buffer.StackWorkingSubRange(3, 3));  // 3 + 3 > 5
     ASSERT_TRUE(buffer.UnstackWorkingSubRange());
     EXPECT_EQ(buffer.RealFramePosition(), 10u);
     EXPECT_EQ(buffer.FrameCount(), 20u);
@@ -332,7 +333,7 @@ TYPED_TEST(QXSampleBufferTest, MarksFollowTheWorkingRange)
     ASSERT_TRUE(buffer.StackWorkingSubRange(10, 20));
     EXPECT_TRUE(buffer.IsChannelKnownZero(0));
     buffer.ResetAllWorkingSubRanges();
-    EXPECT_FALSE(buffer.IsChannelKnownZero(0)); // the frame count changed
+    EXPECT_FALSE(buffer.IsChannelKnownZero(0));  // the frame count changed
 }
 
 TYPED_TEST(QXSampleBufferTest, CopiedSubRangesOutsideTheMarkedRangeDropTheMarks)
@@ -405,17 +406,31 @@ TYPED_TEST(QXSampleBufferTest, EveryWriterDropsTheKnownZeroMark)
     struct Case {
         char const* name;
         std::function<bool(Buffer&)> write;
-        bool writesNonZero; // otherwise only the mark can show the write
+        bool writesNonZero;  // otherwise only the mark can show the write
     };
     std::vector<Case> const cases = {
-        {"SamplePtr", [](Buffer& b) { *b.SamplePtr(0, 3) = T(1); *b.SamplePtr(1, 3) = T(1); return true; }, true},
+        {"SamplePtr",
+         [](Buffer& b) {
+             *b.SamplePtr(0, 3) = T(1);
+             *b.SamplePtr(1, 3) = T(1);
+             return true;
+         },
+         true},
         {"Reverse", [&](Buffer& b) { return b.Reverse(all); }, false},
         {"ApplyGain", [&](Buffer& b) { return b.ApplyGain(0.5, all); }, false},
         {"ApplyGainRamp", [&](Buffer& b) { return b.ApplyGain(0.2, 0.8, all); }, false},
         {"ApplyFadeIn", [&](Buffer& b) { return b.ApplyFadeIn(0.0, 1.0, all); }, false},
-        {"ApplyFadeInIntv", [&](Buffer& b) { return b.ApplyFadeIn(AKNormIntv{0.0, 0.5}, all); }, false},
+        {"ApplyFadeInIntv",
+         [&](Buffer& b) {
+             return b.ApplyFadeIn(AKNormIntv{0.0, 0.5}, all);
+         },
+         false},
         {"ApplyFadeOut", [&](Buffer& b) { return b.ApplyFadeOut(0.0, 1.0, all); }, false},
-        {"ApplyFadeOutIntv", [&](Buffer& b) { return b.ApplyFadeOut(AKNormIntv{0.5, 1.0}, all); }, false},
+        {"ApplyFadeOutIntv",
+         [&](Buffer& b) {
+             return b.ApplyFadeOut(AKNormIntv{0.5, 1.0}, all);
+         },
+         false},
         {"ApplyClip", [&](Buffer& b) { return b.ApplyClip(0.25, 0.5, all); }, true},
         {"FillWithNoise", [&](Buffer& b) { return b.FillWithNoise(0.5, all); }, true},
         {"Copy", [&](Buffer& b) { return b.Copy(source, all); }, true},
@@ -430,15 +445,20 @@ TYPED_TEST(QXSampleBufferTest, EveryWriterDropsTheKnownZeroMark)
         {"CopyAddWithGainTwoRanges", [&](Buffer& b) { return b.CopyAddWithGain(source, 0.5, all, all); }, true},
         {"CopyAddWithXFade", [&](Buffer& b) { return b.CopyAddWithXFade(source, 0.0, 0.5, all); }, true},
         {"CopyAddWithXFadeTwoRanges", [&](Buffer& b) { return b.CopyAddWithXFade(source, 0.0, 0.5, all, all); }, true},
-        {"CopyAddWithXFadeIntv", [&](Buffer& b) { return b.CopyAddWithXFade(source, AKNormIntv{0.0, 0.5}, all); },
+        {"CopyAddWithXFadeIntv",
+         [&](Buffer& b) {
+             return b.CopyAddWithXFade(source, AKNormIntv{0.0, 0.5}, all);
+         },
          true},
         {"CopyAddWithXFadeIntvTwoRanges",
-         [&](Buffer& b) { return b.CopyAddWithXFade(source, AKNormIntv{0.0, 0.5}, all, all); }, true},
+         [&](Buffer& b) {
+             return b.CopyAddWithXFade(source, AKNormIntv{0.0, 0.5}, all, all);
+         },
+         true},
         {"MoveByShift", [&](Buffer& b) { return b.Move(kFrames / 2, front); }, false},
         {"MoveRanges", [&](Buffer& b) { return b.Move(back, front); }, false},
         {"CopyAddWithMatrix", [&](Buffer& b) { return b.CopyAddWithMatrix(source, matrix, all); }, true},
-        {"CopyAddWithMatrixTwoRanges", [&](Buffer& b) { return b.CopyAddWithMatrix(source, matrix, all, all); },
-         true},
+        {"CopyAddWithMatrixTwoRanges", [&](Buffer& b) { return b.CopyAddWithMatrix(source, matrix, all, all); }, true},
         {"CopyCastFromFloat", [&](Buffer& b) { return b.CopyCast(floatSource, all, all); }, true},
         {"CopyCastFromDouble", [&](Buffer& b) { return b.CopyCast(doubleSource, all, all); }, true},
         {"CopyCastDeinterleave", [&](Buffer& b) { return b.CopyCastDeinterleave(interleaved, all, all); }, true},
@@ -476,7 +496,8 @@ TYPED_TEST(QXSampleBufferTest, EveryWriterDropsTheKnownZeroMark)
     ASSERT_TRUE(buffer.Allocate(kChannels, kFrames, 44100.0, false));
     FillPattern(buffer);
     ASSERT_TRUE(buffer.Zeroset(QVSampleRangeMake(0, 0, kQVSampleRangeToEnd)));
-    ASSERT_TRUE(buffer.Move(QVSampleRangeMake(0, 0, kQVSampleRangeToEnd), QVSampleRangeMake(1, 0, kQVSampleRangeToEnd)));
+    ASSERT_TRUE(
+        buffer.Move(QVSampleRangeMake(0, 0, kQVSampleRangeToEnd), QVSampleRangeMake(1, 0, kQVSampleRangeToEnd)));
     EXPECT_TRUE(AnyNonZero(buffer, 0));
     ASSERT_TRUE(buffer.Zeroset(QVSampleRangeMake(0, 0, kQVSampleRangeToEnd)));
     EXPECT_FALSE(AnyNonZero(buffer, 0));
@@ -556,11 +577,11 @@ TYPED_TEST(QXSampleBufferTest, RefusedRangesChangeNothing)
     ASSERT_TRUE(buffer.Zeroset(QVSampleRangeMake(1, 0, kQVSampleRangeToEnd)));
 
     QVSampleRange const refused[] = {
-        QVSampleRangeMake(2, 0, 1),                          // no such channel
-        QVSampleRangeMake(-2, 0, 1),                         // negative channel
-        QVSampleRangeMake(-1, 10, kQVSampleRangeToEnd),      // "to the end" counts the whole buffer
-        QVSampleRangeMake(-1, 5, 6),                         // past the end
-        QVSampleRangeMakeNorm(-1, AKNormIntv{0.0, 1.00002}), // refused interval
+        QVSampleRangeMake(2, 0, 1),                           // no such channel
+        QVSampleRangeMake(-2, 0, 1),                          // negative channel
+        QVSampleRangeMake(-1, 10, kQVSampleRangeToEnd),       // "to the end" counts the whole buffer
+        QVSampleRangeMake(-1, 5, 6),                          // past the end
+        QVSampleRangeMakeNorm(-1, AKNormIntv{0.0, 1.00002}),  // refused interval
     };
     for (QVSampleRange const& range : refused) {
         EXPECT_FALSE(buffer.Zeroset(range));
@@ -701,12 +722,13 @@ TYPED_TEST(QXSampleBufferTest, MatrixMixSkipsTinyGains)
     matrix.SetCoeff(0, 0, 0.5);
     matrix.SetCoeff(0, 1, 0.25);
     matrix.SetCoeff(1, 1, 1.0);
-    matrix.SetCoeff(2, 0, 0.0000009); // taken as 0: no rounding of the destination at all
+    matrix.SetCoeff(2, 0, 0.0000009);  // taken as 0: no rounding of the destination at all
     matrix.SetCoeff(2, 1, -0.0000005);
 
     ASSERT_TRUE(des.CopyAddWithMatrix(src, matrix, kQVSampleRangeAll));
     for (unsigned long long f = 0; f < 16; f++) {
-        EXPECT_EQ(At(des, 0, f), static_cast<T>(10.0 * Pattern(0, f)) + static_cast<T>(0.5) * static_cast<T>(Pattern(0, f)) +
+        EXPECT_EQ(At(des, 0, f), static_cast<T>(10.0 * Pattern(0, f)) +
+                                     static_cast<T>(0.5) * static_cast<T>(Pattern(0, f)) +
                                      static_cast<T>(0.25) * static_cast<T>(Pattern(1, f)));
         EXPECT_EQ(At(des, 1, f), static_cast<T>(10.0 * Pattern(1, f)) + static_cast<T>(Pattern(1, f)));
         EXPECT_EQ(At(des, 2, f), static_cast<T>(10.0 * Pattern(2, f)));
@@ -790,7 +812,7 @@ TYPED_TEST(QXSampleBufferTest, AlmostZeroAndAlmostEqual)
     *b.SamplePtr(0, 2) = -T(0);
 
     EXPECT_TRUE(b.IsAlmostZero(kQVSampleRangeAll, T(0)));
-    EXPECT_FALSE(a.IsAlmostEqual(b, kQVSampleRangeAll, T(0))); // +0 and -0 differ bitwise
+    EXPECT_FALSE(a.IsAlmostEqual(b, kQVSampleRangeAll, T(0)));  // +0 and -0 differ bitwise
     EXPECT_TRUE(a.IsAlmostEqual(b, kQVSampleRangeAll, T(0.001)));
     EXPECT_FALSE(a.IsAlmostEqual(b, kQVSampleRangeAll, T(-1)));
     EXPECT_FALSE(a.IsAlmostZero(kQVSampleRangeAll, T(-1)));

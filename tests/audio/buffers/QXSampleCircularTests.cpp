@@ -22,10 +22,7 @@ namespace {
 constexpr unsigned int kChannels = 2;
 
 // The sample of frame number x, channel c: exact in float up to 2^21 frames.
-double FrameValue(unsigned long long x, unsigned int c)
-{
-    return static_cast<double>(x * 4 + c + 1);
-}
+double FrameValue(unsigned long long x, unsigned int c) { return static_cast<double>(x * 4 + c + 1); }
 
 // Writes frames numbered from `firstNumber` into frames [first, first + n) of a buffer.
 template <class T>
@@ -48,8 +45,8 @@ template <class T>
         for (unsigned long long i = 0; i < n; ++i) {
             T const value = *buffer.SamplePtrConst(c, first + i);
             if (value != static_cast<T>(FrameValue(firstNumber + i, c)))
-                return ::testing::AssertionFailure() << "frame " << first + i << " channel " << c << " holds "
-                                                     << value << ", expected frame number " << firstNumber + i;
+                return ::testing::AssertionFailure() << "frame " << first + i << " channel " << c << " holds " << value
+                                                     << ", expected frame number " << firstNumber + i;
         }
     }
     return ::testing::AssertionSuccess();
@@ -71,7 +68,8 @@ QVSampleRange Frames(unsigned long long first, unsigned long long count)
 }
 
 template <class T>
-class QXSampleCircularTest : public ::testing::Test {
+class QXSampleCircularTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -157,8 +155,8 @@ TYPED_TEST(QXSampleCircularTest, OverlapAddsOntoTheLastQueuedFrames)
 {
     ASSERT_TRUE(this->PushNumbered(2));
     FillNumbered(this->source, 0, 5, 100);
-    EXPECT_FALSE(this->queue.PushFrames(this->source, Frames(0, 5), 3)); // only 2 queued
-    EXPECT_FALSE(this->queue.PushFrames(this->source, Frames(0, 2), 3)); // range shorter than the overlap
+    EXPECT_FALSE(this->queue.PushFrames(this->source, Frames(0, 5), 3));  // only 2 queued
+    EXPECT_FALSE(this->queue.PushFrames(this->source, Frames(0, 2), 3));  // range shorter than the overlap
     EXPECT_EQ(2u, this->queue.AvailableFrameCountToPeek());
 
     // Frames 3 to 10 queued, the last three at storage frames 8, 9 and 0: an
@@ -194,7 +192,7 @@ TYPED_TEST(QXSampleCircularTest, SkipZerosAndOccupation)
     EXPECT_TRUE(this->queue.PushZeros(0));
     ASSERT_TRUE(this->PushNumbered(4));
     EXPECT_EQ(4u, this->queue.SkipFrames(4));
-    ASSERT_TRUE(this->queue.PushZeros(6)); // storage frames 8, 9, then 0 to 3
+    ASSERT_TRUE(this->queue.PushZeros(6));  // storage frames 8, 9, then 0 to 3
     EXPECT_FALSE(this->queue.PushZeros(5));
     FillNumbered(this->destination, 0, 6, 1000);
     EXPECT_EQ(6u, this->queue.PeekFrames(&this->destination, Frames(0, 6), 0, false));
@@ -226,7 +224,7 @@ TYPED_TEST(QXSampleCircularTest, RangesMustCoverTheQueuesChannels)
     EXPECT_EQ(0u, this->queue.PeekFrames(&mono, Frames(0, 2), 0, false));
     EXPECT_FALSE(this->queue.PushFrames(this->source, QVSampleRangeMake(0, 0, 2), 0));
     EXPECT_EQ(0u, this->queue.PeekFrames(&this->destination, QVSampleRangeMake(1, 0, 2), 0, false));
-    EXPECT_FALSE(this->queue.PushFrames(this->source, Frames(60, 5), 0)); // beyond the source
+    EXPECT_FALSE(this->queue.PushFrames(this->source, Frames(60, 5), 0));  // beyond the source
     EXPECT_EQ(0u, this->queue.PeekFrames(nullptr, Frames(0, 2), 0, false));
     EXPECT_EQ(3u, this->queue.AvailableFrameCountToPeek());
 
@@ -425,4 +423,4 @@ TEST(QXSampleCircularAllocation, PushPeekSkipAllocateNothing)
     EXPECT_EQ(memory, queue.UsedMemory());
 }
 
-} // namespace
+}  // namespace

@@ -16,10 +16,7 @@ ORVEL_REPLACE_GLOBAL_ALLOCATION();
 namespace {
 
 // The value written for frame f of channel c.
-double Value(unsigned long long f, unsigned int c)
-{
-    return static_cast<double>(f) + 0.25 * c + 1.0;
-}
+double Value(unsigned long long f, unsigned int c) { return static_cast<double>(f) + 0.25 * c + 1.0; }
 
 template <class T>
 void FillPlanar(QXSampleBuffer<T>& buffer)
@@ -176,7 +173,7 @@ void CheckRoundTrip()
         for (unsigned long long f = 0; f < kFrames; ++f)
             *source.SamplePtr(c, f) = static_cast<U>(uniform(random));
     *source.SamplePtr(0, 0) = static_cast<U>(-0.0f);
-    *source.SamplePtr(1, 0) = static_cast<U>(1e-40f); // a subnormal float
+    *source.SamplePtr(1, 0) = static_cast<U>(1e-40f);  // a subnormal float
 
     QXSampleInterleaved<T> interleaved;
     ASSERT_TRUE(interleaved.Allocate(kChannels, kFrames, 44100.0, false));
@@ -207,7 +204,7 @@ TEST(QXSampleInterleaved, NarrowingRoundsToNearest)
     QXSampleBuffer<double> planar;
     ASSERT_TRUE(planar.AllocateClean(2, 1, 48000.0));
     *planar.SamplePtr(0, 0) = 0.1;
-    *planar.SamplePtr(1, 0) = 1.0 + 1.5 * 0x1p-24; // halfway plus: rounds up
+    *planar.SamplePtr(1, 0) = 1.0 + 1.5 * 0x1p-24;  // halfway plus: rounds up
     QXSampleInterleaved<float> interleaved;
     ASSERT_TRUE(interleaved.Allocate(2, 1, 48000.0, false));
     ASSERT_TRUE(interleaved.CopyCastInterleave(planar, kQVSampleRangeAll, kQVSampleRangeAll));
@@ -233,4 +230,4 @@ TEST(QXSampleInterleaved, ConversionsAllocateNothing)
     EXPECT_EQ(0u, AllocationProbe::Count());
 }
 
-} // namespace
+}  // namespace

@@ -143,15 +143,15 @@ TEST(QVSampleEnvelope, AllocateReuseAndRefusals)
 TEST(QVSampleEnvelope, GroupLevelsForZooms)
 {
     auto envelope = MakeEnvelope(0);
-    ASSERT_TRUE(envelope->AllocateClean(1, 1000, 48000.0)); // 7 groups
+    ASSERT_TRUE(envelope->AllocateClean(1, 1000, 48000.0));  // 7 groups
     struct Case {
         double samplesByPixel;
         unsigned int group;
     };
-    for (Case const& c : {Case{100, 2}, Case{8, 0}, Case{16, 0}, Case{31.9, 0}, Case{32, 1}, Case{64, 2},
-                          Case{127.99, 2}, Case{128, 3}, Case{1e12, 6}, Case{0, 0}, Case{-5, 0},
-                          Case{std::numeric_limits<double>::quiet_NaN(), 0},
-                          Case{std::numeric_limits<double>::infinity(), 6}})
+    for (Case const& c :
+         {Case{100, 2}, Case{8, 0}, Case{16, 0}, Case{31.9, 0}, Case{32, 1}, Case{64, 2}, Case{127.99, 2}, Case{128, 3},
+          Case{1e12, 6}, Case{0, 0}, Case{-5, 0}, Case{std::numeric_limits<double>::quiet_NaN(), 0},
+          Case{std::numeric_limits<double>::infinity(), 6}})
         EXPECT_EQ(c.group, envelope->EstimateGroupLevel(c.samplesByPixel)) << c.samplesByPixel;
 
     EXPECT_EQ(16u, envelope->ComputeSamplesByPixel(0));
@@ -292,8 +292,8 @@ TEST(QVSampleEnvelope, AnySplitGivesTheSameEnvelope)
             ASSERT_TRUE(blocks->IntegrateSamples(sound, QVSampleRangeMake(-1, first, n)));
             first += n;
         }
-        ASSERT_TRUE(SameEntries(*whole, *blocks)) << "round " << round << ", level " << level << ", " << frames
-                                                  << " frames";
+        ASSERT_TRUE(SameEntries(*whole, *blocks))
+            << "round " << round << ", level " << level << ", " << frames << " frames";
     }
 }
 
@@ -382,4 +382,4 @@ TEST(QVSampleEnvelope, IntegratingAllocatesNothing)
     EXPECT_EQ(0u, AllocationProbe::Count());
 }
 
-} // namespace
+}  // namespace

@@ -21,10 +21,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-QVAudioFormat Format(char const* text)
-{
-    return QVAudioFormatFromAKString(AKString(text));
-}
+QVAudioFormat Format(char const* text) { return QVAudioFormatFromAKString(AKString(text)); }
 
 // The bytes of a memory stream after `write` ran on it.
 template <class TWrite>
@@ -150,15 +147,10 @@ TEST(QVAudioPCMInfo, TextForms)
         char const* fullForm;
     };
     Case const cases[] = {
-        {0x818, "24SL", "24SL"},   // 24-bit signed little-endian
-        {0x410, "16SB", "16SB"},
-        {8 | 0x200, "08U", "08U_"},
-        {0xA08, "08UL", "08UL"},
-        {0x120, "32F", "32F_"},
-        {0x540, "64FB", "64FB"},
-        {16, "16", "16S_"},
-        {0, "00", "00S_"},
-        {0xC10, "16SB", "16SB"},   // big-endian wins the letter
+        {0x818, "24SL", "24SL"},  // 24-bit signed little-endian
+        {0x410, "16SB", "16SB"}, {8 | 0x200, "08U", "08U_"}, {0xA08, "08UL", "08UL"},
+        {0x120, "32F", "32F_"},  {0x540, "64FB", "64FB"},    {16, "16", "16S_"},
+        {0, "00", "00S_"},       {0xC10, "16SB", "16SB"},  // big-endian wins the letter
     };
     for (Case const& c : cases) {
         EXPECT_STREQ(QVAudioPCMInfoToAKString(c.info, false).c_str(), c.shortForm) << std::hex << c.info;
@@ -173,10 +165,15 @@ TEST(QVAudioPCMInfo, ReadsTheNumberThenTheLettersAtFixedPlaces)
         QVAudioPCMInfo info;
     };
     Case const cases[] = {
-        {"24SL", 0x818}, {"16SX", 0},    {"16", 16},      {"", 0},        {"08U", 0x208},
-        {"08U_", 0x208}, {"32F", 0x120}, {"32F_", 0x120}, {"64FB", 0x540}, {"24S", 24},
-        {"16Q", 0},      {"abc", 0},     {"SL", 0},       {"8U", 8},       // one digit: the letter is not at place 2
-        {"8UL", 0},      {"16SL trailing", 0x810}, {"2072", 0},           // places 2 and 3 must be letters
+        {"24SL", 0x818}, {"16SX", 0},
+        {"16", 16},      {"", 0},
+        {"08U", 0x208},  {"08U_", 0x208},
+        {"32F", 0x120},  {"32F_", 0x120},
+        {"64FB", 0x540}, {"24S", 24},
+        {"16Q", 0},      {"abc", 0},
+        {"SL", 0},       {"8U", 8},  // one digit: the letter is not at place 2
+        {"8UL", 0},      {"16SL trailing", 0x810},
+        {"2072", 0},  // places 2 and 3 must be letters
     };
     for (Case const& c : cases)
         EXPECT_EQ(QVAudioPCMInfoFromAKString(AKString(c.text)), c.info) << c.text;
@@ -203,11 +200,11 @@ TEST(QVAudioPCMInfo, Validity)
         bool valid;
     };
     Case const cases[] = {
-        {0x120, true},  {0x140, true},  {0x118, false}, {0x110, false},  // float: 32 or 64 bits
-        {0x210, false}, {0x208, true},  {0x308, false}, {0x320, false},  // unsigned: 8 bits, never float
-        {8, true},      {16, true},     {24, true},     {32, true},      // signed
-        {40, false},    {64, false},    {0x810, true},  {0x410, true},
-        {0xC10, false}, {0, false},     {-1, false},    {static_cast<int>(0x80000818u), false},
+        {0x120, true},  {0x140, true}, {0x118, false}, {0x110, false},  // float: 32 or 64 bits
+        {0x210, false}, {0x208, true}, {0x308, false}, {0x320, false},  // unsigned: 8 bits, never float
+        {8, true},      {16, true},    {24, true},     {32, true},      // signed
+        {40, false},    {64, false},   {0x810, true},  {0x410, true},
+        {0xC10, false}, {0, false},    {-1, false},    {static_cast<int>(0x80000818u), false},
         {0x1818, true},  // bits above 0xFFF are not looked at
     };
     for (Case const& c : cases)
@@ -496,32 +493,30 @@ TEST(QVAudioFileInfo, FullInfoString)
 {
     QVAudioFileInfo info;
     info.SetupForMemMap(Format("aiff"), 2, 96000, 48000.0, 0x410, 54, 0.0);
-    std::string const expected =
-        "Format:             [aiff]\n"
-        "IsValid:            1\n"
-        "ChannelCount:       2\n"
-        "FrameCount:         96000\n"
-        "SampleCount:        192000\n"
-        "SampleRate:         48000.000000\n"
-        "Duration:           2.000000\n"
-        "BitDepth:           16\n"
-        "BitRate:            0.000000\n"
-        "PCMInfo:            1040 [16SB]\n"
-        "DataFilePos:        54\n";
+    std::string const expected = "Format:             [aiff]\n"
+                                 "IsValid:            1\n"
+                                 "ChannelCount:       2\n"
+                                 "FrameCount:         96000\n"
+                                 "SampleCount:        192000\n"
+                                 "SampleRate:         48000.000000\n"
+                                 "Duration:           2.000000\n"
+                                 "BitDepth:           16\n"
+                                 "BitRate:            0.000000\n"
+                                 "PCMInfo:            1040 [16SB]\n"
+                                 "DataFilePos:        54\n";
     EXPECT_EQ(info.GetFullInfoString().StdString(), expected);
 
-    std::string const cleared =
-        "Format:             []\n"
-        "IsValid:            0\n"
-        "ChannelCount:       0\n"
-        "FrameCount:         0\n"
-        "SampleCount:        0\n"
-        "SampleRate:         0.000000\n"
-        "Duration:           0.000000\n"
-        "BitDepth:           0\n"
-        "BitRate:            0.000000\n"
-        "PCMInfo:            0 [00]\n"
-        "DataFilePos:        -1\n";
+    std::string const cleared = "Format:             []\n"
+                                "IsValid:            0\n"
+                                "ChannelCount:       0\n"
+                                "FrameCount:         0\n"
+                                "SampleCount:        0\n"
+                                "SampleRate:         0.000000\n"
+                                "Duration:           0.000000\n"
+                                "BitDepth:           0\n"
+                                "BitRate:            0.000000\n"
+                                "PCMInfo:            0 [00]\n"
+                                "DataFilePos:        -1\n";
     EXPECT_EQ(kQVNullAudioFileInfo.GetFullInfoString().StdString(), cleared);
 }
 
@@ -535,12 +530,8 @@ TEST(QVAudioChannelsBitmap, CountAndText)
         char const* text;
     };
     Case const cases[] = {
-        {0, 0, "[none]"},
-        {0x1, 1, "[1]"},
-        {0x3, 2, "[1 2]"},
-        {0x5, 2, "[1 . 3]"},
-        {0x8, 1, "[. . . 4]"},
-        {0x401, 2, "[1 . . . . . . . . . 11]"},
+        {0, 0, "[none]"},    {0x1, 1, "[1]"},       {0x3, 2, "[1 2]"},
+        {0x5, 2, "[1 . 3]"}, {0x8, 1, "[. . . 4]"}, {0x401, 2, "[1 . . . . . . . . . 11]"},
     };
     for (Case const& c : cases) {
         EXPECT_EQ(QVAudioChannelsBitmapGetChannelCount(c.bitmap), c.count) << c.bitmap;

@@ -44,14 +44,12 @@ TEST(QVResamplerAlloc, ResamplingAllocatesNothing)
     unsigned int const qualities[] = {0, 1, 2, 3, 4, 0x103, 0x104};
     unsigned long long counts = 0;
     AllocationProbe probe;
-    for (double speed : speeds)
-    {
+    for (double speed : speeds) {
         unsigned long long border = 0, needed = 0, sum = 0;
         destination.ComputeSourceFrameCountNeededToResample(speed, &border, &needed, &sum);
         counts += border + needed + sum + QXSampleBuffer<double>::GetSourceBorderFrameCountNeededToResample();
         QVSampleRange const srcRange = QVSampleRangeMake(-1, kBorder, needed);
-        for (unsigned int quality : qualities)
-        {
+        for (unsigned int quality : qualities) {
             bool exact = false;
             EXPECT_TRUE(
                 destination.CopyCastResample(source, kQVSampleRangeAll, srcRange, speed, 0.37, quality, &exact));

@@ -12,8 +12,7 @@
 
 using namespace QVSig;
 
-namespace
-{
+namespace {
 
 constexpr unsigned long long kBorder = 28;
 
@@ -21,7 +20,8 @@ constexpr unsigned long long kBorder = 28;
 // window of half-width w.
 double Sincard(double x, int w)
 {
-    if (x == 0.0) return 1.0;
+    if (x == 0.0)
+        return 1.0;
     double const px = M_PI * x;
     return sin(px) / px * (0.42659 + 0.49656 * cos(px / w) + 0.07685 * cos(2.0 * px / w));
 }
@@ -35,8 +35,7 @@ int ExpectedHalfWidth(double speed, unsigned int quality)
     static double const kLowest[] = {0.01, 0.05, 0.25};
     static double const kLow[] = {0.02, 0.1, 0.33};
     static double const kStandard[] = {0.05, 0.2, 0.5};
-    switch (quality & 0xF)
-    {
+    switch (quality & 0xF) {
     case 1:
         thresholds = kLowest;
         break;
@@ -61,8 +60,7 @@ double ReferenceFrame(double const* origin, unsigned long long j, double speed, 
     double const f = m - o;
     double const t0 = std::floor((1.0 - f) * 4096.0 + 0.5);
     double sum = 0.0;
-    for (int k = 0; k <= 2 * w - 2; k++)
-    {
+    for (int k = 0; k <= 2 * w - 2; k++) {
         double const x = interpolate ? (1.0 - f) + k - w : (t0 + 4096.0 * k) / 4096.0 - w;
         sum += Sincard(x, w) * origin[static_cast<long long>(o) - w + 1 + k];
     }
@@ -80,7 +78,8 @@ void FillNoise(QXSampleBuffer<double>& buffer, unsigned int seed)
 }
 
 // Fills every sample with one value (to see what an operation left alone).
-template <typename T> void FillWith(QXSampleBuffer<T>& buffer, T value)
+template <typename T>
+void FillWith(QXSampleBuffer<T>& buffer, T value)
 {
     for (unsigned int c = 0; c < buffer.TotalChannelCount(); c++)
         for (unsigned long long i = 0; i < buffer.TotalFrameCount(); i++)
@@ -122,7 +121,8 @@ protected:
     {
         for (unsigned int c = 0; c < mDestination.TotalChannelCount(); c++)
             for (unsigned long long i = 0; i < mDestination.TotalFrameCount(); i++)
-                if (Destination(c, i) != 7.0) return false;
+                if (Destination(c, i) != 7.0)
+                    return false;
         return true;
     }
 
@@ -130,7 +130,7 @@ protected:
     QXSampleBuffer<double> mDestination;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(QVResamplerTest, ComputesBorderNeededAndTotal)
 {
@@ -140,7 +140,7 @@ TEST_F(QVResamplerTest, ComputesBorderNeededAndTotal)
     EXPECT_EQ(needed, 256u);
     EXPECT_EQ(total, 256u + 56u);
     CopyCastResample_ComputeSourceFrameCountNeeded(512, -1.3, nullptr, &needed, nullptr);
-    EXPECT_EQ(needed, 666u); // ceil(665.6)
+    EXPECT_EQ(needed, 666u);  // ceil(665.6)
     CopyCastResample_ComputeSourceFrameCountNeeded(512, 0.001, nullptr, &needed, &total);
     EXPECT_EQ(needed, 1u);
     EXPECT_EQ(total, 57u);
@@ -173,12 +173,9 @@ TEST_F(QVResamplerTest, ComputedCountsStayBoundedForUnusableSpeeds)
 TEST_F(QVResamplerTest, ChoosesTheKernelBySpeedAndQuality)
 {
     double const speeds[] = {0.005, 0.015, 0.03, 0.04, 0.07, 0.15, 0.3, 0.4, 0.6, 1.0, 3.0};
-    for (unsigned int quality : {0u, 1u, 2u, 3u, 4u, 9u, 15u, 0x101u, 0x1F2u})
-    {
-        for (double speed : speeds)
-        {
-            for (double sign : {1.0, -1.0})
-            {
+    for (unsigned int quality : {0u, 1u, 2u, 3u, 4u, 9u, 15u, 0x101u, 0x1F2u}) {
+        for (double speed : speeds) {
+            for (double sign : {1.0, -1.0}) {
                 EXPECT_EQ(CopyCastResample_SincTable(sign * speed, quality).HalfWidth(),
                           ExpectedHalfWidth(speed, quality))
                     << "speed " << sign * speed << " quality " << quality;
@@ -200,13 +197,10 @@ TEST_F(QVResamplerTest, AgreesWithTheFormula)
     unsigned int const qualities[] = {0, 1, 2, 3, 4, 7, 15};
     double const phases[] = {0.0, 0.37, 0.91};
     bool tablesSeen[4][2] = {};
-    for (unsigned int quality : qualities)
-    {
+    for (unsigned int quality : qualities) {
         bool const interpolate = quality >= 4;
-        for (double speed : speeds)
-        {
-            for (double phase : phases)
-            {
+        for (double speed : speeds) {
+            for (double phase : phases) {
                 unsigned long long needed = 0;
                 CopyCastResample_ComputeSourceFrameCountNeeded(kFrames, speed, nullptr, &needed, nullptr);
                 MakeSource(1, needed);
@@ -219,8 +213,7 @@ TEST_F(QVResamplerTest, AgreesWithTheFormula)
                 double const* origin = mSource.SamplePtrConst(0, kBorder + (speed < 0.0 ? needed : 0));
                 double const tolerance = interpolate ? 1e-5 : 1e-12;
                 double worst = 0.0;
-                for (unsigned long long j = 0; j < kFrames; j++)
-                {
+                for (unsigned long long j = 0; j < kFrames; j++) {
                     double const expected = ReferenceFrame(origin, j, speed, phase, w, interpolate);
                     worst = std::max(worst, std::fabs(Destination(0, j) - expected));
                 }
@@ -228,8 +221,7 @@ TEST_F(QVResamplerTest, AgreesWithTheFormula)
             }
         }
     }
-    for (auto const& table : tablesSeen)
-    {
+    for (auto const& table : tablesSeen) {
         EXPECT_TRUE(table[0]);
         EXPECT_TRUE(table[1]);
     }
@@ -240,14 +232,12 @@ TEST_F(QVResamplerTest, AgreesWithTheFormula)
 TEST_F(QVResamplerTest, KernelAtUnitSpeedWhenTheShortcutIsOff)
 {
     MakeSource(1, 300);
-    for (double speed : {1.0, -1.0})
-    {
+    for (double speed : {1.0, -1.0}) {
         MakeDestination(1, 300);
         bool exact = true;
         ASSERT_TRUE(Resample(kBorder, 300, speed, 0.0, 0x104, &exact));
         EXPECT_FALSE(exact);
-        for (unsigned long long i = 0; i < 300; i++)
-        {
+        for (unsigned long long i = 0; i < 300; i++) {
             unsigned long long const frame = speed > 0.0 ? kBorder + i : kBorder + 300 - i;
             EXPECT_NEAR(Destination(0, i), Source(0, frame), 1e-12) << "speed " << speed << " frame " << i;
         }
@@ -261,11 +251,10 @@ TEST_F(QVResamplerTest, KernelAtUnitSpeedWhenTheShortcutIsOff)
 
 TEST_F(QVResamplerTest, UnitSpeedsAreExactCopiesWithTheirPhaseRounded)
 {
-    struct Case
-    {
+    struct Case {
         double speed;
         double phase;
-        unsigned long long firstSourceFrame; // of destination frame 0, absolute
+        unsigned long long firstSourceFrame;  // of destination frame 0, absolute
         bool reversed;
     };
     constexpr unsigned long long kFrames = 200;
@@ -281,18 +270,14 @@ TEST_F(QVResamplerTest, UnitSpeedsAreExactCopiesWithTheirPhaseRounded)
         {-0.9999995, 0.1, kBorder + kFrames - 1, true},
     };
     MakeSource(2, kFrames + 1);
-    for (Case const& c : cases)
-    {
-        for (unsigned int quality : {0u, 3u, 4u})
-        {
+    for (Case const& c : cases) {
+        for (unsigned int quality : {0u, 3u, 4u}) {
             MakeDestination(2, kFrames);
             bool exact = false;
             ASSERT_TRUE(Resample(kBorder, kFrames + 1, c.speed, c.phase, quality, &exact));
             EXPECT_TRUE(exact);
-            for (unsigned int ch = 0; ch < 2; ch++)
-            {
-                for (unsigned long long i = 0; i < kFrames; i++)
-                {
+            for (unsigned int ch = 0; ch < 2; ch++) {
+                for (unsigned long long i = 0; i < kFrames; i++) {
                     unsigned long long const frame = c.reversed ? c.firstSourceFrame - i : c.firstSourceFrame + i;
                     ASSERT_EQ(Destination(ch, i), Source(ch, frame))
                         << "speed " << c.speed << " phase " << c.phase << " channel " << ch << " frame " << i;
@@ -306,8 +291,7 @@ TEST_F(QVResamplerTest, FloatDestinationIsTheRoundedDoubleResult)
 {
     MakeSource(1, 400);
     QXSampleBuffer<float> floats;
-    for (double speed : {0.7, -1.3, 1.0, -1.0})
-    {
+    for (double speed : {0.7, -1.3, 1.0, -1.0}) {
         MakeDestination(1, 300);
         ASSERT_TRUE(floats.AllocateClean(1, 300, 44100.0));
         unsigned long long needed = 0;
@@ -374,7 +358,7 @@ TEST_F(QVResamplerTest, NearlyStillSpeedsGiveSilence)
     MakeDestination(1, 512);
     bool exact = true;
     EXPECT_TRUE(Resample(kBorder, 1, 0.001, 0.5, 4, &exact));
-    EXPECT_TRUE(exact); // not written
+    EXPECT_TRUE(exact);  // not written
     EXPECT_TRUE(mDestination.IsAlmostZero(kQVSampleRangeAll, 0.0));
     EXPECT_TRUE(mDestination.IsChannelKnownZero(0));
     MakeDestination(1, 512);
@@ -391,19 +375,16 @@ TEST_F(QVResamplerTest, TableChoiceShowsInTheOutput)
     CopyCastResample_ComputeSourceFrameCountNeeded(kFrames, 0.04, nullptr, &needed, nullptr);
     MakeSource(1, needed);
     double const* origin = mSource.SamplePtrConst(0, kBorder);
-    struct Case
-    {
+    struct Case {
         unsigned int quality;
         int w;
         int otherW;
     };
-    for (Case const c : {Case{1, 16, 24}, Case{0, 24, 16}})
-    {
+    for (Case const c : {Case{1, 16, 24}, Case{0, 24, 16}}) {
         MakeDestination(1, kFrames);
         ASSERT_TRUE(Resample(kBorder, needed, 0.04, 0.3, c.quality));
         double worst = 0.0, worstOther = 0.0;
-        for (unsigned long long j = 0; j < kFrames; j++)
-        {
+        for (unsigned long long j = 0; j < kFrames; j++) {
             worst = std::max(worst, std::fabs(Destination(0, j) - ReferenceFrame(origin, j, 0.04, 0.3, c.w, false)));
             worstOther = std::max(worstOther,
                                   std::fabs(Destination(0, j) - ReferenceFrame(origin, j, 0.04, 0.3, c.otherW, false)));
@@ -424,8 +405,7 @@ TEST_F(QVResamplerTest, PhasesNearAWholeFrameSnap)
     QXSampleBuffer<double> expected;
     ASSERT_TRUE(expected.AllocateClean(1, kFrames, 44100.0));
 
-    for (double speed : {0.7, -0.7})
-    {
+    for (double speed : {0.7, -0.7}) {
         ASSERT_TRUE(expected.CopyCastResample(mSource, kQVSampleRangeAll, QVSampleRangeMake(-1, kBorder + 1, needed),
                                               speed, 0.0, 4, nullptr));
         MakeDestination(1, kFrames);
@@ -453,8 +433,7 @@ TEST_F(QVResamplerTest, PairsChannelsInOrderAndClearsZeroMarks)
     ASSERT_TRUE(Resample(kBorder, needed, 0.8, 0.1, 4));
     EXPECT_FALSE(mDestination.IsChannelKnownZero(0));
     EXPECT_FALSE(mDestination.IsChannelKnownZero(1));
-    for (unsigned int ch = 0; ch < 2; ch++)
-    {
+    for (unsigned int ch = 0; ch < 2; ch++) {
         double const* origin = mSource.SamplePtrConst(ch, kBorder);
         for (unsigned long long j = 0; j < kFrames; j++)
             EXPECT_NEAR(Destination(ch, j), ReferenceFrame(origin, j, 0.8, 0.1, 8, true), 1e-5);
@@ -465,8 +444,7 @@ TEST_F(QVResamplerTest, PairsChannelsInOrderAndClearsZeroMarks)
     ASSERT_TRUE(mDestination.CopyCastResample(mSource, QVSampleRangeMake(1, 0, kFrames),
                                               QVSampleRangeMake(2, kBorder, needed), 0.8, 0.1, 4, nullptr));
     double const* origin = mSource.SamplePtrConst(2, kBorder);
-    for (unsigned long long j = 0; j < kFrames; j++)
-    {
+    for (unsigned long long j = 0; j < kFrames; j++) {
         EXPECT_EQ(Destination(0, j), 7.0);
         EXPECT_NEAR(Destination(1, j), ReferenceFrame(origin, j, 0.8, 0.1, 8, true), 1e-5);
     }
@@ -476,8 +454,7 @@ TEST_F(QVResamplerTest, PairsChannelsInOrderAndClearsZeroMarks)
     ASSERT_TRUE(mDestination.CopyCastResample(mSource, QVSampleRangeMake(-1, 10, 50),
                                               QVSampleRangeMake(-1, kBorder, needed), 0.8, 0.1, 4, nullptr));
     origin = mSource.SamplePtrConst(0, kBorder);
-    for (unsigned long long j = 0; j < kFrames; j++)
-    {
+    for (unsigned long long j = 0; j < kFrames; j++) {
         if (j < 10 || j >= 60)
             EXPECT_EQ(Destination(0, j), 7.0) << j;
         else
@@ -502,8 +479,7 @@ TEST_F(QVResamplerTest, KernelIgnoresUnusableArguments)
         EXPECT_EQ(d, 7.0);
 }
 
-namespace
-{
+namespace {
 
 // Error of a resampled sine against the sine at the exact positions, in dB
 // below the sine's power.
@@ -514,7 +490,8 @@ double SineErrorDb(double cyclesPerFrame, double speed, unsigned int quality)
     unsigned long long needed = 0, total = 0;
     CopyCastResample_ComputeSourceFrameCountNeeded(kFrames, speed, nullptr, &needed, &total);
     QXSampleBuffer<double> source, destination;
-    if (!source.AllocateClean(1, total, 44100.0) || !destination.AllocateClean(1, kFrames, 44100.0)) return 0.0;
+    if (!source.AllocateClean(1, total, 44100.0) || !destination.AllocateClean(1, kFrames, 44100.0))
+        return 0.0;
     // Source position 0 at the first needed frame (or the last, backwards).
     double const origin = static_cast<double>(kBorder + (speed < 0.0 ? needed : 0));
     for (unsigned long long i = 0; i < total; i++)
@@ -523,8 +500,7 @@ double SineErrorDb(double cyclesPerFrame, double speed, unsigned int quality)
                                       quality, nullptr))
         return 0.0;
     double error = 0.0, power = 0.0;
-    for (unsigned long long j = 0; j < kFrames; j++)
-    {
+    for (unsigned long long j = 0; j < kFrames; j++) {
         double const ideal = sin(2.0 * M_PI * cyclesPerFrame * (static_cast<double>(j) * speed + kPhase));
         double const difference = *destination.SamplePtrConst(0, j) - ideal;
         error += difference * difference;
@@ -533,7 +509,7 @@ double SineErrorDb(double cyclesPerFrame, double speed, unsigned int quality)
     return 10.0 * log10(error / power);
 }
 
-} // namespace
+}  // namespace
 
 // Sines from 441 Hz to 11 kHz at 44.1 kHz (up to a quarter of the rate)
 // resampled at speeds up to 1: below -60 dB through the narrowest kernel,
@@ -541,8 +517,7 @@ double SineErrorDb(double cyclesPerFrame, double speed, unsigned int quality)
 TEST_F(QVResamplerTest, SinesKeepTheirErrorLow)
 {
     double const frequencies[] = {0.01, 0.05, 0.1, 0.2, 0.25};
-    struct Case
-    {
+    struct Case {
         double speed;
         unsigned int quality;
         int w;
@@ -553,11 +528,9 @@ TEST_F(QVResamplerTest, SinesKeepTheirErrorLow)
         {-0.7, 0x104, 8, -60.0},  {-1.0, 0x100, 8, -60.0},   {0.3, 0x101, 8, -60.0},    {0.01, 0x100, 24, -75.0},
         {0.04, 0x103, 24, -75.0}, {-0.04, 0x104, 24, -75.0}, {0.015, 0x102, 24, -75.0},
     };
-    for (Case const& c : cases)
-    {
+    for (Case const& c : cases) {
         ASSERT_EQ(CopyCastResample_SincTable(c.speed, c.quality).HalfWidth(), c.w);
-        for (double frequency : frequencies)
-        {
+        for (double frequency : frequencies) {
             EXPECT_LT(SineErrorDb(frequency, c.speed, c.quality), c.limitDb)
                 << "speed " << c.speed << " quality " << c.quality << " cycles/frame " << frequency;
         }

@@ -34,7 +34,7 @@ void ExpectRows(QVGainMatrix const& m, std::initializer_list<std::initializer_li
     }
 }
 
-} // namespace
+}  // namespace
 
 TEST(QVGainMatrix, ShapeAndStorage)
 {
@@ -94,7 +94,7 @@ TEST(QVGainMatrix, AllocateRefusesMoreCoefficientsThanABlockHolds)
     EXPECT_FALSE(m.Allocate(65536, 65536));
     ASSERT_EQ(log.Lines().size(), 1u);
     EXPECT_NE(log.Lines()[0].find("kAKErrorNoMemory"), std::string::npos);
-    EXPECT_EQ(m.Capacity(), 1u); // the earlier storage is kept
+    EXPECT_EQ(m.Capacity(), 1u);  // the earlier storage is kept
 }
 
 TEST(QVGainMatrix, FillWithCoeffsIsEqualAndMulByGain)
@@ -108,8 +108,8 @@ TEST(QVGainMatrix, FillWithCoeffsIsEqualAndMulByGain)
     EXPECT_FALSE(a.IsEqual(small));
     b.SetCoeff(1, 0, std::numeric_limits<double>::quiet_NaN());
     QVGainMatrix const copy = b;
-    EXPECT_FALSE(b.IsEqual(copy)); // a NaN is never equal
-    EXPECT_TRUE(b.IsEqual(b));     // but an object is itself
+    EXPECT_FALSE(b.IsEqual(copy));  // a NaN is never equal
+    EXPECT_TRUE(b.IsEqual(b));      // but an object is itself
 
     a.MulByGain(1.0000005);
     ExpectRows(a, {{1, 0.5}, {0, 2}});
@@ -132,12 +132,12 @@ TEST(QVGainMatrix, MakeProductAppliesTheSecondThenTheFirst)
     ASSERT_TRUE(product.MakeProduct(a, b));
     ExpectRows(product, {{1 + 1 + 0.75}, {4 + 2.5 + 1.5}});
 
-    EXPECT_FALSE(product.MakeProduct(b, a));  // 1 input against 2 outputs
-    EXPECT_FALSE(tooSmall.MakeProduct(a, b)); // no room for 2 × 1
+    EXPECT_FALSE(product.MakeProduct(b, a));   // 1 input against 2 outputs
+    EXPECT_FALSE(tooSmall.MakeProduct(a, b));  // no room for 2 × 1
     QVGainMatrix square(2, 2);
     double const identity[4] = {1, 0, 0, 1};
     square.FillWithCoeffs(identity, 2, 2);
-    EXPECT_FALSE(square.MakeProduct(square, square)); // the result may not be an operand
+    EXPECT_FALSE(square.MakeProduct(square, square));  // the result may not be an operand
 }
 
 TEST(QVGainMatrix, DiagonalRoutings)
@@ -158,14 +158,14 @@ TEST(QVGainMatrix, DiagonalRoutings)
         {"mono to 3", 3, 1, 0, 2, {{0}, {0}, {1}}},
         {"mono as stereo", 2, 1, kMonoAsStereo, 0, {{0.707}, {0.707}}},
         {"mono as stereo offset 2 of 3", 3, 1, kMonoAsStereo, 2, {{0.707}, {0}, {0.707}}},
-        {"mono filling 5 from 1", 5, 1, kFill, 1, {{1}, {1}, {0}, {1}, {0}}}, // outputs 1, 3 and (1 + 4) mod 5
+        {"mono filling 5 from 1", 5, 1, kFill, 1, {{1}, {1}, {0}, {1}, {0}}},  // outputs 1, 3 and (1 + 4) mod 5
         {"mono as stereo filling", 3, 1, kFill | kMonoAsStereo, 0, {{0.707}, {0.707}, {0.707}}},
         {"unknown flag bits ignored", 2, 2, 8 | 0x100, 0, {{1, 0}, {0, 1}}},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(c.name);
         QVGainMatrix m(c.outputs, c.inputs);
-        m.SetCoeff(0, 0, 9); // a fill starts from zero
+        m.SetCoeff(0, 0, 9);  // a fill starts from zero
         m.DistributeDiagonal(c.flags, c.offset);
         for (unsigned int o = 0; o < c.outputs; o++)
             for (unsigned int i = 0; i < c.inputs; i++)
@@ -250,7 +250,7 @@ TEST(QVGainMatrix, MutedChannels)
     m.ApplyMutedChannelsOnInputs(0);
     m.ApplyMutedChannelsOnOutputs(0);
     ExpectRows(m, {{1, 1, 1}, {1, 1, 1}, {1, 1, 1}});
-    m.ApplyMutedChannelsOnInputs(0b101 | (1ull << 63)); // bits beyond the inputs are ignored
+    m.ApplyMutedChannelsOnInputs(0b101 | (1ull << 63));  // bits beyond the inputs are ignored
     ExpectRows(m, {{0, 1, 0}, {0, 1, 0}, {0, 1, 0}});
     m.FillWithCoeffs(ones, 3, 3);
     m.ApplyMutedChannelsOnOutputs(0b010);

@@ -58,8 +58,13 @@ void RunEveryKernel(std::vector<T>& a, std::vector<T>& b, Blocks& blocks)
     CopyCastDeinterleave(a.data(), floats.data(), 1, 4, n / 4);
     CopyCastDeinterleave(a.data(), doubles.data(), 0, 1, n);
 
-    QVAudioPCMInfo const layouts[] = {8, 8 | kQVAudioPCMInfoUnsigned, 16 | kQVAudioPCMInfoBigEndian, 24, 32,
-                                      32 | kQVAudioPCMInfoFloat | kQVAudioPCMInfoBigEndian, 64 | kQVAudioPCMInfoFloat};
+    QVAudioPCMInfo const layouts[] = {8,
+                                      8 | kQVAudioPCMInfoUnsigned,
+                                      16 | kQVAudioPCMInfoBigEndian,
+                                      24,
+                                      32,
+                                      32 | kQVAudioPCMInfoFloat | kQVAudioPCMInfoBigEndian,
+                                      64 | kQVAudioPCMInfoFloat};
     for (QVAudioPCMInfo info : layouts) {
         EXPECT_TRUE(CopyCastDeinterleavePCMData(a.data(), raw.data(), info, 1, 2, n / 8));
         EXPECT_TRUE(CopyCastInterleavePCMData(b.data(), raw.data(), info, 0, 1, n / 8));
@@ -67,7 +72,7 @@ void RunEveryKernel(std::vector<T>& a, std::vector<T>& b, Blocks& blocks)
     EXPECT_FALSE(CopyCastDeinterleavePCMData(a.data(), raw.data(), 16 | kQVAudioPCMInfoUnsigned, 0, 1, n));
 }
 
-} // namespace
+}  // namespace
 
 TEST(QVKernelAlloc, TheCounterSeesAllocations)
 {

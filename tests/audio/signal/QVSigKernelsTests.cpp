@@ -13,7 +13,8 @@ using namespace QVSig;
 namespace {
 
 template <typename T>
-class QVSigKernels : public ::testing::Test {
+class QVSigKernels : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite() { ASSERT_EQ(InitTables(), 0); }
 
@@ -29,7 +30,7 @@ protected:
 using SampleTypes = ::testing::Types<float, double>;
 TYPED_TEST_SUITE(QVSigKernels, SampleTypes);
 
-} // namespace
+}  // namespace
 
 // --- Gains ---
 
@@ -42,9 +43,9 @@ TYPED_TEST(QVSigKernels, ConstantGain)
     };
     Case const cases[] = {
         {0.0, {0, 0, 0}},
-        {0.0000005, {0, 0, 0}},      // near 0: zero fill
+        {0.0000005, {0, 0, 0}},  // near 0: zero fill
         {-0.0000005, {0, 0, 0}},
-        {1.0000005, {1, -0.5, 0.3f}}, // near 1: untouched
+        {1.0000005, {1, -0.5, 0.3f}},  // near 1: untouched
         {0.9999995, {1, -0.5, 0.3f}},
         {0.5, {0.5, -0.25, T(0.3f) * T(0.5)}},
         {-2.0, {-2, 1, T(0.3f) * T(-2)}},
@@ -56,7 +57,7 @@ TYPED_TEST(QVSigKernels, ConstantGain)
         for (int i = 0; i < 3; i++)
             EXPECT_EQ(samples[i], c.expected[i]) << "sample " << i;
     }
-    ApplyGain(static_cast<T*>(nullptr), 3, 0.0); // nothing to do, no crash
+    ApplyGain(static_cast<T*>(nullptr), 3, 0.0);  // nothing to do, no crash
 }
 
 TYPED_TEST(QVSigKernels, GainRampStepsFromTheStartGain)
@@ -67,7 +68,7 @@ TYPED_TEST(QVSigKernels, GainRampStepsFromTheStartGain)
     EXPECT_EQ(samples[0], T(0));
     EXPECT_EQ(samples[1], T(0.25));
     EXPECT_EQ(samples[2], T(0.5));
-    EXPECT_EQ(samples[3], T(0.75)); // the last sample does not reach the end gain
+    EXPECT_EQ(samples[3], T(0.75));  // the last sample does not reach the end gain
 
     T down[4] = {2, 2, 2, 2};
     ApplyGain(down, 4, 1.0, 0.0);
@@ -108,10 +109,10 @@ TYPED_TEST(QVSigKernels, CopyWithGain)
     EXPECT_EQ(destination[1], T(-0.25));
     EXPECT_EQ(destination[2], T(0.125));
 
-    CopyWithGain(destination, source, 3, 1.0000005); // plain copy
+    CopyWithGain(destination, source, 3, 1.0000005);  // plain copy
     EXPECT_EQ(destination[1], T(-0.5));
 
-    CopyWithGain(destination, static_cast<T const*>(nullptr), 3, 0.0000005); // zero fill needs no source
+    CopyWithGain(destination, static_cast<T const*>(nullptr), 3, 0.0000005);  // zero fill needs no source
     EXPECT_EQ(destination[0], T(0));
     EXPECT_EQ(destination[2], T(0));
 
@@ -131,9 +132,9 @@ TYPED_TEST(QVSigKernels, CopyAddWithGain)
     using T = TypeParam;
     T const source[2] = {1, -2};
     T destination[2] = {1, 1};
-    CopyAddWithGain(destination, source, 2, 0.0000009); // near 0: nothing
+    CopyAddWithGain(destination, source, 2, 0.0000009);  // near 0: nothing
     EXPECT_EQ(destination[0], T(1));
-    CopyAddWithGain(destination, source, 2, 0.9999991); // near 1: plain sum
+    CopyAddWithGain(destination, source, 2, 0.9999991);  // near 1: plain sum
     EXPECT_EQ(destination[0], T(2));
     EXPECT_EQ(destination[1], T(-1));
     CopyAddWithGain(destination, source, 2, 0.5);
@@ -166,7 +167,7 @@ TYPED_TEST(QVSigKernels, NoiseIsDeterministicAndBoundedByTheAmplitude)
         low = std::min(low, s);
         high = std::max(high, s);
     }
-    EXPECT_LT(low, T(-0.2)); // spread over the whole interval, not stuck at a corner
+    EXPECT_LT(low, T(-0.2));  // spread over the whole interval, not stuck at a corner
     EXPECT_GT(high, T(0.2));
 
     // Amplitudes above 1 are limited to 1.
@@ -198,7 +199,7 @@ TYPED_TEST(QVSigKernels, FadeInOverAWholeBlockReadsEvenlySpacedEntries)
     using T = TypeParam;
     T samples[4] = {1, 1, 1, 1};
     ApplyFadeIn(samples, 4, 0.0, 1.0);
-    EXPECT_EQ(samples[0], T(0)); // first sample silent
+    EXPECT_EQ(samples[0], T(0));  // first sample silent
     EXPECT_EQ(samples[1], this->Entry(4096));
     EXPECT_EQ(samples[2], this->Entry(8192));
     EXPECT_EQ(samples[3], this->Entry(12288));
@@ -242,7 +243,7 @@ TYPED_TEST(QVSigKernels, FadePositionsAreClamped)
         EXPECT_EQ(clamped[i], plain[i]);
 
     T nan[2] = {1, 1};
-    ApplyFadeIn(nan, 2, std::nan(""), std::nan("")); // read as position 0, never outside the table
+    ApplyFadeIn(nan, 2, std::nan(""), std::nan(""));  // read as position 0, never outside the table
     EXPECT_EQ(nan[0], T(0));
     EXPECT_EQ(nan[1], T(0));
 }
@@ -260,11 +261,11 @@ TYPED_TEST(QVSigKernels, Crossfade)
     EXPECT_EQ(average[3], T(2));
 
     T atZero[2] = {5, 5};
-    CopyAddWithXFade(atZero, source, 2, 0.0, 0.0); // the source alone
+    CopyAddWithXFade(atZero, source, 2, 0.0, 0.0);  // the source alone
     EXPECT_EQ(atZero[0], T(1));
     EXPECT_EQ(atZero[1], T(1));
     T atOne[2] = {5, 5};
-    CopyAddWithXFade(atOne, source, 2, 1.0, 1.0); // the destination alone
+    CopyAddWithXFade(atOne, source, 2, 1.0, 1.0);  // the destination alone
     EXPECT_EQ(atOne[0], T(5));
 
     // Positions 1 to 0: from what the destination held towards the source.
@@ -276,7 +277,7 @@ TYPED_TEST(QVSigKernels, Crossfade)
     EXPECT_EQ(destination[3], T(1) - this->Entry(4096));
 
     T keep[2] = {3, 3};
-    CopyAddWithXFade(keep, static_cast<T const*>(nullptr), 2, 0.0, 0.0); // needs both pointers
+    CopyAddWithXFade(keep, static_cast<T const*>(nullptr), 2, 0.0, 0.0);  // needs both pointers
     EXPECT_EQ(keep[0], T(3));
 }
 
@@ -308,7 +309,7 @@ TYPED_TEST(QVSigKernels, IsAlmostEqual)
     T const negativeZero[2] = {T(-0.0), 1};
     T const b[2] = {T(0.01), T(0.99)};
     EXPECT_TRUE(IsAlmostEqual(a, a, 2, T(0)));
-    EXPECT_FALSE(IsAlmostEqual(a, negativeZero, 2, T(0))); // byte-identical only
+    EXPECT_FALSE(IsAlmostEqual(a, negativeZero, 2, T(0)));  // byte-identical only
     EXPECT_TRUE(IsAlmostEqual(a, negativeZero, 2, T(0.000001)));
     EXPECT_TRUE(IsAlmostEqual(a, b, 2, T(0.0101)));
     EXPECT_FALSE(IsAlmostEqual(a, b, 2, T(0.005)));
@@ -330,7 +331,7 @@ TYPED_TEST(QVSigKernels, GetMaxLevel)
     level = -1;
     GetMaxLevel(samples, 0, &level);
     EXPECT_EQ(level, T(0));
-    GetMaxLevel(samples, 4, static_cast<T*>(nullptr)); // nothing to write to
+    GetMaxLevel(samples, 4, static_cast<T*>(nullptr));  // nothing to write to
 }
 
 // --- Interleaving ---

@@ -33,9 +33,9 @@ std::vector<unsigned char> BytesOf(V value, bool bigEndian)
 struct PCMCase {
     char const* name;
     QVAudioPCMInfo info;
-    std::vector<unsigned char> bytes; // one sample
-    double expected;                  // in the double instance
-    float expectedFloat;              // in the float instance
+    std::vector<unsigned char> bytes;  // one sample
+    double expected;                   // in the double instance
+    float expectedFloat;               // in the float instance
 };
 
 std::vector<PCMCase> SupportedCases()
@@ -60,7 +60,7 @@ std::vector<PCMCase> SupportedCases()
         {"S24 BE FF FF FF", 24 | kBE, {0xFF, 0xFF, 0xFF}, -std::ldexp(1.0, -23), -std::ldexp(1.0f, -23)},
         {"S24 LE 01 00 00", 24, {0x01, 0x00, 0x00}, std::ldexp(1.0, -23), std::ldexp(1.0f, -23)},
         {"S32 LE 00 00 00 80", 32 | kLE, {0x00, 0x00, 0x00, 0x80}, -1.0, -1.0f},
-        {"S32 BE 7F FF FF FF", 32 | kBE, {0x7F, 0xFF, 0xFF, 0xFF}, 1.0 - s31, 1.0f}, // float rounds to 1
+        {"S32 BE 7F FF FF FF", 32 | kBE, {0x7F, 0xFF, 0xFF, 0xFF}, 1.0 - s31, 1.0f},  // float rounds to 1
         {"S32 LE 01 00 00 00", 32, {0x01, 0x00, 0x00, 0x00}, s31, float(s31)},
         {"F32 LE", 32 | kF | kLE, BytesOf(0.25f, false), 0.25, 0.25f},
         {"F32 no order", 32 | kF, BytesOf(-1.5f, false), -1.5, -1.5f},
@@ -70,7 +70,7 @@ std::vector<PCMCase> SupportedCases()
     };
 }
 
-} // namespace
+}  // namespace
 
 TEST(QVSigPCM, EveryRawLayoutConverts)
 {
@@ -121,7 +121,7 @@ TEST(QVSigPCM, RefusedLayoutsAreRefused)
         float f = 99;
         EXPECT_FALSE(CopyCastDeinterleavePCMData(&d, bytes, c.info, 0, 1, 1));
         EXPECT_FALSE(CopyCastInterleavePCMData(&f, bytes, c.info, 0, 1, 1));
-        EXPECT_FALSE(CopyCastDeinterleavePCMData(&d, bytes, c.info, 0, 1, 0)); // even with nothing to convert
+        EXPECT_FALSE(CopyCastDeinterleavePCMData(&d, bytes, c.info, 0, 1, 0));  // even with nothing to convert
         EXPECT_EQ(d, 99.0);
         EXPECT_EQ(f, 99.0f);
     }
@@ -172,12 +172,12 @@ TEST(QVSigPCM, BadArgumentsAreRefused)
     unsigned char const bytes[4] = {};
     double out[2] = {5, 5};
     QVAudioPCMInfo const info = 16 | kLE;
-    EXPECT_FALSE(CopyCastDeinterleavePCMData(out, bytes, info, 2, 2, 1)); // channel beyond the count
+    EXPECT_FALSE(CopyCastDeinterleavePCMData(out, bytes, info, 2, 2, 1));  // channel beyond the count
     EXPECT_FALSE(CopyCastDeinterleavePCMData(out, bytes, info, 0, 0, 1));
     EXPECT_FALSE(CopyCastDeinterleavePCMData(static_cast<double*>(nullptr), bytes, info, 0, 1, 1));
     EXPECT_FALSE(CopyCastInterleavePCMData(out, nullptr, info, 0, 1, 1));
     EXPECT_EQ(out[0], 5.0);
-    EXPECT_TRUE(CopyCastDeinterleavePCMData(out, bytes, info, 0, 1, 0)); // nothing to do
+    EXPECT_TRUE(CopyCastDeinterleavePCMData(out, bytes, info, 0, 1, 0));  // nothing to do
     EXPECT_EQ(out[0], 5.0);
 }
 

@@ -10,17 +10,13 @@ using namespace QVSig;
 namespace {
 
 // The curves evaluated directly, as the tables define them.
-double SinbranchAt(int i, int steps)
-{
-    return 0.5 * sin(M_PI * i / steps - M_PI / 2.0) + 0.5;
-}
+double SinbranchAt(int i, int steps) { return 0.5 * sin(M_PI * i / steps - M_PI / 2.0) + 0.5; }
 
 double SincardAt(int c, int halfWidth, int steps)
 {
     double const b = 2.0 * halfWidth * steps;
     double const angle = 2.0 * M_PI / b * c;
-    return sin(halfWidth * angle) / (halfWidth * angle)
-           * (0.42659 + 0.49656 * cos(angle) + 0.07685 * cos(2.0 * angle));
+    return sin(halfWidth * angle) / (halfWidth * angle) * (0.42659 + 0.49656 * cos(angle) + 0.07685 * cos(2.0 * angle));
 }
 
 // Index of abscissa x in a table.
@@ -30,7 +26,7 @@ unsigned int IndexOf(Table<T> const& table, double x)
     return static_cast<unsigned int>(std::lround((x - table.LowerBound()) * table.StepsPerUnit()));
 }
 
-} // namespace
+}  // namespace
 
 // Runs first in the program: kernels that need a table that was never built must leave the samples alone.
 TEST(QVSigTables, FadeKernelsDoNothingBeforeTheTablesExist)
@@ -55,7 +51,8 @@ TEST(QVSigTables, ShapesOfTheStaticTables)
         unsigned int actualEntries;
     };
     auto describe = [](char const* name, auto const& t, int steps, int lower, int upper, unsigned int entries) {
-        return Case{name, steps, lower, upper, entries, t.StepsPerUnit(), t.LowerBound(), t.UpperBound(), t.EntryCount()};
+        return Case{name,           steps,          lower,         upper, entries, t.StepsPerUnit(),
+                    t.LowerBound(), t.UpperBound(), t.EntryCount()};
     };
     Case const cases[] = {
         describe("Sinbranch64", kTableSinbranch64, 16384, 0, 1, 16385),
@@ -74,7 +71,8 @@ TEST(QVSigTables, ShapesOfTheStaticTables)
     }
 }
 
-class QVSigTablesBuilt : public ::testing::Test {
+class QVSigTablesBuilt : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite() { ASSERT_EQ(InitTables(), 0); }
 };
@@ -134,7 +132,8 @@ TEST_F(QVSigTablesBuilt, SincardEntriesFollowTheWindowedSinc)
         TableSincard<double> const* table;
         int halfWidth;
     };
-    Case const cases[] = {{&kTableSincardA64, 8}, {&kTableSincardB64, 12}, {&kTableSincardC64, 16}, {&kTableSincardD64, 24}};
+    Case const cases[] = {
+        {&kTableSincardA64, 8}, {&kTableSincardB64, 12}, {&kTableSincardC64, 16}, {&kTableSincardD64, 24}};
     for (Case const& c : cases) {
         SCOPED_TRACE(c.halfWidth);
         TableSincard<double> const& t = *c.table;
@@ -147,7 +146,7 @@ TEST_F(QVSigTablesBuilt, SincardEntriesFollowTheWindowedSinc)
             if (k == 0)
                 continue;
             ASSERT_NEAR(e[k + half], SincardAt(k, c.halfWidth, kSincardSteps), 1e-15) << "c = " << k;
-            ASSERT_EQ(e[k + half], e[half - k]) << "c = " << k; // symmetric
+            ASSERT_EQ(e[k + half], e[half - k]) << "c = " << k;  // symmetric
         }
         // Zero crossings at every whole source sample, the ends included.
         for (int x = 1; x <= c.halfWidth; x++)

@@ -66,7 +66,7 @@ constexpr unsigned int kNODE = AKFileMakeSignat32('N', 'O', 'D', 'E');
 constexpr unsigned int kTREE = AKFileMakeSignat32('T', 'R', 'E', 'E');
 constexpr unsigned int kDATA = AKFileMakeSignat32('D', 'A', 'T', 'A');
 
-} // namespace
+}  // namespace
 
 // --- Numbers and byte order ---
 
@@ -107,10 +107,10 @@ TEST(AKFileTypedIOTests, EveryNumberKindBigEndian)
     ASSERT_EQ(AKFileWriteFloat64(s.file, 1.0), 0);
     ASSERT_EQ(AKFileWriteBool(s.file, true), 0);
     ASSERT_EQ(AKFileWriteAGCoord(s.file, -2.0), 0);
-    EXPECT_EQ(s.Content(), B({0xFE, 0xAB, 0xFF, 0xFE, 0x12, 0x34, 0xFF, 0xFF, 0xFF, 0xFE,
-                              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 1, 2, 3, 4, 5, 6, 7, 8,
-                              0x3F, 0xC0, 0, 0, 0x3F, 0xF0, 0, 0, 0, 0, 0, 0, 1,
-                              0xC0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(s.Content(),
+              B({0xFE, 0xAB, 0xFF, 0xFE, 0x12, 0x34, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                 0xFF, 0xFE, 1,    2,    3,    4,    5,    6,    7,    8,    0x3F, 0xC0, 0,    0,    0x3F, 0xF0,
+                 0,    0,    0,    0,    0,    0,    1,    0xC0, 0,    0,    0,    0,    0,    0,    0}));
 
     s.Rewind();
     signed char s8 = 0;
@@ -268,8 +268,8 @@ TEST(AKFileTypedIOTests, ShortArrayReadLeavesTheArrayEmpty)
     LogCapture log;
     EXPECT_EQ(AKFileReadAKUniChars(r.file, &units), kAKErrorFileCantRead);
     EXPECT_TRUE(units.IsEmpty());
-    EXPECT_EQ(log.Lines(),
-              std::vector<std::string>{"# Quorvex Error -890 (kAKErrorFileCantRead): Can't read in file \"Memory Stream\".\n"});
+    EXPECT_EQ(log.Lines(), std::vector<std::string>{
+                               "# Quorvex Error -890 (kAKErrorFileCantRead): Can't read in file \"Memory Stream\".\n"});
 }
 
 TEST(AKFileTypedIOTests, ZerosAreWrittenInParts)
@@ -397,8 +397,9 @@ TEST(AKFileTypedIOTests, CorruptLengthInADiskFileFailsWithoutALargeAllocation)
     EXPECT_EQ(AKFileReadAKString(file, &text), kAKErrorFileCantRead);
     EXPECT_TRUE(text.IsEmpty());
     EXPECT_LT(probe.LargestSize(), 4096u);
-    EXPECT_EQ(log.Lines(), std::vector<std::string>{"# Quorvex Error -890 (kAKErrorFileCantRead): Can't read in file \"" +
-                                                    std::string(file.GetPath().c_str()) + "\".\n"});
+    EXPECT_EQ(log.Lines(),
+              std::vector<std::string>{"# Quorvex Error -890 (kAKErrorFileCantRead): Can't read in file \"" +
+                                       std::string(file.GetPath().c_str()) + "\".\n"});
 }
 
 // --- Signatures, chunks and padding ---
@@ -427,8 +428,9 @@ TEST(AKFileChunkTests, CheckSignatureReportsWhatWasFound)
     unsigned long long pos = 0;
     ASSERT_EQ(r.file.GetPos(&pos), 0);
     EXPECT_EQ(pos, 6u);
-    EXPECT_EQ(log.Lines(), std::vector<std::string>{"# Quorvex Error -880 (kAKErrorChunkUnknownSignature): In file \"\" at "
-                                                    "pos 2, want chunk [TREE] but has [NODE].\n"});
+    EXPECT_EQ(log.Lines(),
+              std::vector<std::string>{"# Quorvex Error -880 (kAKErrorChunkUnknownSignature): In file \"\" at "
+                                       "pos 2, want chunk [TREE] but has [NODE].\n"});
 
     ASSERT_EQ(r.file.SetPos(2), 0);
     EXPECT_EQ(AKFileCheckSignat32(r.file, kNODE, nullptr), 0);
@@ -516,9 +518,9 @@ TEST(AKFileChunkTests, NestedChunksAreCompletedInsideOut)
     EXPECT_EQ(node.position, 12u);
     EXPECT_EQ(node.size, 12u);
     EXPECT_EQ(tree.size, 24u);
-    EXPECT_EQ(s.Content(), B({'T', 'R', 'E', 'E', 24, 0, 0, 0, 0xDD, 0xCC, 0xBB, 0xAA,
-                              'N', 'O', 'D', 'E', 12, 0, 0, 0, 8, 0, 0, 0, 'a', 'b', 'c', 'd', 'e', 0, 0, 0,
-                              'D', 'A', 'T', 'A', 0, 0, 0, 0}));
+    EXPECT_EQ(s.Content(),
+              B({'T', 'R', 'E', 'E', 24,  0,   0,   0,   0xDD, 0xCC, 0xBB, 0xAA, 'N', 'O', 'D', 'E', 12, 0, 0, 0,
+                 8,   0,   0,   0,   'a', 'b', 'c', 'd', 'e',  0,    0,    0,    'D', 'A', 'T', 'A', 0,  0, 0, 0}));
 
     // Reading: the payload reader may stop anywhere; the chunk end is exact.
     s.Rewind();
@@ -551,10 +553,9 @@ TEST(AKFileChunkTests, CheckChunkHeaderNamesTheFoundSignatureAndItsPosition)
     LogCapture log;
     AKFileChunk chunk(kTREE);
     EXPECT_EQ(AKFileCheckChunkHeader(file, &chunk), kAKErrorChunkUnknownSignature);
-    EXPECT_EQ(log.Lines(),
-              std::vector<std::string>{"# Quorvex Error -880 (kAKErrorChunkUnknownSignature): In file \"" +
-                                       std::string(file.GetPath().c_str()) +
-                                       "\" at pos 24, want chunk [TREE] but has [NODE].\n"});
+    EXPECT_EQ(log.Lines(), std::vector<std::string>{"# Quorvex Error -880 (kAKErrorChunkUnknownSignature): In file \"" +
+                                                    std::string(file.GetPath().c_str()) +
+                                                    "\" at pos 24, want chunk [TREE] but has [NODE].\n"});
     // The record holds what was read, and the position is after the header.
     EXPECT_EQ(chunk.signature, kNODE);
     EXPECT_EQ(chunk.size, 4u);

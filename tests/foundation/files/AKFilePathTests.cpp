@@ -7,10 +7,7 @@
 #include "AKFilePath.h"
 
 // Readable failure messages.
-void PrintTo(AKFilePath const& path, std::ostream* os)
-{
-    *os << '"' << path.c_str() << '"';
-}
+void PrintTo(AKFilePath const& path, std::ostream* os) { *os << '"' << path.c_str() << '"'; }
 
 namespace {
 

@@ -23,10 +23,7 @@ std::string ErrorLine(int code, char const* name, std::string const& message, st
     return line + "\n";
 }
 
-std::vector<std::string> Only(std::string const& line)
-{
-    return {line};
-}
+std::vector<std::string> Only(std::string const& line) { return {line}; }
 
 std::vector<unsigned char> Bytes(std::initializer_list<int> values)
 {
@@ -37,7 +34,8 @@ std::vector<unsigned char> Bytes(std::initializer_list<int> values)
 }
 
 // A fresh folder of its own for every test, removed afterwards.
-class AKFileDiskTests : public ::testing::Test {
+class AKFileDiskTests : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -67,7 +65,7 @@ protected:
     std::filesystem::path fFolder;
 };
 
-} // namespace
+}  // namespace
 
 // --- Memory streams ---
 
@@ -142,9 +140,9 @@ TEST(AKFileStreamTests, SeekChecksRangeAndOrigin)
         unsigned long long pos;  // position afterwards
     };
     Case const cases[] = {
-        {3, kAKFileWhenceStart, 0, 3},   {4, kAKFileWhenceCurrent, 0, 7},  {-7, kAKFileWhenceCurrent, 0, 0},
-        {-1, kAKFileWhenceCurrent, -888, 0}, {-4, kAKFileWhenceEnd, 0, 6}, {1, kAKFileWhenceEnd, -888, 6},
-        {10, kAKFileWhenceStart, 0, 10}, {11, kAKFileWhenceStart, -888, 10}, {0, 7, -888, 10},
+        {3, kAKFileWhenceStart, 0, 3},       {4, kAKFileWhenceCurrent, 0, 7},    {-7, kAKFileWhenceCurrent, 0, 0},
+        {-1, kAKFileWhenceCurrent, -888, 0}, {-4, kAKFileWhenceEnd, 0, 6},       {1, kAKFileWhenceEnd, -888, 6},
+        {10, kAKFileWhenceStart, 0, 10},     {11, kAKFileWhenceStart, -888, 10}, {0, 7, -888, 10},
     };
     for (Case const& c : cases) {
         EXPECT_EQ(file.Seek(c.offset, c.whence), c.status) << c.offset << " from " << c.whence;
@@ -201,8 +199,7 @@ TEST(AKFileStreamTests, OperationsOnClosedOrOpenStreamAreRefused)
     EXPECT_EQ(file.CheckIsOpened(), kAKErrorFileNotOpened);
     EXPECT_TRUE(file.IsEndOfFile(0));
     ASSERT_EQ(log.Lines().size(), 5u);
-    EXPECT_EQ(log.Lines()[0],
-              ErrorLine(-893, "kAKErrorFileNotOpened", "The file \"Memory Stream\" is not opened"));
+    EXPECT_EQ(log.Lines()[0], ErrorLine(-893, "kAKErrorFileNotOpened", "The file \"Memory Stream\" is not opened"));
 
     log.Clear();
     ASSERT_EQ(file.OpenForRead(), 0);
@@ -301,8 +298,8 @@ TEST(AKFileStreamTests, MappingListsOneEntryPerAddress)
     EXPECT_EQ(map->Map(2, 9), nullptr);
     EXPECT_EQ(map->LastError(), kAKErrorFileMmapOutOfBounds);
     EXPECT_EQ(map->Map(0, 0), nullptr);
-    EXPECT_EQ(log.Lines().front(), ErrorLine(-882, "kAKErrorFileMmapOutOfBounds",
-                                             "Can't mmap on file (out of bounds) \"Memory Stream\""));
+    EXPECT_EQ(log.Lines().front(),
+              ErrorLine(-882, "kAKErrorFileMmapOutOfBounds", "Can't mmap on file (out of bounds) \"Memory Stream\""));
 
     unsigned long long size = 0;
     unsigned char const* all = static_cast<unsigned char const*>(file.MemMapAll(&size));
@@ -362,7 +359,8 @@ TEST_F(AKFileDiskTests, OpenTwiceIsRefusedAndTheFileStaysOpen)
     ASSERT_EQ(file.OpenForRead(), 0);
     LogCapture log;
     EXPECT_EQ(file.OpenForRead(), kAKErrorFileYetOpened);
-    EXPECT_EQ(log.Lines(), Only(ErrorLine(-892, "kAKErrorFileYetOpened", "The file \"" + path + "\" is already opened")));
+    EXPECT_EQ(log.Lines(),
+              Only(ErrorLine(-892, "kAKErrorFileYetOpened", "The file \"" + path + "\" is already opened")));
     char buffer[2];
     EXPECT_EQ(file.Read(buffer, 2), 0);
     EXPECT_EQ(file.CheckIsOpenedForWrite(), kAKErrorFileNotOpened);
@@ -505,8 +503,8 @@ TEST_F(AKFileDiskTests, MappingRegionsOfADiskFile)
     EXPECT_EQ(map->Map(1, 10), nullptr);
     EXPECT_EQ(map->LastError(), kAKErrorFileMmapBadOffset);
     EXPECT_EQ(file.MemMapLastError(), kAKErrorFileMmapBadOffset);
-    EXPECT_EQ(log.Lines(), Only(ErrorLine(-883, "kAKErrorFileMmapBadOffset",
-                                          "Can't mmap on file (bad offset) \"" + path + "\"")));
+    EXPECT_EQ(log.Lines(),
+              Only(ErrorLine(-883, "kAKErrorFileMmapBadOffset", "Can't mmap on file (bad offset) \"" + path + "\"")));
 
     log.Clear();
     EXPECT_EQ(map->Map(page, 101), nullptr);
@@ -609,10 +607,9 @@ TEST_F(AKFileDiskTests, ResourceLoadNamesTheMissingResource)
     LogCapture log;
     EXPECT_EQ(AKFileLoadContentToStringFromResources(AKString("Nope.txt"), &text), kAKErrorCantFindResource);
     std::string missing = PathOf("Nope.txt");
-    EXPECT_EQ(log.Lines(),
-              (std::vector<std::string>{
-                  ErrorLine(-891, "kAKErrorFileCantOpen", "Can't open file \"" + missing + "\"",
-                            "errno 2: ENOENT: No such file or directory"),
-                  ErrorLine(-895, "kAKErrorCantFindResource", "Can't find resource \"Nope.txt\"")}));
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
+                               ErrorLine(-891, "kAKErrorFileCantOpen", "Can't open file \"" + missing + "\"",
+                                         "errno 2: ENOENT: No such file or directory"),
+                               ErrorLine(-895, "kAKErrorCantFindResource", "Can't find resource \"Nope.txt\"")}));
     ::unsetenv("ORVEL_RESOURCES_DIR");
 }

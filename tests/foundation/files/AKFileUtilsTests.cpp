@@ -20,10 +20,7 @@
 namespace fs = std::filesystem;
 
 // Readable failure messages.
-void PrintTo(AKFilePath const& path, std::ostream* os)
-{
-    *os << '"' << path.c_str() << '"';
-}
+void PrintTo(AKFilePath const& path, std::ostream* os) { *os << '"' << path.c_str() << '"'; }
 
 namespace {
 
@@ -255,7 +252,7 @@ TEST(AKFileUtilsUnusedNames, NumberedFileNames)
         {{"rec001.wav"}, "rec.wav", true, 1, "%03u", "rec002.wav", 3},
         {{}, "noext", true, 9, nullptr, "noext9", 10},
         {{".hidden"}, ".hidden", false, 0, nullptr, nullptr, 0},
-        {{}, "take.wav", true, 1, "%s", nullptr, 1},   // not a number format
+        {{}, "take.wav", true, 1, "%s", nullptr, 1},  // not a number format
         {{}, "take.wav", true, 1, "%u%u", nullptr, 1},
     };
     for (Case const& c : cases) {
@@ -280,7 +277,7 @@ TEST(AKFileUtilsUnusedNames, AnyEntryTakesAName)
 {
     TempFolder tmp;
     tmp.MakeFile("take.wav");
-    tmp.MakeFolder("take1.wav");                        // creating a file there would fail
+    tmp.MakeFolder("take1.wav");                         // creating a file there would fail
     tmp.MakeLink(tmp.At("elsewhere.wav"), "take2.wav");  // creating there would write elsewhere
     AKFilePath path = tmp.Path("take.wav");
     EXPECT_TRUE(AKFileUtils::SearchUnusedFileNameInDir(&path, nullptr, nullptr));
@@ -390,9 +387,9 @@ protected:
         mTmp.MakeLink(mTmp.At("a.txt"), "link.txt");
         mTmp.MakeLink(mTmp.At("sub"), "linkdir");
         ASSERT_EQ(mkfifo(mTmp.At("pipe").c_str(), 0600), 0);
-        mTmp.MakeFile("caf\xC3\xA9.txt");       // e-acute: 0x8E in Mac Roman
-        mTmp.MakeFile("\xE6\x97\xA5.txt");       // a CJK character Mac Roman lacks
-        mTmp.MakeFile("bad\xFF.txt");            // not UTF-8
+        mTmp.MakeFile("caf\xC3\xA9.txt");   // e-acute: 0x8E in Mac Roman
+        mTmp.MakeFile("\xE6\x97\xA5.txt");  // a CJK character Mac Roman lacks
+        mTmp.MakeFile("bad\xFF.txt");       // not UTF-8
     }
 
     // The paths found, relative to the folder, sorted.
@@ -480,8 +477,8 @@ TEST_F(AKDirectoryWalkTest, ParserLogsAndCountsMissingFolders)
 {
     AKDirectoryParserForFilesWithExtension parser(AKString("txt"));
     std::string const missing = mTmp.At("missing/");
-    std::string const line = "# Quorvex Error -897 (kAKErrorCantFindDirectory): Can't find the directory \"" +
-                             missing + "\".\n";
+    std::string const line =
+        "# Quorvex Error -897 (kAKErrorCantFindDirectory): Can't find the directory \"" + missing + "\".\n";
     LogCapture log;
 
     EXPECT_EQ(parser.GrabFilePaths(AKFilePath(missing), true), kAKErrorCantFindDirectory);
@@ -628,15 +625,14 @@ TEST_F(AKUserFoldersTest, DefaultsInsideTheHomeFolder)
 TEST_F(AKUserFoldersTest, UserDirsFileNamesTheMediaFolders)
 {
     mHome.MakeFolder(".config");
-    mHome.MakeFile(".config/user-dirs.dirs",
-                   "# written by xdg-user-dirs-update\n"
-                   "XDG_DESKTOP_DIR=\"relative/desk\"\n"
-                   "XDG_DOCUMENTS_DIR=\"/srv/docs\"\n"
-                   "XDG_MUSIC_DIR=\"$HOME/Old Music\"\n"
-                   "XDG_MUSIC_DIR=\"$HOME/Audio\"\n"
-                   "  XDG_PICTURES_DIR=\"${HOME}/Pics/./2024\"  # comment\n"
-                   "XDG_VIDEOS_DIR=\"$HOME/My \\\"Films\\\"\"\n"
-                   "#XDG_DOWNLOAD_DIR=\"$HOME/dl\"");
+    mHome.MakeFile(".config/user-dirs.dirs", "# written by xdg-user-dirs-update\n"
+                                             "XDG_DESKTOP_DIR=\"relative/desk\"\n"
+                                             "XDG_DOCUMENTS_DIR=\"/srv/docs\"\n"
+                                             "XDG_MUSIC_DIR=\"$HOME/Old Music\"\n"
+                                             "XDG_MUSIC_DIR=\"$HOME/Audio\"\n"
+                                             "  XDG_PICTURES_DIR=\"${HOME}/Pics/./2024\"  # comment\n"
+                                             "XDG_VIDEOS_DIR=\"$HOME/My \\\"Films\\\"\"\n"
+                                             "#XDG_DOWNLOAD_DIR=\"$HOME/dl\"");
     EXPECT_EQ(Folder("Desktop"), InHome("Desktop/"));  // only absolute or $HOME values count
     EXPECT_EQ(Folder("Documents"), "/srv/docs/");
     EXPECT_EQ(Folder("Music"), InHome("Audio/"));  // the last assignment wins

@@ -13,7 +13,8 @@ namespace {
 std::vector<std::string> gCalls;
 
 // A client that records its calls and runs an optional action inside them.
-class RecordingClient : public AKIdlingClient {
+class RecordingClient : public AKIdlingClient
+{
 public:
     explicit RecordingClient(char const* name, bool keep = false) : AKIdlingClient(name, keep), mName(name) {}
 
@@ -30,7 +31,8 @@ public:
     std::function<void()> mAction;
 };
 
-class AKIdlingTest : public testing::Test {
+class AKIdlingTest : public testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -182,10 +184,7 @@ TEST_F(AKIdlingTest, IdlingPeriodSpacesTheCalls)
 
 // --- The main run loop and the idling loop ---
 
-void CountCall(void* counter)
-{
-    ++*static_cast<int*>(counter);
-}
+void CountCall(void* counter) { ++*static_cast<int*>(counter); }
 
 TEST(AKMainRunLoop, FiresDueTimersOnThePeriod)
 {
@@ -232,7 +231,8 @@ TEST(AKMainRunLoop, CallbacksMayAddAndRemoveTimers)
                 s->victim = 0;
             }
             if (s->added == 0)
-                s->added = s->loop->AddTimer([](void* d) { static_cast<PumpScene*>(d)->order.push_back("added"); }, s, 1);
+                s->added =
+                    s->loop->AddTimer([](void* d) { static_cast<PumpScene*>(d)->order.push_back("added"); }, s, 1);
         },
         &scene, 1);
     scene.victim = loop.AddTimer([](void* d) { static_cast<PumpScene*>(d)->order.push_back("victim"); }, &scene, 1);
@@ -288,4 +288,4 @@ TEST(AKIdlingLoop, APeriodOfZeroOrNoFunctionMakesNoTimer)
     EXPECT_FALSE(noFunction.IsRunning());
 }
 
-} // namespace
+}  // namespace

@@ -15,10 +15,7 @@ namespace {
 char const* kNoFormat = nullptr;
 char const* kEmptyFormat = "";
 
-std::vector<std::string> Only(std::string const& line)
-{
-    return {line};
-}
+std::vector<std::string> Only(std::string const& line) { return {line}; }
 
 // Logs from a freshly started thread and waits for it.
 template <typename Fn>
@@ -28,7 +25,7 @@ void OnWorkerThread(Fn fn)
     worker.join();
 }
 
-} // namespace
+}  // namespace
 
 TEST(AKLogTests, ErrorAndWarningLinesAreExact)
 {
@@ -41,26 +38,31 @@ TEST(AKLogTests, ErrorAndWarningLinesAreExact)
     Case const cases[] = {
         {"error with name and message", [] { return AKLogError(-894, "Can't start thread"); }, -894,
          "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread.\n"},
-        {"message with arguments", [] { return AKLogError(kAKErrorFileCantOpen, "Can't open \"%s\" (%d)", "a.wav", 7); }, -891,
+        {"message with arguments",
+         [] { return AKLogError(kAKErrorFileCantOpen, "Can't open \"%s\" (%d)", "a.wav", 7); }, -891,
          "# Quorvex Error -891 (kAKErrorFileCantOpen): Can't open \"a.wav\" (7).\n"},
         {"null format has no colon", [] { return AKLogError(-899, kNoFormat); }, -899,
          "# Quorvex Error -899 (kAKErrorNoMemory).\n"},
         {"empty format has no colon", [] { return AKLogError(-899, kEmptyFormat); }, -899,
          "# Quorvex Error -899 (kAKErrorNoMemory).\n"},
-        {"code 0 is a warning without name", [] { return AKLogError(0, "x"); }, 0,
-         "# Quorvex Warning 0: x.\n"},
+        {"code 0 is a warning without name", [] { return AKLogError(0, "x"); }, 0, "# Quorvex Warning 0: x.\n"},
         {"named warning returns 0", [] { return AKLogError(503, "field %s", "Rate"); }, 0,
          "# Quorvex Warning 503 (kQVWarningProviderIncompleteField): field Rate.\n"},
-        {"code without a name", [] { return AKLogError(-1985, "OSC"); }, -1985,
-         "# Quorvex Error -1985: OSC.\n"},
-        {"unnamed positive warning", [] { return AKLogError(1990, kNoFormat); }, 0,
-         "# Quorvex Warning 1990.\n"},
-        {"miscellaneous", [] { return AKLogError(-1, "m"); }, -1,
-         "# Quorvex Error -1 (kAKErrorMiscellaneous): m.\n"},
-        {"warning call", [] { AKLogWarning(601, "owner %d", 3); return 0; }, 0,
-         "# Quorvex Warning 601 (kAKWarningTreeActionParamWrongOwner): owner 3.\n"},
-        {"warning call with an error code", [] { AKLogWarning(-697, kNoFormat); return 0; }, 0,
-         "# Quorvex Error -697 (kAKErrorTreeHistoryClosed).\n"},
+        {"code without a name", [] { return AKLogError(-1985, "OSC"); }, -1985, "# Quorvex Error -1985: OSC.\n"},
+        {"unnamed positive warning", [] { return AKLogError(1990, kNoFormat); }, 0, "# Quorvex Warning 1990.\n"},
+        {"miscellaneous", [] { return AKLogError(-1, "m"); }, -1, "# Quorvex Error -1 (kAKErrorMiscellaneous): m.\n"},
+        {"warning call",
+         [] {
+             AKLogWarning(601, "owner %d", 3);
+             return 0;
+         },
+         0, "# Quorvex Warning 601 (kAKWarningTreeActionParamWrongOwner): owner 3.\n"},
+        {"warning call with an error code",
+         [] {
+             AKLogWarning(-697, kNoFormat);
+             return 0;
+         },
+         0, "# Quorvex Error -697 (kAKErrorTreeHistoryClosed).\n"},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(c.label);
@@ -77,11 +79,15 @@ TEST(AKLogTests, ErrnoPartFollowsTheLine)
         char const* expectedLine;
     };
     Case const cases[] = {
-        {ENOMEM, "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread. (errno 12: ENOMEM: Cannot allocate memory).\n"},
+        {ENOMEM, "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread. (errno 12: ENOMEM: Cannot "
+                 "allocate memory).\n"},
         {0, "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread.\n"},
-        {ENOENT, "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread. (errno 2: ENOENT: No such file or directory).\n"},
-        {EAGAIN, "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread. (errno 11: EAGAIN: Resource temporarily unavailable).\n"},
-        {EPIPE, "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread. (errno 32: EPIPE: Broken pipe).\n"},
+        {ENOENT, "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread. (errno 2: ENOENT: No such file "
+                 "or directory).\n"},
+        {EAGAIN, "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread. (errno 11: EAGAIN: Resource "
+                 "temporarily unavailable).\n"},
+        {EPIPE,
+         "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread. (errno 32: EPIPE: Broken pipe).\n"},
         {EDEADLK, "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread. (errno 35: UNKNOWN).\n"},
         {40, "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread. (errno 40: UNKNOWN).\n"},
     };
@@ -192,9 +198,9 @@ TEST(AKLogTests, MutingNestsAndSparesPlainText)
     AKLog("plain\n");
     AKLogErrorUnmute();
     AKLogError(-896, "heard");
-    AKLogErrorUnmute(); // one unmute too many leaves the counter at 0
+    AKLogErrorUnmute();  // one unmute too many leaves the counter at 0
     AKLogError(-896, "heard again");
-    AKLogErrorMute();   // so a single mute silences again
+    AKLogErrorMute();  // so a single mute silences again
     AKLogError(-896, "muted again");
     AKLogErrorUnmute();
     EXPECT_EQ((std::vector<std::string>{
@@ -266,22 +272,51 @@ TEST(AKLogTests, StatusRawNames)
     };
     // The ends of every range of the table, and codes that have no name.
     Case const cases[] = {
-        {-899, "kAKErrorNoMemory"}, {-881, "kAKErrorFileDataTooBig"},
-        {-880, "kAKErrorChunkUnknownSignature"}, {-875, "kAKErrorChunkBadItemCount"},
-        {-874, "kAKErrorDictionaryInvalidKey"}, {-866, "kAKErrorDictionaryXmlUnknownType"},
-        {-799, "kAKErrorClassInternalFatalError"}, {-788, "kAKErrorObjectNoAttachedDocument"},
-        {-699, "kAKErrorTreeAlreadyInitialized"}, {-678, "kAKErrorTreeHandlerModelUnknown"},
-        {-599, "kQVErrorGandlerUndefDocument"}, {-591, "kQVErrorDocumentCantOverwriteExistingFile"},
-        {-571, "kQVErrorProviderNotValid"}, {-567, "kQVErrorBouncerCantStartBounceThread"},
-        {-566, "kQVErrorUProcParamBooleanWrong"}, {-546, "kQVErrorUProcCantBounce"},
-        {-541, "kQVErrorJScriptTimeOut"}, {-538, "kQVErrorCantLoadPlugin"},
+        {-899, "kAKErrorNoMemory"},
+        {-881, "kAKErrorFileDataTooBig"},
+        {-880, "kAKErrorChunkUnknownSignature"},
+        {-875, "kAKErrorChunkBadItemCount"},
+        {-874, "kAKErrorDictionaryInvalidKey"},
+        {-866, "kAKErrorDictionaryXmlUnknownType"},
+        {-799, "kAKErrorClassInternalFatalError"},
+        {-788, "kAKErrorObjectNoAttachedDocument"},
+        {-699, "kAKErrorTreeAlreadyInitialized"},
+        {-678, "kAKErrorTreeHandlerModelUnknown"},
+        {-599, "kQVErrorGandlerUndefDocument"},
+        {-591, "kQVErrorDocumentCantOverwriteExistingFile"},
+        {-571, "kQVErrorProviderNotValid"},
+        {-567, "kQVErrorBouncerCantStartBounceThread"},
+        {-566, "kQVErrorUProcParamBooleanWrong"},
+        {-546, "kQVErrorUProcCantBounce"},
+        {-541, "kQVErrorJScriptTimeOut"},
+        {-538, "kQVErrorCantLoadPlugin"},
         {-1, "kAKErrorMiscellaneous"},
-        {501, "kQVWarningHandlerCantCompletePaste"}, {511, "kQVWarningAudioPoolChainCorrupted"},
-        {601, "kAKWarningTreeActionParamWrongOwner"}, {605, "kAKWarningTreeNodeDeletedStillOwner"},
-        {701, "kAKWarningClassUndefMethod"}, {709, "kAKWarningObjectDeletedStillOwned"},
-        {0, ""}, {1, ""}, {1990, ""}, {-1985, ""}, {-2989, ""}, {-900, ""}, {-865, ""},
-        {-800, ""}, {-787, ""}, {-700, ""}, {-677, ""}, {-600, ""}, {-537, ""}, {500, ""},
-        {512, ""}, {600, ""}, {606, ""}, {700, ""}, {710, ""}, {12345, ""},
+        {501, "kQVWarningHandlerCantCompletePaste"},
+        {511, "kQVWarningAudioPoolChainCorrupted"},
+        {601, "kAKWarningTreeActionParamWrongOwner"},
+        {605, "kAKWarningTreeNodeDeletedStillOwner"},
+        {701, "kAKWarningClassUndefMethod"},
+        {709, "kAKWarningObjectDeletedStillOwned"},
+        {0, ""},
+        {1, ""},
+        {1990, ""},
+        {-1985, ""},
+        {-2989, ""},
+        {-900, ""},
+        {-865, ""},
+        {-800, ""},
+        {-787, ""},
+        {-700, ""},
+        {-677, ""},
+        {-600, ""},
+        {-537, ""},
+        {500, ""},
+        {512, ""},
+        {600, ""},
+        {606, ""},
+        {700, ""},
+        {710, ""},
+        {12345, ""},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(c.code);

@@ -22,7 +22,7 @@ double ElapsedMicroSec(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
 }
 
-} // namespace
+}  // namespace
 
 // Must stay the first test of this program: it needs the clock's very first reading.
 TEST(AKSysTests, ClockStartsAtZeroOnWhicheverThreadReadsFirst)
@@ -85,7 +85,8 @@ TEST(AKSysTests, DateIsTheCurrentTime)
     EXPECT_LE(now, after);
 }
 
-class AKSysLocaleTests : public ::testing::Test {
+class AKSysLocaleTests : public ::testing::Test
+{
 protected:
     static constexpr char const* kVariables[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
 
@@ -209,13 +210,13 @@ TEST(AKRandomTests, LowRandomRanges)
         double expectedLow, expectedHigh;
     };
     Case const cases[] = {
-        {5, 0, 10, 0, 5, 5},        // no spread: the centre
-        {9, 0, 10, 0.5, 4, 10},     // clamped at the top
-        {0, 0, 10, 0.25, 0, 2.5},   // clamped at the bottom
-        {5, 0, 10, 0.1, 4, 6},      // wanders near the centre
-        {20, 0, 10, 0.5, 0, 10},    // centre outside: whole range
-        {5, 0, 10, 1, 0, 10},       // spread 1: whole range
-        {5, 0, 10, -0.5, 0, 10},    // negative spread: whole range
+        {5, 0, 10, 0, 5, 5},       // no spread: the centre
+        {9, 0, 10, 0.5, 4, 10},    // clamped at the top
+        {0, 0, 10, 0.25, 0, 2.5},  // clamped at the bottom
+        {5, 0, 10, 0.1, 4, 6},     // wanders near the centre
+        {20, 0, 10, 0.5, 0, 10},   // centre outside: whole range
+        {5, 0, 10, 1, 0, 10},      // spread 1: whole range
+        {5, 0, 10, -0.5, 0, 10},   // negative spread: whole range
         {-3, -4, -2, 0.9, -4, -2},
     };
     akrand::randomInit(7);

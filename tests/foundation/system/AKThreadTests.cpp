@@ -22,7 +22,8 @@ bool WaitUntil(std::function<bool()> const& condition)
 }
 
 // Counts its calls and every call that runs while the owner says it is paused.
-class PauseWatcher : public AKThreadClient {
+class PauseWatcher : public AKThreadClient
+{
 public:
     explicit PauseWatcher(double share = 0.9) : AKThreadClient(share) {}
     ~PauseWatcher() override { GetThread().Stop(); }
@@ -60,15 +61,17 @@ TEST(AKThread, RestFollowsShareOrPeriod)
         double durationMicroSec, share, periodSec, expectedRestMicroSec;
     };
     RestCase const cases[] = {
-        {5000, 0.2, 0, 20000},   // a fifth of the processor: 5 ms of work, 20 ms of rest
+        {5000, 0.2, 0, 20000},    // a fifth of the processor: 5 ms of work, 20 ms of rest
         {5000, 0.01, 0, 495000},  // the smallest share: 99 times the call
         {5000, 0.001, 0, 495000},
         {5000, 0.2, 0.05, 45000},  // a fixed period of 50 ms
         {5000, 0.9, 0, 5000 * (1.0 / 0.9 - 1.0)},
     };
     for (RestCase const& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.durationMicroSec << " us, share " << c.share << ", period " << c.periodSec);
-        EXPECT_DOUBLE_EQ(AKThread::ComputeRestMicroSec(c.durationMicroSec, c.share, c.periodSec), c.expectedRestMicroSec);
+        SCOPED_TRACE(testing::Message() << c.durationMicroSec << " us, share " << c.share << ", period "
+                                        << c.periodSec);
+        EXPECT_DOUBLE_EQ(AKThread::ComputeRestMicroSec(c.durationMicroSec, c.share, c.periodSec),
+                         c.expectedRestMicroSec);
     }
     // A call longer than the period is followed at once by the next one.
     EXPECT_LE(AKThread::ComputeRestMicroSec(60000, 0.2, 0.05), 0.0);
@@ -235,4 +238,4 @@ TEST(AKThread, StopFromTheClientsOwnCallEndsTheLoop)
     EXPECT_FALSE(thread.IsRunning());
 }
 
-} // namespace
+}  // namespace

@@ -36,7 +36,7 @@ TEST(AKArgs, SplitsCommandTextsWithQuoting)
         {"\"unclosed text", false, {"\"unclosed text"}},
         {"a \"\" b", true, {"a", "", "b"}},
         {"a \"\" b", false, {"a", "\"\"", "b"}},
-        {"\"\" x", true, {"", "x"}},  // an empty first argument is kept
+        {"\"\" x", true, {"", "x"}},                            // an empty first argument is kept
         {"back\\slash \"q\\\"", true, {"back\\slash", "q\\"}},  // no escape character
         {"-name:\"Track 1\" -x", true, {"-name:Track 1", "-x"}},
         {" \t  ", true, {}},
@@ -115,4 +115,4 @@ TEST(AKArgs, CopiesAreDeep)
     EXPECT_EQ(ArgsOf(original), (std::vector<std::string>{"z"}));
 }
 
-} // namespace
+}  // namespace

@@ -58,11 +58,17 @@ TEST(AKStringEncoding, ConvertsBetweenEngineEncodings)
         {"undefined Windows byte kept as its C1 control", kWin, kUTF8, "\x81\x9D", "\xC2\x81\xC2\x9D"},
         {"C1 control back to its Windows byte", kUTF8, kWin, "\xC2\x81", "\x81"},
         {"C1 control missing from Mac Roman", kWin, kMac, "\x8D", "?"},
-        {"CJK missing from Mac Roman", kUTF8, kMac, "a\xE4\xB8\x80" "b", "a?b"},
+        {"CJK missing from Mac Roman", kUTF8, kMac,
+         "a\xE4\xB8\x80"
+         "b",
+         "a?b"},
         {"supplementary character is one lost character", kUTF8, kMac, "\xF0\x9F\x98\x80", "?"},
         {"largest code point is valid", kUTF8, kMac, "\xF4\x8F\xBF\xBF", "?"},
         {"NUL bytes are text", kMac, kUTF8, std::string("a\0\x8E", 3), std::string("a\0\xC3\xA9", 4)},
-        {"byte order mark is not text", kUTF8, kMac, "\xEF\xBB\xBF" "A", "A"},
+        {"byte order mark is not text", kUTF8, kMac,
+         "\xEF\xBB\xBF"
+         "A",
+         "A"},
         {"lone 0xFF", kUTF8, kMac, "\xFF", ""},
         {"stray continuation byte", kUTF8, kMac, "a\x80", ""},
         {"overlong 2-byte slash", kUTF8, kMac, "\xC0\xAF", ""},
@@ -75,7 +81,10 @@ TEST(AKStringEncoding, ConvertsBetweenEngineEncodings)
         {"lead byte F5", kUTF8, kMac, "\xF5\x80\x80\x80", ""},
         {"truncated 3-byte at the end", kUTF8, kMac, "ab\xE2\x82", ""},
         {"truncated 2-byte at the end", kUTF8, kMac, "ab\xC3", ""},
-        {"bad continuation byte", kUTF8, kMac, "\xC3" "A", ""},
+        {"bad continuation byte", kUTF8, kMac,
+         "\xC3"
+         "A",
+         ""},
         {"invalid bytes towards Windows Latin-1", kUTF8, kWin, "\xFF", ""},
         {"equal codes leave invalid bytes", kUTF8, kUTF8, "\xFF", "\xFF"},
         {"equal codes leave text", kMac, kMac, "\x8E", "\x8E"},
@@ -111,10 +120,7 @@ TEST(AKStringEncoding, EveryByteOfBothCharsetsRoundTripsThroughUTF8)
     }
 }
 
-TEST(AKStringEncoding, ConvertNullStringDoesNothing)
-{
-    AKStringConvertWithEncoding(nullptr, kUTF8, kMac);
-}
+TEST(AKStringEncoding, ConvertNullStringDoesNothing) { AKStringConvertWithEncoding(nullptr, kUTF8, kMac); }
 
 TEST(AKMacOS, MapsEncodingCodes)
 {
@@ -162,7 +168,9 @@ TEST(AKMacOS, SurrogatesInSystemStrings)
     unsigned short const units[] = {0xD83D, 0xDE00, 'a', 0xDC00, 'b', 0xD800};
     __CFString const* string = AKMacOS::CFStringCreateWithCharacters(units, 6);
     EXPECT_EQ(6u, AKMacOS::CFStringGetLength(string));
-    EXPECT_EQ("\xF0\x9F\x98\x80" "a?b?", AKMacOS::AKStringConvert(string, kCFStringEncodingUTF8).StdString());
+    EXPECT_EQ("\xF0\x9F\x98\x80"
+              "a?b?",
+              AKMacOS::AKStringConvert(string, kCFStringEncodingUTF8).StdString());
     EXPECT_EQ("?a?b?", AKMacOS::AKStringConvert(string, kCFStringEncodingMacRoman).StdString());
 
     unsigned short copy[6] = {};
@@ -180,7 +188,9 @@ TEST(AKMacOS, SurrogatesInSystemStrings)
 
 TEST(AKMacOS, GetBytesSizesFirstAndNeverSplitsACharacter)
 {
-    __CFString const* string = AKMacOS::CFStringCreateWithBytes("a\xC3\xA9" "b", 4, kCFStringEncodingUTF8);
+    __CFString const* string = AKMacOS::CFStringCreateWithBytes("a\xC3\xA9"
+                                                                "b",
+                                                                4, kCFStringEncodingUTF8);
     ASSERT_NE(nullptr, string);
     EXPECT_EQ(4u, AKMacOS::CFStringGetBytes(string, kCFStringEncodingUTF8, '?', nullptr, 0));
     EXPECT_EQ(3u, AKMacOS::CFStringGetBytes(string, kCFStringEncodingMacRoman, '?', nullptr, 0));
@@ -190,7 +200,10 @@ TEST(AKMacOS, GetBytesSizesFirstAndNeverSplitsACharacter)
     EXPECT_EQ('a', buffer[0]);
     EXPECT_EQ('x', buffer[1]);
     EXPECT_EQ(4u, AKMacOS::CFStringGetBytes(string, kCFStringEncodingUTF8, '?', buffer, 8));
-    EXPECT_EQ(0, memcmp(buffer, "a\xC3\xA9" "b", 4));
+    EXPECT_EQ(0, memcmp(buffer,
+                        "a\xC3\xA9"
+                        "b",
+                        4));
     EXPECT_EQ(2u, AKMacOS::CFStringGetBytes(string, kCFStringEncodingMacRoman, '?', buffer, 2));
     EXPECT_EQ(0, memcmp(buffer, "a\x8E", 2));
     EXPECT_EQ(0u, AKMacOS::CFStringGetBytes(string, 0x0600, '?', buffer, 8));
@@ -248,7 +261,10 @@ TEST(AKUniString, CallerBuffersTakeCapacityMinusOneAndATerminator)
 
     EXPECT_EQ(0u, AKUniStringFromAsciiString(units, 0, "xyz", 0xFFFFFFFF));
     EXPECT_EQ(0, memcmp(abc, units, sizeof abc)) << "capacity 0 writes nothing";
-    EXPECT_EQ(2u, AKUniStringFromAsciiString(units, 6, "\x8E" "bcdef", 2));
+    EXPECT_EQ(2u, AKUniStringFromAsciiString(units, 6,
+                                             "\x8E"
+                                             "bcdef",
+                                             2));
     EXPECT_EQ(0x00E9, units[0]);
     EXPECT_EQ(0, units[2]);
     EXPECT_EQ(0u, AKUniStringFromAsciiString(units, 6, nullptr, 0xFFFFFFFF));

@@ -17,7 +17,7 @@ std::vector<std::string> ToVector(AKStringArray const& array)
 
 using Strings = std::vector<std::string>;
 
-} // namespace
+}  // namespace
 
 TEST(AKStringArray, SplitToArray)
 {
@@ -31,9 +31,9 @@ TEST(AKStringArray, SplitToArray)
         {",x", nullptr, nullptr, {"", "x"}},
         {" x ; y ", nullptr, nullptr, {"x", "y"}},
         {"", nullptr, nullptr, {}},
-        {" \t\r\n ", nullptr, nullptr, {""}},                 // a piece of trim bytes only is empty
-        {"a b|c", "|", "", {"a b", "c"}},                     // an empty trim set trims nothing
-        {" a , b ", "", nullptr, {"a , b"}},                  // an empty separator set: one piece
+        {" \t\r\n ", nullptr, nullptr, {""}},  // a piece of trim bytes only is empty
+        {"a b|c", "|", "", {"a b", "c"}},      // an empty trim set trims nothing
+        {" a , b ", "", nullptr, {"a , b"}},   // an empty separator set: one piece
         {"1:2::3", ":", nullptr, {"1", "2", "", "3"}},
         {"-a-:-b-", ":", "-", {"a", "b"}},
         {"a\nb", "\n", " ", {"a", "b"}},
@@ -61,12 +61,8 @@ TEST(AKStringArray, ConcatSkipsSeparatorWhileResultIsEmpty)
         char const* expected;
     } const cases[] = {
         {{"", "a", "b"}, ",", "a,b"},  // leading empty items add no separator
-        {{"a", "", "b"}, ",", "a,,b"},
-        {{"a", "b", ""}, ",", "a,b,"},
-        {{}, ",", ""},
-        {{"", ""}, ",", ""},
-        {{"x", "y", "z"}, ", ", "x, y, z"},
-        {{"x", "y"}, "", "xy"},
+        {{"a", "", "b"}, ",", "a,,b"}, {{"a", "b", ""}, ",", "a,b,"},      {{}, ",", ""},
+        {{"", ""}, ",", ""},           {{"x", "y", "z"}, ", ", "x, y, z"}, {{"x", "y"}, "", "xy"},
     };
     for (Case const& c : cases) {
         AKStringArray array;

@@ -16,12 +16,9 @@ AKString Bytes(char const (&text)[N])
     return AKString(std::string(text, N - 1));
 }
 
-int Sign(int v)
-{
-    return (v > 0) - (v < 0);
-}
+int Sign(int v) { return (v > 0) - (v < 0); }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // Construction and assignment
@@ -143,15 +140,15 @@ TEST(AKString, IsEqualAndCompare)
         {"ABC", "abc", true, false, -1},
         {"a", "B", false, false, -1},
         {"a", "B", true, false, 1},
-        {"_", "a", false, false, -1},     // 0x5F sorts before every folded letter
+        {"_", "a", false, false, -1},  // 0x5F sorts before every folded letter
         {"_", "A", true, false, 1},
-        {"ab", "abc", true, false, -1},   // a proper prefix orders first
+        {"ab", "abc", true, false, -1},  // a proper prefix orders first
         {"abc", "ab", false, false, 1},
         {"", "", true, true, 0},
         {"", "", false, true, 0},
-        {"\xE9", "a", true, false, 1},    // unsigned byte order
-        {"\xC9", "\xE9", false, false, -1},  // no folding from 0x80 upwards
-        {Bytes("a\0b"), Bytes("a\0c"), false, true, 0},   // stops at the first NUL
+        {"\xE9", "a", true, false, 1},                   // unsigned byte order
+        {"\xC9", "\xE9", false, false, -1},              // no folding from 0x80 upwards
+        {Bytes("a\0b"), Bytes("a\0c"), false, true, 0},  // stops at the first NUL
         {Bytes("a\0b"), Bytes("a\0c"), true, false, -1},
     };
     for (CompareCase const& c : cases) {
@@ -186,8 +183,8 @@ TEST(AKString, Contains)
         {"Hello World", "WORLD", false, true},
         {"Hello World", "WORLD", true, false},
         {"Hello World", "o W", true, true},
-        {"abc", "", true, true},       // empty needle in a non-empty string
-        {"", "", true, false},         // but not in the empty string
+        {"abc", "", true, true},  // empty needle in a non-empty string
+        {"", "", true, false},    // but not in the empty string
         {"", "a", false, false},
         {"ab", "abc", false, false},
         {"x\xE9y", "\xC9", false, false},
@@ -215,15 +212,10 @@ struct FindCase {
 TEST(AKString, Find)
 {
     FindCase const cases[] = {
-        {"abcabc", "bc", 0, true, 1},
-        {"abcabc", "bc", 1, true, 1},
-        {"abcabc", "bc", 2, true, 4},
-        {"abcabc", "bc", 5, false, kNone},
-        {"abc", "", 0, false, kNone},     // an empty needle is never found
-        {"abc", "a", 5, false, kNone},    // start beyond the end
-        {"abc", "a", 3, false, kNone},
-        {"abc", "abcd", 0, false, kNone},
-        {"", "a", 0, false, kNone},
+        {"abcabc", "bc", 0, true, 1},      {"abcabc", "bc", 1, true, 1},     {"abcabc", "bc", 2, true, 4},
+        {"abcabc", "bc", 5, false, kNone}, {"abc", "", 0, false, kNone},  // an empty needle is never found
+        {"abc", "a", 5, false, kNone},                                    // start beyond the end
+        {"abc", "a", 3, false, kNone},     {"abc", "abcd", 0, false, kNone}, {"", "a", 0, false, kNone},
     };
     for (FindCase const& c : cases) {
         SCOPED_TRACE(std::string(c.hay.c_str()) + " / " + c.needle.c_str() + " @" + std::to_string(c.arg));
@@ -237,15 +229,15 @@ TEST(AKString, Find)
 TEST(AKString, FindFromEndCountsBackWithThirtyTwoBitLimit)
 {
     FindCase const cases[] = {
-        {"a/b/", "/", 0, true, 3},           // whole string
-        {"a/b/", "/", 1, true, 1},           // limit 2
-        {"a/b/", "/", 2, true, 1},           // limit 1
-        {"a/b/", "/", 3, false, kNone},      // limit 0
-        {"/b/", "/", 2, true, 0},            // limit 0 still matches at 0
-        {"a/b/", "/", 4, true, 3},           // B + 1 beyond the length: no limit
-        {"a/b/", "/", 0xFFFFFFFFu, true, 3}, // B + 1 wraps to 0: no limit
+        {"a/b/", "/", 0, true, 3},            // whole string
+        {"a/b/", "/", 1, true, 1},            // limit 2
+        {"a/b/", "/", 2, true, 1},            // limit 1
+        {"a/b/", "/", 3, false, kNone},       // limit 0
+        {"/b/", "/", 2, true, 0},             // limit 0 still matches at 0
+        {"a/b/", "/", 4, true, 3},            // B + 1 beyond the length: no limit
+        {"a/b/", "/", 0xFFFFFFFFu, true, 3},  // B + 1 wraps to 0: no limit
         {"a/b/", "b/", 0, true, 2},
-        {"abc", "", 0, true, 2},             // empty needle found at the limit
+        {"abc", "", 0, true, 2},  // empty needle found at the limit
         {"abc", "", 1, true, 1},
         {"abc", "", 7, true, 3},
         {"", "", 0, true, 0},
@@ -296,14 +288,10 @@ TEST(AKString, ReplaceAll)
     ReplaceCase const cases[] = {
         {"aaa", "a", "aa", 0, 3, "aaaaaa"},  // inserted text is never searched again
         {"aaa", "a", "a", 0, 0, "aaa"},      // identical replacement does nothing
-        {"abcabc", "bc", "X", 2, 1, "abcaX"},
-        {"abcabc", "bc", "X", 0, 2, "aXaX"},
-        {"abc", "", "X", 0, 0, "abc"},
-        {"abc", "a", "X", 3, 0, "abc"},      // start not below the length
-        {"aaaa", "aa", "b", 0, 2, "bb"},
-        {"x-y-z", "-", "", 0, 2, "xyz"},
-        {"xyz", "q", "r", 0, 0, "xyz"},
-        {"ab", "ab", "abab", 0, 1, "abab"},
+        {"abcabc", "bc", "X", 2, 1, "abcaX"}, {"abcabc", "bc", "X", 0, 2, "aXaX"},
+        {"abc", "", "X", 0, 0, "abc"},        {"abc", "a", "X", 3, 0, "abc"},  // start not below the length
+        {"aaaa", "aa", "b", 0, 2, "bb"},      {"x-y-z", "-", "", 0, 2, "xyz"},
+        {"xyz", "q", "r", 0, 0, "xyz"},       {"ab", "ab", "abab", 0, 1, "abab"},
     };
     for (ReplaceCase const& c : cases) {
         SCOPED_TRACE(std::string(c.text.c_str()) + ": " + c.search.c_str() + " -> " + c.replacement.c_str());
@@ -316,12 +304,9 @@ TEST(AKString, ReplaceAll)
 TEST(AKString, ReplaceFirstAndRemove)
 {
     ReplaceCase const cases[] = {
-        {"abcabc", "bc", "X", 0, 1, "aXabc"},
-        {"abcabc", "bc", "X", 2, 1, "abcaX"},
-        {"abcabc", "bc", "X", 5, 0, "abcabc"},
-        {"abc", "b", "b", 0, 0, "abc"},
-        {"abc", "", "X", 0, 0, "abc"},
-        {"abc", "c", "", 0, 1, "ab"},
+        {"abcabc", "bc", "X", 0, 1, "aXabc"},  {"abcabc", "bc", "X", 2, 1, "abcaX"},
+        {"abcabc", "bc", "X", 5, 0, "abcabc"}, {"abc", "b", "b", 0, 0, "abc"},
+        {"abc", "", "X", 0, 0, "abc"},         {"abc", "c", "", 0, 1, "ab"},
     };
     for (ReplaceCase const& c : cases) {
         SCOPED_TRACE(std::string(c.text.c_str()) + ": " + c.search.c_str() + " -> " + c.replacement.c_str());
@@ -379,12 +364,9 @@ TEST(AKString, RemoveExtraQuotes)
 {
     TrimCase const cases[] = {
         {"'abc\"", true, "abc"},  // the two need not match
-        {"abc", false, "abc"},
-        {"\"abc", true, "abc"},
-        {"abc'", true, "abc"},
-        {"''abc''", true, "'abc'"},  // one of each side only
-        {"\"", true, ""},
-        {"", false, ""},
+        {"abc", false, "abc"},   {"\"abc", true, "abc"},
+        {"abc'", true, "abc"},   {"''abc''", true, "'abc'"},  // one of each side only
+        {"\"", true, ""},        {"", false, ""},
     };
     for (TrimCase const& c : cases) {
         SCOPED_TRACE(c.text.c_str());
@@ -397,10 +379,7 @@ TEST(AKString, RemoveExtraQuotes)
 TEST(AKString, RemoveExtraSpacesAndTabs)
 {
     TrimCase const cases[] = {
-        {" \ta b\t ", true, "a b"},
-        {"a b", false, "a b"},
-        {" \t ", true, ""},
-        {"", false, ""},
+        {" \ta b\t ", true, "a b"}, {"a b", false, "a b"}, {" \t ", true, ""}, {"", false, ""},
         {"\na\n", false, "\na\n"},  // line feeds are not trimmed
         {"a ", true, "a"},
     };
@@ -450,7 +429,7 @@ TEST(AKString, SubString)
         char const* expected;
     } const cases[] = {
         {2, 100, "cdef"}, {3, 3, ""}, {0, 6, "abcdef"}, {0, 2, "ab"},
-        {4, 2, ""},       {6, 9, ""}, {100, 200, ""},  {0, 0xFFFFFFFFu, "abcdef"},
+        {4, 2, ""},       {6, 9, ""}, {100, 200, ""},   {0, 0xFFFFFFFFu, "abcdef"},
     };
     AKString const s("abcdef");
     for (Case const& c : cases) {
@@ -483,9 +462,8 @@ TEST(AKString, GetToken)
         unsigned int pos;
         char const* expected;
     } const cases[] = {
-        {"abc)", 0, "abc"}, {"abc", 0, "abc"}, {"ab.c", 3, "c"}, {"ab.c", 2, ""},
-        {"$var_1 + 2", 1, "var_1"}, {"$var", 0, ""}, {"abc", 3, ""}, {"abc", 99, ""},
-        {"a\xE9", 0, "a"},
+        {"abc)", 0, "abc"}, {"abc", 0, "abc"}, {"ab.c", 3, "c"}, {"ab.c", 2, ""},   {"$var_1 + 2", 1, "var_1"},
+        {"$var", 0, ""},    {"abc", 3, ""},    {"abc", 99, ""},  {"a\xE9", 0, "a"},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " @" + std::to_string(c.pos));
@@ -502,12 +480,8 @@ TEST(AKString, CharacterClassTests)
         AKString text;
         bool alpha, alphaNum, digit;
     } const cases[] = {
-        {"", true, true, true},
-        {"abcXYZ", true, true, false},
-        {"abc1", false, true, false},
-        {"0123", false, true, true},
-        {"a_b", false, false, false},
-        {"\xE9", false, false, false},
+        {"", true, true, true},        {"abcXYZ", true, true, false}, {"abc1", false, true, false},
+        {"0123", false, true, true},   {"a_b", false, false, false},  {"\xE9", false, false, false},
         {"12 3", false, false, false},
     };
     for (Case const& c : cases) {
@@ -548,12 +522,8 @@ TEST(AKString, CountLines)
         unsigned int line, column;
     } const cases[] = {
         {"a\r\nb", 0xFFFFFFFFu, 3, 2},  // CR LF counts as two lines
-        {"a\r\nb", 4, 3, 2},
-        {"a\r\nb", 1, 1, 2},
-        {"a\r\nb", 0, 1, 1},
-        {"", 5, 0, 0},
-        {"ab\ncd", 4, 2, 2},
-        {Bytes("ab\0\ncd"), 6, 1, 3},   // a NUL stops the count
+        {"a\r\nb", 4, 3, 2},           {"a\r\nb", 1, 1, 2},          {"a\r\nb", 0, 1, 1}, {"", 5, 0, 0},
+        {"ab\ncd", 4, 2, 2},           {Bytes("ab\0\ncd"), 6, 1, 3},  // a NUL stops the count
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(std::to_string(c.pos));
@@ -578,7 +548,7 @@ TEST(AKString, Scanf)
     EXPECT_EQ(s.Scanf(7, "%lf", &y), 1);
     EXPECT_DOUBLE_EQ(y, 3.5);
 
-    EXPECT_EQ(s.Scanf(10, "%d", &x), 0);   // position not below the length
+    EXPECT_EQ(s.Scanf(10, "%d", &x), 0);  // position not below the length
     std::string const emptyFormat;
     EXPECT_EQ(s.Scanf(0, emptyFormat.c_str(), &x), 0);
     EXPECT_EQ(s.Scanf(0, nullptr), 0);

@@ -19,18 +19,9 @@
 #include <thread>
 #include <vector>
 
-static void PrintTo(AGPoint const& v, std::ostream* os)
-{
-    *os << "{" << v.x << ", " << v.y << "}";
-}
-static void PrintTo(AGSize const& v, std::ostream* os)
-{
-    *os << "{" << v.width << ", " << v.height << "}";
-}
-static void PrintTo(AGInterval const& v, std::ostream* os)
-{
-    *os << "{" << v.beg << ", " << v.end << "}";
-}
+static void PrintTo(AGPoint const& v, std::ostream* os) { *os << "{" << v.x << ", " << v.y << "}"; }
+static void PrintTo(AGSize const& v, std::ostream* os) { *os << "{" << v.width << ", " << v.height << "}"; }
+static void PrintTo(AGInterval const& v, std::ostream* os) { *os << "{" << v.beg << ", " << v.end << "}"; }
 static void PrintTo(AGRect const& v, std::ostream* os)
 {
     *os << "{" << v.x1 << ", " << v.y1 << ", " << v.x2 << ", " << v.y2 << "}";
@@ -45,8 +36,7 @@ static void PrintTo(AGColor const& v, std::ostream* os)
 // ---------------------------------------------------------------------------
 // Tables shared by the plain and the comma-locale runs
 
-struct WriteCase
-{
+struct WriteCase {
     std::string got;
     char const* want;
 };
@@ -70,8 +60,8 @@ static void CheckNumberWriters()
         {strSetasUInt32(b, 7u), "7"},
         {strSetasUInt64(b, 18446744073709551615ULL), "18446744073709551615"},
         {strSetasFloat64(b, 2.5, 2), "2.50"},
-        {strSetasFloat64(b, 1.0 / 3.0, 12), "0.333333333"}, // above 9 counts as 9
-        {strSetasFloat64(b, 1.5, -1), "1.500000"},          // the C default of 6
+        {strSetasFloat64(b, 1.0 / 3.0, 12), "0.333333333"},  // above 9 counts as 9
+        {strSetasFloat64(b, 1.5, -1), "1.500000"},           // the C default of 6
         {strSetasFloat64(b, 2.75, 0), "3"},
         {strSetasFloat64(b, -0.125, 3), "-0.125"},
         {strSetasFloat32(b, 0.5f, 3), "0.500"},
@@ -89,15 +79,15 @@ static void CheckTimeWriters()
     char b[kAKStrSetasMaxLen];
     ExpectWrites({
         {strSetasTimeHMS(b, 3723.5, 1, false), "1:02:03.5"},
-        {strSetasTimeHMS(b, 3723.5, 1, true), "1:02:03.5"}, // an hour or more: always full
+        {strSetasTimeHMS(b, 3723.5, 1, true), "1:02:03.5"},  // an hour or more: always full
         {strSetasTimeHMS(b, 75.25, 2, false), "0:01:15.25"},
         {strSetasTimeHMS(b, 75.25, 2, true), "01:15.25"},
-        {strSetasTimeHMS(b, 12.5, 1, true), "12.5"}, // below a minute: the plain number
+        {strSetasTimeHMS(b, 12.5, 1, true), "12.5"},  // below a minute: the plain number
         {strSetasTimeHMS(b, -12.5, 1, true), "-12.5"},
         {strSetasTimeHMS(b, 5.5, 8, false), "0:00:05.50000000"},
         {strSetasTimeHMS(b, 5.5, 12, false), "0:00:05.500000000"},
         {strSetasTimeHMS(b, 7.25, 0, false), "0:00:07"},
-        {strSetasTimeHMS(b, 3723.5, -1, false), "1:02:3.500000"}, // "%lf", not padded
+        {strSetasTimeHMS(b, 3723.5, -1, false), "1:02:3.500000"},  // "%lf", not padded
         {strSetasTimeHMS(b, -90.0, 0, false), "-0:01:30"},
         {strSetasTimeHMS(b, -90.0, 0, true), "-01:30"},
         {strSetasTimeHMS(b, 36000.0, 0, false), "10:00:00"},
@@ -115,12 +105,12 @@ static void CheckTimeWriters()
         {strSetasDuration(b, 0.5, -1), "0.500s"},
         {strSetasDuration(b, 5.25, -1), "5.25s"},
         {strSetasDuration(b, 30.25, -1), "30.3s"},
-        {strSetasDuration(b, 59.96, -1), "1m00.0s"}, // one decimal kept, rounded up to a minute
+        {strSetasDuration(b, 59.96, -1), "1m00.0s"},  // one decimal kept, rounded up to a minute
         {strSetasDuration(b, 75.3, -1), "1m15s"},
         {strSetasDuration(b, 3725.0, -1), "1h02m05s"},
         {strSetasDuration(b, 5.25, 0), "5s"},
         {strSetasDuration(b, 5.25, 1), "5.3s"},
-        {strSetasDuration(b, 5.25, 7), "5.250s"}, // at most 3 decimals
+        {strSetasDuration(b, 5.25, 7), "5.250s"},  // at most 3 decimals
         {strSetasDuration(b, 3725.5, 2), "1h02m05.50s"},
     });
 }
@@ -134,7 +124,7 @@ static void CheckMemoryAndGeometryWriters()
         {strSetasMemory(b, 999), "999 Bytes"},
         {strSetasMemory(b, 1000), "1.0 KB"},
         {strSetasMemory(b, 1500), "1.5 KB"},
-        {strSetasMemory(b, 10000), "10.0 KB"}, // no decimals only strictly above 10
+        {strSetasMemory(b, 10000), "10.0 KB"},  // no decimals only strictly above 10
         {strSetasMemory(b, 10001), "10 KB"},
         {strSetasMemory(b, 3400000), "3.4 MB"},
         {strSetasMemory(b, 2500000000LL), "2.5 GB"},
@@ -152,20 +142,19 @@ static void CheckMemoryAndGeometryWriters()
     });
 }
 
-template <typename T> struct ReadCase
-{
+template <typename T>
+struct ReadCase {
     char const* text;
     bool ok;
-    T value; // expected on success; the fallback is expected otherwise
+    T value;  // expected on success; the fallback is expected otherwise
 };
 
 template <typename T, typename Reader>
 static void ExpectReads(Reader reader, T const& fallback, std::vector<ReadCase<T>> const& cases)
 {
-    for (ReadCase<T> const& c : cases)
-    {
+    for (ReadCase<T> const& c : cases) {
         SCOPED_TRACE(c.text != nullptr ? c.text : "(null)");
-        T got = c.ok ? fallback : c.value; // something other than what must come out
+        T got = c.ok ? fallback : c.value;  // something other than what must come out
         EXPECT_EQ(reader(c.text, &got, fallback), c.ok);
         EXPECT_EQ(got, c.ok ? c.value : fallback);
     }
@@ -177,7 +166,7 @@ static void CheckNumberReaders()
                       {{"1", true, true},
                        {"0", true, false},
                        {" 1", true, true},
-                       {"1.9", true, true}, // the number ends at the point
+                       {"1.9", true, true},  // the number ends at the point
                        {"2", false, true},
                        {"-1", false, true},
                        {"yes", false, true},
@@ -188,7 +177,7 @@ static void CheckNumberReaders()
     ExpectReads<int>(strGetasSInt, -99,
                      {{"-7", true, -7},
                       {"12abc", true, 12},
-                      {"4294967297", true, 1}, // low 32 bits
+                      {"4294967297", true, 1},  // low 32 bits
                       {"4294967295", true, -1},
                       {"abc", false, 0},
                       {"", false, 0},
@@ -199,8 +188,9 @@ static void CheckNumberReaders()
     ExpectReads<uint32_t>(strGetasUInt32, 3u, {{"8", true, 8u}, {"-1", false, 0u}});
     // The 64-bit readers also have forms over long: name the long long ones.
     auto readSInt64 = [](char const* t, long long* v, long long f) { return strGetasSInt64(t, v, f); };
-    auto readUInt64 = [](char const* t, unsigned long long* v, unsigned long long f)
-    { return strGetasUInt64(t, v, f); };
+    auto readUInt64 = [](char const* t, unsigned long long* v, unsigned long long f) {
+        return strGetasUInt64(t, v, f);
+    };
     ExpectReads<long long>(
         readSInt64, 1LL,
         {{"-9000000000", true, -9000000000LL}, {"9223372036854775807", true, 9223372036854775807LL}, {"q", false, 0}});
@@ -209,7 +199,7 @@ static void CheckNumberReaders()
     ExpectReads<double>(strGetasFloat64, -1.0,
                         {{"2.5", true, 2.5},
                          {"  -1.25e3xyz", true, -1250.0},
-                         {"2,5", true, 2.0}, // a comma ends the number in every locale
+                         {"2,5", true, 2.0},  // a comma ends the number in every locale
                          {"3", true, 3.0},
                          {"", false, 0},
                          {nullptr, false, 0},
@@ -231,7 +221,7 @@ static void CheckTimeReaders()
                          {"1:30", true, 90.0},
                          {"90", true, 90.0},
                          {"2.5", true, 2.5},
-                         {"0:-5:00", true, 300.0}, // sign from the hour field; the text starts with a digit
+                         {"0:-5:00", true, 300.0},  // sign from the hour field; the text starts with a digit
                          {"-1:-2:-3", true, -3723.0},
                          {" \t-0:00:05.5", true, -5.5},
                          {"-0:0:10", true, -10.0},
@@ -262,7 +252,7 @@ static void CheckGeometryReaders()
                          {{"(300;0;0)", true, AGColor::FromRGBA(255, 0, 0, 255)},
                           {"(1;2;3;4)", true, AGColor::FromRGBA(1, 2, 3, 4)},
                           {"(010;020;030)", true, AGColor::FromRGBA(10, 20, 30, 255)},
-                          {"(-1;0;0;0)", true, AGColor::FromRGBA(255, 0, 0, 0)}, // negative read as unsigned
+                          {"(-1;0;0;0)", true, AGColor::FromRGBA(255, 0, 0, 0)},  // negative read as unsigned
                           {"(1;2)", false, {}},
                           {"1;2;3", false, {}},
                           {"", false, {}},
@@ -274,7 +264,7 @@ static void CheckGeometryReaders()
                           {"#FF8000", false, {}},
                           {"FF80", false, {}},
                           {"FF80001", false, {}},
-                          {"12345G", false, {}}, // not a short number: the whole text must be hexadecimal
+                          {"12345G", false, {}},  // not a short number: the whole text must be hexadecimal
                           {" FF800", false, {}},
                           {"", false, {}},
                           {nullptr, false, {}}});
@@ -293,30 +283,12 @@ static void CheckAllForms()
 // ---------------------------------------------------------------------------
 // Plain runs
 
-TEST(AKTextForms, NumberWriters)
-{
-    CheckNumberWriters();
-}
-TEST(AKTextForms, TimeAndDurationWriters)
-{
-    CheckTimeWriters();
-}
-TEST(AKTextForms, MemoryGeometryAndColourWriters)
-{
-    CheckMemoryAndGeometryWriters();
-}
-TEST(AKTextForms, NumberReaders)
-{
-    CheckNumberReaders();
-}
-TEST(AKTextForms, TimeReaders)
-{
-    CheckTimeReaders();
-}
-TEST(AKTextForms, GeometryAndColourReaders)
-{
-    CheckGeometryReaders();
-}
+TEST(AKTextForms, NumberWriters) { CheckNumberWriters(); }
+TEST(AKTextForms, TimeAndDurationWriters) { CheckTimeWriters(); }
+TEST(AKTextForms, MemoryGeometryAndColourWriters) { CheckMemoryAndGeometryWriters(); }
+TEST(AKTextForms, NumberReaders) { CheckNumberReaders(); }
+TEST(AKTextForms, TimeReaders) { CheckTimeReaders(); }
+TEST(AKTextForms, GeometryAndColourReaders) { CheckGeometryReaders(); }
 
 TEST(AKTextForms, WrittenFormsReadBack)
 {
@@ -345,8 +317,7 @@ TEST(AKTextForms, ReadersAcceptNullOutput)
 // Writers never pass their bound, however long the number.
 TEST(AKTextForms, WritersStayWithinTheirBuffer)
 {
-    struct Guarded
-    {
+    struct Guarded {
         char text[kAKStrSetasMaxLen];
         char canary[16];
     } g;
@@ -375,7 +346,7 @@ TEST(AKTextForms, PrepareFloatScanfCopiesAtMost63Characters)
     EXPECT_EQ(strPrepareFloatScanf(work, text.c_str()), work);
     EXPECT_EQ(std::string(work), std::string(63, '7'));
     EXPECT_EQ(work[kAKStrPrepareFloatScanfLen], '#');
-    EXPECT_STREQ(strPrepareFloatScanf(work, "1.5"), "1.5"); // the separator stays a dot
+    EXPECT_STREQ(strPrepareFloatScanf(work, "1.5"), "1.5");  // the separator stays a dot
     EXPECT_STREQ(strPrepareFloatScanf(work, nullptr), "");
 }
 
@@ -400,7 +371,8 @@ protected:
     {
         char const* tz = std::getenv("TZ");
         mHadTZ = tz != nullptr;
-        if (mHadTZ) mTZ = tz;
+        if (mHadTZ)
+            mTZ = tz;
         setenv("TZ", "UTC0", 1);
         tzset();
     }
@@ -426,7 +398,7 @@ TEST_F(AKTextFormsDate, FlagsBuildTheFormat)
     EXPECT_STREQ(strSetasSysDate(b, 1700000000LL, false, false, true), "14/11/2023 22:13:20");
     EXPECT_STREQ(strSetasSysDate(b, 1700000000LL, false, true, true), "14/11/2023 22:13:20");
     EXPECT_STREQ(strSetasSysDate(b, 1700000000LL, true, true, true), "Tue 14/11/2023 22:13:20");
-    EXPECT_STREQ(strSetasSysDate(b, -5LL, false, true, false), "01/01/1970 00:00"); // negative counts as 0
+    EXPECT_STREQ(strSetasSysDate(b, -5LL, false, true, false), "01/01/1970 00:00");  // negative counts as 0
 }
 
 // ---------------------------------------------------------------------------
@@ -469,9 +441,9 @@ protected:
     void SetUp() override
     {
         mPrevious = std::setlocale(LC_ALL, nullptr);
-        for (char const* name : kCommaLocales)
-        {
-            if (std::setlocale(LC_ALL, name) != nullptr && Print15() == "1,5") return;
+        for (char const* name : kCommaLocales) {
+            if (std::setlocale(LC_ALL, name) != nullptr && Print15() == "1,5")
+                return;
         }
         std::setlocale(LC_ALL, mPrevious.c_str());
         GTEST_SKIP() << kNoCommaLocaleHint;
@@ -485,7 +457,7 @@ private:
 TEST_F(AKTextFormsCommaLocale, FormsDoNotChange)
 {
     CheckAllForms();
-    EXPECT_EQ(Print15(), "1,5"); // the forms left the locale as they found it
+    EXPECT_EQ(Print15(), "1,5");  // the forms left the locale as they found it
 }
 
 TEST_F(AKTextFormsCommaLocale, GuardSwitchesOnlyForItsScope)
@@ -495,7 +467,7 @@ TEST_F(AKTextFormsCommaLocale, GuardSwitchesOnlyForItsScope)
         EXPECT_TRUE(dot.IsSwitched());
         EXPECT_EQ(Print15(), "1.5");
         {
-            AKScopedPrintfFloatSepAsDot inner; // nests
+            AKScopedPrintfFloatSepAsDot inner;  // nests
             EXPECT_FALSE(inner.IsSwitched());
             EXPECT_EQ(Print15(), "1.5");
         }
@@ -520,15 +492,15 @@ TEST_F(AKTextFormsCommaLocale, GuardLeavesOtherThreadsAlone)
 TEST(AKTextFormsCommaThreadLocale, FormsDoNotChange)
 {
     locale_t comma = (locale_t)0;
-    for (char const* name : kCommaLocales)
-    {
+    for (char const* name : kCommaLocales) {
         comma = newlocale(LC_ALL_MASK, name, (locale_t)0);
-        if (comma != (locale_t)0) break;
+        if (comma != (locale_t)0)
+            break;
     }
-    if (comma == (locale_t)0) GTEST_SKIP() << kNoCommaLocaleHint;
+    if (comma == (locale_t)0)
+        GTEST_SKIP() << kNoCommaLocaleHint;
     locale_t previous = uselocale(comma);
-    if (Print15() == "1,5")
-    {
+    if (Print15() == "1,5") {
         CheckAllForms();
         EXPECT_EQ(Print15(), "1,5");
     }
@@ -541,8 +513,7 @@ TEST(AKTextFormsCommaThreadLocale, FormsDoNotChange)
 
 TEST(AKStringSuffixNumber, Find)
 {
-    struct
-    {
+    struct {
         char const* text;
         bool found;
         unsigned int value;
@@ -553,8 +524,7 @@ TEST(AKStringSuffixNumber, Find)
         {"", false, 0, 0},         {"7a", false, 0, 0},
         {"x00000000", true, 0, 8},
     };
-    for (auto const& c : cases)
-    {
+    for (auto const& c : cases) {
         SCOPED_TRACE(c.text);
         unsigned int value = 99;
         unsigned int digits = 99;
@@ -567,11 +537,10 @@ TEST(AKStringSuffixNumber, Find)
 
 TEST(AKStringSuffixNumber, AddAndReplace)
 {
-    struct
-    {
+    struct {
         char const* text;
-        bool replace;        // else add
-        unsigned int number; // the new number, or the delta
+        bool replace;         // else add
+        unsigned int number;  // the new number, or the delta
         unsigned int base;
         bool force;
         bool result;
@@ -582,15 +551,14 @@ TEST(AKStringSuffixNumber, AddAndReplace)
         {"Take", false, 1, 1, false, false, "Take"},
         {"Take ", false, 1, 1, true, true, "Take 2"},
         {"Take123456789", false, 1, 0, false, true, "Take123456790"},
-        {"Take00000001", false, 1, 0, false, true, "Take0000002"}, // padding keeps at most 7 digits
+        {"Take00000001", false, 1, 0, false, true, "Take0000002"},  // padding keeps at most 7 digits
         {"Shot 0042", true, 7, 0, false, true, "Shot 0007"},
         {"Shot 9", true, 12, 0, false, true, "Shot 12"},
         {"Shot", true, 7, 0, false, false, "Shot"},
         {"Shot", true, 7, 0, true, true, "Shot7"},
         {"", true, 3, 0, true, true, "3"},
     };
-    for (auto const& c : cases)
-    {
+    for (auto const& c : cases) {
         SCOPED_TRACE(c.text);
         AKString s(c.text);
         bool result = c.replace ? AKStringSuffixNumberReplace(&s, c.number, c.force)
@@ -635,13 +603,12 @@ TEST(AKTextFormsDebug, EightResultsOfOneFormLiveTogether)
     char const* results[9];
     for (int i = 0; i < 9; i++)
         results[i] = _akstr(AGPoint{static_cast<double>(i), 0.0}, 0);
-    for (int i = 1; i < 8; i++)
-    {
+    for (int i = 1; i < 8; i++) {
         char want[32];
         std::snprintf(want, sizeof(want), "(%d;0)", i);
         EXPECT_STREQ(results[i], want);
     }
-    EXPECT_EQ(results[8], results[0]); // the ninth reuses the first slot
+    EXPECT_EQ(results[8], results[0]);  // the ninth reuses the first slot
     EXPECT_STREQ(results[0], "(8;0)");
 
     // Each form has a ring of its own.
@@ -655,13 +622,10 @@ TEST(AKTextFormsDebug, EightResultsOfOneFormLiveTogether)
 TEST(AKTextFormsDebug, SlotsAreBoundedAndPerThread)
 {
     char const* mine = _akstr(AGPoint{1.0, 2.0}, 0);
-    std::thread(
-        []
-        {
-            for (int i = 0; i < 8; i++)
-                _akstr(AGPoint{7.0, 7.0}, 0);
-        })
-        .join();
+    std::thread([] {
+        for (int i = 0; i < 8; i++)
+            _akstr(AGPoint{7.0, 7.0}, 0);
+    }).join();
     EXPECT_STREQ(mine, "(1;2)");
 
     EXPECT_EQ(std::strlen(_akstr(AGPoint{1e300, 1e300}, 9)), 31u);
@@ -680,11 +644,11 @@ TEST(AGTypes, ColourComponents)
     EXPECT_EQ(c.GetGreen(), 0x22u);
     EXPECT_EQ(c.GetBlue(), 0x33u);
     EXPECT_EQ(c.GetAlpha(), 0x44u);
-    c.SetGreen(0x1FF); // only the low 8 bits count
+    c.SetGreen(0x1FF);  // only the low 8 bits count
     c.SetAlpha(0);
     EXPECT_EQ(c.value, 0x0033FF11u);
     unsigned char bytes[4];
-    std::memcpy(bytes, &kAGColorRed, 4); // red first in memory
+    std::memcpy(bytes, &kAGColorRed, 4);  // red first in memory
     EXPECT_EQ(bytes[0], 0xFF);
     EXPECT_EQ(bytes[3], 0xFF);
     EXPECT_EQ(bytes[1], 0x00);

@@ -50,10 +50,7 @@ AKValue DictValue(AKDictionary const& d)
     return v;
 }
 
-AKString Key(char const* bytes, unsigned int length)
-{
-    return AKString(bytes, length);
-}
+AKString Key(char const* bytes, unsigned int length) { return AKString(bytes, length); }
 
 // The keys in iteration order, joined with "|".
 std::string KeysOf(AKDictionary const& d)
@@ -416,9 +413,9 @@ TEST(AKDictionaryChunk, GoldenBytesOfOneInteger)
     AKDictionary d;
     d.SetValue("a", Int(1));
     std::vector<unsigned char> const expected = {
-        'd', 'i', 'c', 't', 0x1C, 0, 0, 0, 1, 0, 0, 0,   // header, count
-        4, 0, 0, 0, 'a', 0, 0, 0,                        // key
-        'i', 'n', 't', 'g', 8, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0,
+        'd', 'i', 'c', 't', 0x1C, 0, 0, 0, 1, 0, 0, 0,  // header, count
+        4,   0,   0,   0,   'a',  0, 0, 0,              // key
+        'i', 'n', 't', 'g', 8,    0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0,
     };
     EXPECT_EQ(BytesOf(d), expected);
     AKDictionary read;

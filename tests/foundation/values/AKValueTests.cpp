@@ -104,7 +104,8 @@ std::string ToHex(std::vector<unsigned char> const& bytes)
 }
 
 // The bytes that `write` puts into a new memory stream.
-std::vector<unsigned char> Written(std::function<int(AKFile&)> const& write, unsigned int endianness = kAKFileEndianLittle)
+std::vector<unsigned char> Written(std::function<int(AKFile&)> const& write,
+                                   unsigned int endianness = kAKFileEndianLittle)
 {
     AKFile file(kAKFileModeMemoryStream);
     file.SetEndianness(endianness);

@@ -17,27 +17,14 @@
 #include <type_traits>
 #include <utility>
 
-namespace
-{
+namespace {
 
 // --- Building values ---
 
-AKValue Int(long long n)
-{
-    return AKValueSetasSInt(n);
-}
-AKValue Real(double x)
-{
-    return AKValueSetasFloat64(x);
-}
-AKValue Str(char const* s)
-{
-    return AKValueSetasAKString(AKString(s));
-}
-AKValue Flag(bool b)
-{
-    return AKValueSetasBool(b);
-}
+AKValue Int(long long n) { return AKValueSetasSInt(n); }
+AKValue Real(double x) { return AKValueSetasFloat64(x); }
+AKValue Str(char const* s) { return AKValueSetasAKString(AKString(s)); }
+AKValue Flag(bool b) { return AKValueSetasBool(b); }
 AKValue Dict(std::initializer_list<std::pair<char const*, AKValue>> entries)
 {
     AKDictionary dictionary;
@@ -45,21 +32,14 @@ AKValue Dict(std::initializer_list<std::pair<char const*, AKValue>> entries)
         dictionary.SetValue(AKString(entry.first), entry.second);
     return AKValueSetasAKDictionary(dictionary);
 }
-AKValue Arr(std::initializer_list<AKValue> items)
-{
-    return AKValueSetasAKValueArray(AKValueArray(items));
-}
+AKValue Arr(std::initializer_list<AKValue> items) { return AKValueSetasAKValueArray(AKValueArray(items)); }
 
-std::string Text(AKValue const& value)
-{
-    return AKValueGetasAKString(value).StdString();
-}
+std::string Text(AKValue const& value) { return AKValueGetasAKString(value).StdString(); }
 
 // A readable name for a value in failure messages.
 std::string Describe(AKValue const& value)
 {
-    switch (value.GetTag())
-    {
+    switch (value.GetTag()) {
     case kAKValueTagEmpty:
         return "empty";
     case kAKValueTagBool:
@@ -81,28 +61,23 @@ std::string Describe(AKValue const& value)
 
 // The pointer getters of the number types must not accept a call without the
 // flag (it would otherwise reach the by-value getter through pointer-to-bool).
-template <class T, class = void> struct GetasFloat64WithoutFlag : std::false_type
-{
-};
+template <class T, class = void>
+struct GetasFloat64WithoutFlag : std::false_type {};
 template <class T>
 struct GetasFloat64WithoutFlag<
-    T, std::void_t<decltype(AKValueGetasFloat64(std::declval<AKValue const&>(), std::declval<T*>()))>> : std::true_type
-{
-};
+    T, std::void_t<decltype(AKValueGetasFloat64(std::declval<AKValue const&>(), std::declval<T*>()))>>
+    : std::true_type {};
 static_assert(!GetasFloat64WithoutFlag<double>::value, "the flag is required");
 
-template <class T, class = void> struct GetasUIntWithoutFlag : std::false_type
-{
-};
+template <class T, class = void>
+struct GetasUIntWithoutFlag : std::false_type {};
 template <class T>
 struct GetasUIntWithoutFlag<T,
                             std::void_t<decltype(AKValueGetasUInt(std::declval<AKValue const&>(), std::declval<T*>()))>>
-    : std::true_type
-{
-};
+    : std::true_type {};
 static_assert(!GetasUIntWithoutFlag<unsigned int>::value, "the flag is required");
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // Numbers
@@ -149,15 +124,14 @@ TEST(AKValueTypedNumbers, UnsignedKeepsAll64Bits)
     AKValue largest = AKValueSetasUInt(0x7FFFFFFFFFFFFFFFull);
     EXPECT_TRUE(AKValueGetasUInt(largest, &u64, false));
     EXPECT_EQ(u64, 0x7FFFFFFFFFFFFFFFull);
-    EXPECT_EQ(AKValueGetasUInt(largest, false), 0xFFFFFFFFu); // the low 32 bits
+    EXPECT_EQ(AKValueGetasUInt(largest, false), 0xFFFFFFFFu);  // the low 32 bits
 }
 
-struct IntegerCase
-{
+struct IntegerCase {
     AKValue value;
     bool convert;
     bool ok;
-    long long number; // expected in the wide reads
+    long long number;  // expected in the wide reads
 };
 
 TEST(AKValueTypedNumbers, IntegerReadsFollowTheFlag)
@@ -178,8 +152,7 @@ TEST(AKValueTypedNumbers, IntegerReadsFollowTheFlag)
         {Dict({{"a", Int(1)}}), true, false, 0},
         {Arr({Int(1)}), true, false, 0},
     };
-    for (IntegerCase const& c : cases)
-    {
+    for (IntegerCase const& c : cases) {
         SCOPED_TRACE(Describe(c.value) + (c.convert ? " with the flag" : " without the flag"));
         long long sint = -1234;
         EXPECT_EQ(AKValueGetasSInt(c.value, &sint, c.convert), c.ok);
@@ -237,7 +210,7 @@ TEST(AKValueTypedNumbers, BoolAndRealReads)
     EXPECT_TRUE(AKValueGetasBool(Int(0), &b, true));
     EXPECT_FALSE(b);
     EXPECT_TRUE(AKValueGetasBool(Str(".5"), true));
-    EXPECT_FALSE(AKValueGetasBool(Str("0.5"), true)); // read as the integer 0
+    EXPECT_FALSE(AKValueGetasBool(Str("0.5"), true));  // read as the integer 0
     b = true;
     EXPECT_FALSE(AKValueGetasBool(Str("no"), &b, true));
     EXPECT_TRUE(b);
@@ -292,8 +265,7 @@ TEST(AKValueTypedObjects, PathsUseSlashes)
     AKValue value = AKValueSetasAKFilePath(AKFilePath("/Users/me/Sound.wav"));
     EXPECT_EQ(Text(value), "/Users/me/Sound.wav");
 
-    struct Case
-    {
+    struct Case {
         AKValue value;
         bool ok;
         char const* path;
@@ -305,12 +277,11 @@ TEST(AKValueTypedObjects, PathsUseSlashes)
         {AKValue(), false, ""},
         {Dict({{"Path", Str("/a")}}), false, ""},
     };
-    for (Case const& c : cases)
-    {
+    for (Case const& c : cases) {
         SCOPED_TRACE(Describe(c.value));
         AKFilePath path("/previous/path");
         EXPECT_EQ(AKValueGetasAKFilePath(c.value, &path), c.ok);
-        EXPECT_EQ(path.String(), AKString(c.path)); // a failed read empties the path
+        EXPECT_EQ(path.String(), AKString(c.path));  // a failed read empties the path
         EXPECT_EQ(AKValueGetasAKFilePath(c.value).String(), AKString(c.path));
 
         AKFilePath member("/previous/path");
@@ -333,7 +304,7 @@ TEST(AKValueTypedObjects, HeldObjectsAreCopied)
     EXPECT_EQ(copy, dictionary);
     EXPECT_EQ(&AKValueGetasAKDictionary(value), value.GetasAKDictionary());
     EXPECT_FALSE(AKValueGetasAKDictionary(Str("x"), &copy));
-    EXPECT_EQ(copy, dictionary); // untouched
+    EXPECT_EQ(copy, dictionary);  // untouched
     EXPECT_EQ(&AKValueGetasAKDictionary(Str("x")), &kAKNullDictionary);
 
     unsigned char const bytes[] = {1, 0, 2};
@@ -396,21 +367,19 @@ TEST(AKValueTypedArrays, ElementsInBothDirections)
 
 TEST(AKValueTypedArrays, FailuresEmptyTheOutArrayExceptForTheEmptyValue)
 {
-    struct Case
-    {
+    struct Case {
         AKValue value;
         bool ok;
-        unsigned int count; // of the out-array afterwards, which held 2 strings
+        unsigned int count;  // of the out-array afterwards, which held 2 strings
     } const cases[] = {
-        {AKValue(), false, 2},                 // left as it was
-        {Arr({Int(1), Str("two")}), false, 0}, // one element is no string
-        {Arr({Str("one"), Int(2)}), false, 0}, // a failing element empties again
-        {Str("one"), false, 0},                // not an array
+        {AKValue(), false, 2},                  // left as it was
+        {Arr({Int(1), Str("two")}), false, 0},  // one element is no string
+        {Arr({Str("one"), Int(2)}), false, 0},  // a failing element empties again
+        {Str("one"), false, 0},                 // not an array
         {Dict({{"a", Str("b")}}), false, 0},
         {Arr({Str("one")}), true, 1},
     };
-    for (Case const& c : cases)
-    {
+    for (Case const& c : cases) {
         SCOPED_TRACE(Describe(c.value));
         AKStringArray strings{AKString("x"), AKString("y")};
         EXPECT_EQ(AKValueGetasAKStringArray(c.value, &strings), c.ok);
@@ -458,8 +427,7 @@ TEST(AKValueTypedUniChars, HexadecimalUnits)
     EXPECT_EQ(AKValueSetasAKUniChars(AKUniChars{0xFFFF, 0x1}), Str("FFFF;0001"));
     EXPECT_EQ(AKValueSetasAKUniChars(AKUniChars()), Str(""));
 
-    struct Case
-    {
+    struct Case {
         char const* text;
         bool ok;
         AKUniChars units;
@@ -467,18 +435,17 @@ TEST(AKValueTypedUniChars, HexadecimalUnits)
         {"0041;00E9", true, {0x41, 0xE9}},
         {"", true, {}},
         {" 41 , e9 ;0x20", true, {0x41, 0xE9, 0x20}},
-        {"12345", true, {0x2345}}, // the low 16 bits
+        {"12345", true, {0x2345}},  // the low 16 bits
         {"7FFFFFFF", true, {0xFFFF}},
-        {"80000000", false, {}}, // above 0x7FFFFFFF
+        {"80000000", false, {}},  // above 0x7FFFFFFF
         {"FFFFFFFFFFFFFFFFFF", false, {}},
-        {"0000", false, {}},   // a unit of 0 is refused
-        {"41;;42", false, {}}, // an empty token
+        {"0000", false, {}},    // a unit of 0 is refused
+        {"41;;42", false, {}},  // an empty token
         {"41;zz", false, {}},
         {"-1", false, {}},
         {"  ", false, {}},
     };
-    for (auto const& c : cases)
-    {
+    for (auto const& c : cases) {
         SCOPED_TRACE(c.text);
         AKUniChars units{0x99};
         EXPECT_EQ(AKValueGetasAKUniChars(Str(c.text), &units), c.ok);
@@ -498,26 +465,23 @@ TEST(AKValueTypedColors, TextWithAlpha)
     EXPECT_EQ(AKValueSetasAGColor(AGColor(0xFF0000FFu)), Str("(255;000;000;255)"));
     EXPECT_EQ(AKValueSetasAGColor(kAGNullColor), Str("(000;000;000;000)"));
 
-    struct Case
-    {
+    struct Case {
         AKValue value;
         bool ok;
         uint32_t color;
     } const cases[] = {
         {Str("(255;000;000;255)"), true, 0xFF0000FFu},
-        {Str("(255;0;0)"), true, 0xFF0000FFu},   // alpha 255
-        {Str("(300;0;0;0)"), true, 0x000000FFu}, // capped at 255
+        {Str("(255;0;0)"), true, 0xFF0000FFu},    // alpha 255
+        {Str("(300;0;0;0)"), true, 0x000000FFu},  // capped at 255
         {Str("(1;2;3;4)"), true, 0x04030201u},
         {Str("red"), false, 0},
         {Str(""), false, 0},
         {Int(0x7F), false, 0},
         {AKValue(), false, 0},
     };
-    for (Case const& c : cases)
-    {
+    for (Case const& c : cases) {
         SCOPED_TRACE(Describe(c.value));
-        for (bool convert : {false, true})
-        {
+        for (bool convert : {false, true}) {
             AGColor color(0x12345678u);
             EXPECT_EQ(AKValueGetasAGColor(c.value, &color, convert), c.ok);
             EXPECT_EQ(color.value, c.ok ? c.color : 0x12345678u);
@@ -553,8 +517,7 @@ TEST(AKValueTypedGeometry, DictionariesOfReals)
 TEST(AKValueTypedGeometry, ReadsNeedEveryKey)
 {
     AKValue const mixedPoint = Dict({{"x", Int(1)}, {"y", Str("2.5")}});
-    struct Case
-    {
+    struct Case {
         char const* name;
         AKValue value;
         bool convert;
@@ -573,8 +536,7 @@ TEST(AKValueTypedGeometry, ReadsNeedEveryKey)
         {"array", Arr({Real(1), Real(2)}), true, false, {}},
         {"empty", AKValue(), true, false, {}},
     };
-    for (Case const& c : cases)
-    {
+    for (Case const& c : cases) {
         SCOPED_TRACE(c.name);
         AGPoint point{-7, -8};
         EXPECT_EQ(AKValueGetasAGPoint(c.value, &point, c.convert), c.ok);
@@ -607,23 +569,21 @@ TEST(AKValueTypedGeometry, ReadsNeedEveryKey)
 
 TEST(AKValueTypedPlacements, WordsInBothDirections)
 {
-    struct Case
-    {
+    struct Case {
         AGPlacement bits;
         char const* h;
         char const* v;
         AGPlacement readBack;
     } const cases[] = {
         {0x00, "Left", "Bottom", 0x00},    {0x01, "Center", "Bottom", 0x01},
-        {0x02, "Right", "Bottom", 0x02},   {0x03, "Right", "Bottom", 0x02}, // right wins over centre
-        {0x04, "Stretch", "Bottom", 0x05},                                  // stretch reads back with centre
+        {0x02, "Right", "Bottom", 0x02},   {0x03, "Right", "Bottom", 0x02},  // right wins over centre
+        {0x04, "Stretch", "Bottom", 0x05},                                   // stretch reads back with centre
         {0x07, "Stretch", "Bottom", 0x05}, {0x10, "Left", "Center", 0x10},
         {0x20, "Left", "Top", 0x20},       {0x30, "Left", "Top", 0x20},
         {0x40, "Left", "Stretch", 0x50},   {0x04 | 0x20, "Stretch", "Top", 0x05 | 0x20},
-        {0x11, "Center", "Center", 0x11},  {0x100 | 0x08 | 0x80, "Left", "Bottom", 0x00}, // other bits are not stored
+        {0x11, "Center", "Center", 0x11},  {0x100 | 0x08 | 0x80, "Left", "Bottom", 0x00},  // other bits are not stored
     };
-    for (auto const& c : cases)
-    {
+    for (auto const& c : cases) {
         SCOPED_TRACE(c.bits);
         AKValue value = AKValueSetasAGPlacement(c.bits);
         EXPECT_EQ(value, Dict({{"h", Str(c.h)}, {"v", Str(c.v)}}));
@@ -635,8 +595,7 @@ TEST(AKValueTypedPlacements, WordsInBothDirections)
 
 TEST(AKValueTypedPlacements, ReadingUnknownWordsAndBadValues)
 {
-    struct Case
-    {
+    struct Case {
         char const* name;
         AKValue value;
         bool ok;
@@ -652,8 +611,7 @@ TEST(AKValueTypedPlacements, ReadingUnknownWordsAndBadValues)
         {"text", Str("Right Top"), false, 0},
         {"number", Int(0x22), false, 0},
     };
-    for (Case const& c : cases)
-    {
+    for (Case const& c : cases) {
         SCOPED_TRACE(c.name);
         AGPlacement placement = 0xDEAD;
         EXPECT_EQ(AKValueGetasAGPlacement(c.value, &placement, true), c.ok);
@@ -665,8 +623,7 @@ TEST(AKValueTypedPlacements, ReadingUnknownWordsAndBadValues)
 // ---------------------------------------------------------------------------
 // Enumerations and flag sets
 
-namespace
-{
+namespace {
 
 AKValueEnums const kShapeWords[] = {
     {0, "Line"}, {1, "Box"}, {2, "Disc"}, {1, "Square"}, {3, "Box"}, {0, ""},
@@ -675,22 +632,20 @@ AKValueEnums const kABWords[] = {{1, "A"}, {2, "B"}, {3, "AB"}, {0, ""}};
 AKValueEnums const kStyleWords[] = {{0, "Plain"}, {1, "Bold"}, {2, "Italic"}, {4, "Under"}, {0, ""}};
 AKValueEnums const kNoZeroWords[] = {{1, "One"}, {0, ""}};
 
-} // namespace
+}  // namespace
 
 TEST(AKValueTypedEnums, FirstMatchWinsBothWays)
 {
-    struct Case
-    {
+    struct Case {
         unsigned int number;
         char const* word;
         unsigned int readBack;
     } const cases[] = {
-        {0, "Line", 0}, {1, "Box", 1}, // first row of 1
-        {2, "Disc", 2}, {3, "Box", 1}, // 3 writes its own row's word, which names 1 first
-        {7, "", 0},                    // no row: the empty string
+        {0, "Line", 0}, {1, "Box", 1},  // first row of 1
+        {2, "Disc", 2}, {3, "Box", 1},  // 3 writes its own row's word, which names 1 first
+        {7, "", 0},                     // no row: the empty string
     };
-    for (auto const& c : cases)
-    {
+    for (auto const& c : cases) {
         SCOPED_TRACE(c.number);
         AKValue value = AKValueSetasEnum(c.number, kShapeWords);
         EXPECT_EQ(value, Str(c.word));
@@ -698,21 +653,24 @@ TEST(AKValueTypedEnums, FirstMatchWinsBothWays)
         EXPECT_TRUE(AKValueGetasEnum(value, &number, kShapeWords));
         EXPECT_EQ(number, c.readBack);
     }
-    EXPECT_EQ(AKValueGetasEnum(Str("Square"), kShapeWords), 1u); // an older word still reads
+    EXPECT_EQ(AKValueGetasEnum(Str("Square"), kShapeWords), 1u);  // an older word still reads
 
-    struct Read
-    {
+    struct Read {
         AKValue value;
         bool ok;
         unsigned int number;
     } const reads[] = {
-        {Str("Disc"), true, 2},         {Str("Unknown"), true, 0}, {Str("disc"), true, 0}, // byte for byte, case
-                                                                                           // included
-        {Str("Disc "), true, 0},        {Str(""), true, 0},        {Int(2), false, 0},     {AKValue(), false, 0},
+        {Str("Disc"), true, 2},
+        {Str("Unknown"), true, 0},
+        {Str("disc"), true, 0},  // byte for byte, case
+                                 // included
+        {Str("Disc "), true, 0},
+        {Str(""), true, 0},
+        {Int(2), false, 0},
+        {AKValue(), false, 0},
         {Arr({Str("Disc")}), false, 0},
     };
-    for (Read const& r : reads)
-    {
+    for (Read const& r : reads) {
         SCOPED_TRACE(Describe(r.value));
         unsigned int number = 99;
         EXPECT_EQ(AKValueGetasEnum(r.value, &number, kShapeWords), r.ok);
@@ -721,12 +679,7 @@ TEST(AKValueTypedEnums, FirstMatchWinsBothWays)
     }
 
     // Other integer and enumeration types.
-    enum class Shape : unsigned char
-    {
-        Line,
-        Box,
-        Disc
-    };
+    enum class Shape : unsigned char { Line, Box, Disc };
     Shape shape = Shape::Line;
     EXPECT_TRUE(AKValueGetasEnum(Str("Disc"), &shape, kShapeWords));
     EXPECT_EQ(shape, Shape::Disc);
@@ -746,27 +699,25 @@ TEST(AKValueTypedEnums, FirstMatchWinsBothWays)
 
 TEST(AKValueTypedEnums, FlagSetsAsWords)
 {
-    struct Case
-    {
+    struct Case {
         AKValueEnums const* table;
         unsigned int flags;
         char const* words;
         unsigned int readBack;
     } const cases[] = {
-        {kABWords, 3, "A B AB", 3}, // a row of several bits is listed when all are set
+        {kABWords, 3, "A B AB", 3},  // a row of several bits is listed when all are set
         {kABWords, 1, "A", 1},
         {kABWords, 2, "B", 2},
-        {kABWords, 0, "", 0}, // no row of 0
-        {kABWords, 8, "", 0}, // bits without a row are lost
+        {kABWords, 0, "", 0},  // no row of 0
+        {kABWords, 8, "", 0},  // bits without a row are lost
         {kABWords, 9, "A", 1},
         {kStyleWords, 0, "Plain", 0},
-        {kStyleWords, 5, "Plain Bold Under", 5}, // the row of 0 is listed too
+        {kStyleWords, 5, "Plain Bold Under", 5},  // the row of 0 is listed too
         {kStyleWords, 7, "Plain Bold Italic Under", 7},
         {kNoZeroWords, 0, "", 0},
         {nullptr, 3, "", 0},
     };
-    for (auto const& c : cases)
-    {
+    for (auto const& c : cases) {
         SCOPED_TRACE(c.words);
         AKValue value = AKValueSetasFlags(c.flags, c.table);
         EXPECT_EQ(value, Str(c.words));
@@ -775,23 +726,21 @@ TEST(AKValueTypedEnums, FlagSetsAsWords)
         EXPECT_EQ(flags, c.readBack);
     }
 
-    struct Read
-    {
+    struct Read {
         AKValue value;
         bool ok;
         unsigned int flags;
     } const reads[] = {
         {Str("Bold Under"), true, 5},
-        {Str("Under  Bold "), true, 5},      // empty tokens are ignored
-        {Str("Bold Heavy Italic"), true, 3}, // unknown words are ignored
+        {Str("Under  Bold "), true, 5},       // empty tokens are ignored
+        {Str("Bold Heavy Italic"), true, 3},  // unknown words are ignored
         {Str("bold"), true, 0},
-        {Str("Bold,Italic"), true, 0}, // only spaces separate words
+        {Str("Bold,Italic"), true, 0},  // only spaces separate words
         {Str(""), true, 0},
         {Int(3), false, 0},
         {AKValue(), false, 0},
     };
-    for (Read const& r : reads)
-    {
+    for (Read const& r : reads) {
         SCOPED_TRACE(Describe(r.value));
         unsigned int flags = 0xDEAD;
         EXPECT_EQ(AKValueGetasFlags(r.value, &flags, kStyleWords), r.ok);
@@ -826,15 +775,14 @@ TEST(AKValueTypedTimeIntv, Constants)
 
 TEST(AKValueTypedTimeIntv, TextForms)
 {
-    struct Case
-    {
+    struct Case {
         char const* text;
         bool ok;
         AKTimeIntv intv;
     } const cases[] = {
         {"(1.5;2.25)", true, {1.5, 2.25}},
         {"(-3;1e2) and more", true, {-3, 100}},
-        {" (1;2)", false, {0, 0}}, // the form starts at the first character
+        {" (1;2)", false, {0, 0}},  // the form starts at the first character
         {"(7;2)", true, {7, 2}},
         {"(1.5,2.5)", false, {0, 0}},
         {"(1.5;)", false, {0, 0}},
@@ -842,12 +790,11 @@ TEST(AKValueTypedTimeIntv, TextForms)
         {"", false, {0, 0}},
         {nullptr, false, {0, 0}},
     };
-    for (auto const& c : cases)
-    {
+    for (auto const& c : cases) {
         SCOPED_TRACE(c.text != nullptr ? c.text : "(null)");
         AKTimeIntv intv{9, 9};
         EXPECT_EQ(strGetasAKTimeIntv(c.text, &intv), c.ok);
-        EXPECT_EQ(intv, c.intv); // a failed read gives {0, 0}
+        EXPECT_EQ(intv, c.intv);  // a failed read gives {0, 0}
     }
     // Only the first 63 characters are looked at.
     std::string const longText = std::string(60, ' ') + "(1;2)";
@@ -866,7 +813,8 @@ TEST(AKValueTypedTimeIntv, TextForms)
 TEST(AKValueTypedTimeIntv, TextFormsIgnoreADecimalCommaLocale)
 {
     locale_t comma = newlocale(LC_ALL_MASK, "de_DE.UTF-8", (locale_t)0);
-    if (comma == (locale_t)0) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    if (comma == (locale_t)0)
+        GTEST_SKIP() << "no locale with a decimal comma is installed";
     locale_t const previous = uselocale(comma);
     AKTimeIntv intv{};
     bool const ok = strGetasAKTimeIntv("(1.5;2.5)", &intv);

@@ -82,10 +82,7 @@ std::string ErrorLine(int code, char const* name, std::string const& message)
     return "# Quorvex Error " + std::to_string(code) + " (" + name + "): " + message + ".\n";
 }
 
-std::vector<std::string> Only(std::string const& line)
-{
-    return {line};
-}
+std::vector<std::string> Only(std::string const& line) { return {line}; }
 
 std::string SaveText(AKDictionary const& d, bool plist = true)
 {
@@ -197,23 +194,20 @@ TEST(AKXmlPlistWriter, GoldenTextOfOneIntegerAndOfTheEmptyDictionary)
 {
     AKDictionary d;
     d.SetValue("Count", Int(3));
-    EXPECT_EQ(SaveText(d), kDeclaration +
-                               "<plist version=\"1.0\">\n"
-                               "    <dict>\n"
-                               "        <key>Count</key>\n"
-                               "        <integer>3</integer>\n"
-                               "    </dict>\n"
-                               "</plist>\n");
-    EXPECT_EQ(SaveText(d, false),
-              "<dict>\n"
-              "    <key>Count</key>\n"
-              "    <integer>3</integer>\n"
-              "</dict>\n");
+    EXPECT_EQ(SaveText(d), kDeclaration + "<plist version=\"1.0\">\n"
+                                          "    <dict>\n"
+                                          "        <key>Count</key>\n"
+                                          "        <integer>3</integer>\n"
+                                          "    </dict>\n"
+                                          "</plist>\n");
+    EXPECT_EQ(SaveText(d, false), "<dict>\n"
+                                  "    <key>Count</key>\n"
+                                  "    <integer>3</integer>\n"
+                                  "</dict>\n");
 
-    EXPECT_EQ(SaveText(AKDictionary()), kDeclaration +
-                                            "<plist version=\"1.0\">\n"
-                                            "    <dict />\n"
-                                            "</plist>\n");
+    EXPECT_EQ(SaveText(AKDictionary()), kDeclaration + "<plist version=\"1.0\">\n"
+                                                       "    <dict />\n"
+                                                       "</plist>\n");
     EXPECT_EQ(SaveText(AKDictionary(), false), "<dict />\n");
 }
 
@@ -322,8 +316,8 @@ TEST(AKXmlPlistReader, EveryReadingErrorGivesItsCodeMessageAndLine)
          "Can't read the Xml-file \"\" (error at line 4)"},
         {"no element at all", "<!-- nothing -->\n", false, -867, 0, badStructure + "0"},
         {"root dict with the wrapper expected", kDeclaration + "\n<dict/>\n", true, -867, 3, badStructure + "3"},
-        {"root plist without the wrapper expected", "<plist version=\"1.0\">\n<dict/>\n</plist>\n", false, -867,
-         1, badStructure + "1"},
+        {"root plist without the wrapper expected", "<plist version=\"1.0\">\n<dict/>\n</plist>\n", false, -867, 1,
+         badStructure + "1"},
         {"newer version", kDeclaration + "<plist version=\"1.1\">\n<dict/>\n</plist>\n", true, -868, 2,
          "Bad version (1.1) in Xml-file at line 2"},
         {"longer version", "<plist version=\"1.0.1\"><dict/></plist>", true, -868, 1,
@@ -333,20 +327,19 @@ TEST(AKXmlPlistReader, EveryReadingErrorGivesItsCodeMessageAndLine)
         {"key without value", PlistAround("<key>a</key>\n"), true, -867, 0, badStructure + "0"},
         {"value without key", PlistAround("<key>a</key>\n<true/>\n<integer>1</integer>\n"), true, -867, 6,
          badStructure + "6"},
-        {"two keys in a row", PlistAround("<key>a</key>\n<key>b</key>\n<true/>\n"), true, -867, 5,
-         badStructure + "5"},
+        {"two keys in a row", PlistAround("<key>a</key>\n<key>b</key>\n<true/>\n"), true, -867, 5, badStructure + "5"},
         {"empty key", PlistAround("<key></key>\n<true/>\n"), true, -867, 4, badStructure + "4"},
         {"key inside an array", PlistAround("<key>a</key>\n<array>\n<key>b</key>\n</array>\n"), true, -867, 6,
          badStructure + "6"},
         {"integer that does not parse", PlistAround("<key>a</key>\n<integer>abc</integer>\n"), true, -867, 5,
          badStructure + "5"},
         {"empty integer", PlistAround("<key>a</key>\n<integer/>\n"), true, -867, 5, badStructure + "5"},
-        {"real that does not parse", PlistAround("<key>a</key>\n<real>x1</real>\n"), true, -867, 5,
-         badStructure + "5"},
+        {"real that does not parse", PlistAround("<key>a</key>\n<real>x1</real>\n"), true, -867, 5, badStructure + "5"},
         {"unknown element", PlistAround("<key>when</key>\n<date>2024-01-01</date>\n"), true, -866, 5,
          "Unknown type <date> in Xml-file at line 5"},
-        {"unknown element deep inside", PlistAround("<key>a</key>\n<array>\n<dict>\n<key>b</key>\n<Real>1</Real>\n"
-                                                    "</dict>\n</array>\n"),
+        {"unknown element deep inside",
+         PlistAround("<key>a</key>\n<array>\n<dict>\n<key>b</key>\n<Real>1</Real>\n"
+                     "</dict>\n</array>\n"),
          true, -866, 8, "Unknown type <Real> in Xml-file at line 8"},
         {"invalid key", PlistAround("<key>ok</key>\n<true/>\n<key>My Key</key>\n<true/>\n"), true, -874, 6, ""},
         {"key path through a value", PlistAround("<key>a</key>\n<true/>\n<key>a.b</key>\n<true/>\n"), true, -874, 6,
@@ -600,9 +593,9 @@ TEST(AKXmlPlistRoundTrip, StringsSurviveEscapingButNotOuterOrDoubledSpaces)
         {"  a  b ", "a b"},
         {"<&>\"'", "<&>\"'"},
         {"a\r\nb", "a\r\nb"},
-        {"\r\n", ""},  // white space alone, even written as references, is no text
+        {"\r\n", ""},                                  // white space alone, even written as references, is no text
         {"&#x41; &#xZZ &amp;", "&#x41; &#xZZ &amp;"},  // references in the text stay text
-        {"\x80\xA5\xFF", "\x80\xA5\xFF"},                // Mac Roman through UTF-8
+        {"\x80\xA5\xFF", "\x80\xA5\xFF"},              // Mac Roman through UTF-8
         {"", ""},
     };
     for (Case const& c : cases) {
@@ -633,8 +626,12 @@ TEST(AKXmlPlistRoundTrip, RealsKeepSixDecimals)
 TEST(AKBase64, EncodingAndDecodingTables)
 {
     std::vector<std::pair<std::string, std::string>> const encodings = {
-        {"", ""},           {"A", "QQ=="},     {"AB", "QUI="},
-        {"ABC", "QUJD"},    {"ABCD", "QUJDRA=="}, {std::string("\x00\xFF\xFE", 3), "AP/+"},
+        {"", ""},
+        {"A", "QQ=="},
+        {"AB", "QUI="},
+        {"ABC", "QUJD"},
+        {"ABCD", "QUJDRA=="},
+        {std::string("\x00\xFF\xFE", 3), "AP/+"},
         {"foobar", "Zm9vYmFy"},
     };
     for (auto const& e : encodings) {
@@ -644,8 +641,8 @@ TEST(AKBase64, EncodingAndDecodingTables)
     }
 
     std::vector<std::pair<std::string, std::string>> const decodings = {
-        {"QU JD", "ABC"}, {"QUJD=", "ABC"}, {"=", ""},       {"Q", ""},
-        {"QUJ\nD\n", "ABC"}, {"Q=Q==", "A"}, {"!@#QUI", "AB"}, {"QQ==QQ==", std::string("A\x04\x10", 3)},
+        {"QU JD", "ABC"},    {"QUJD=", "ABC"}, {"=", ""},        {"Q", ""},
+        {"QUJ\nD\n", "ABC"}, {"Q=Q==", "A"},   {"!@#QUI", "AB"}, {"QQ==QQ==", std::string("A\x04\x10", 3)},
     };
     for (auto const& d : decodings) {
         SCOPED_TRACE(d.first);
@@ -723,8 +720,8 @@ TEST_F(XmlFileTest, FailedSaveLeavesThePreviousFileIntact)
         LogCapture log;
         EXPECT_EQ(good.SaveToXmlFile(AKFilePath(target), true), kAKErrorDictionaryXmlCantWrite);
         ASSERT_FALSE(log.Lines().empty());
-        EXPECT_EQ(log.Lines().back(), ErrorLine(-869, "kAKErrorDictionaryXmlCantWrite",
-                                                "Can't write the Xml-file \"" + target + "\""));
+        EXPECT_EQ(log.Lines().back(),
+                  ErrorLine(-869, "kAKErrorDictionaryXmlCantWrite", "Can't write the Xml-file \"" + target + "\""));
     }
     EXPECT_EQ(Content(path), previous);
     struct stat info;
@@ -765,8 +762,8 @@ TEST_F(XmlFileTest, OpenedStreamsAreWrittenFromTheirStartAndNotShortened)
     LogCapture log;
     EXPECT_EQ(d.SaveToOpenedXmlFile(full, true), kAKErrorDictionaryXmlCantWrite);
     ASSERT_EQ(log.Lines().size(), 2u);
-    EXPECT_EQ(log.Lines()[1], ErrorLine(-869, "kAKErrorDictionaryXmlCantWrite",
-                                        "Can't write the Xml-file \"/dev/full\""));
+    EXPECT_EQ(log.Lines()[1],
+              ErrorLine(-869, "kAKErrorDictionaryXmlCantWrite", "Can't write the Xml-file \"/dev/full\""));
 }
 
 }  // namespace

@@ -150,7 +150,9 @@ TEST_F(AKTreeHandlerActionsTest, EachActionReportsItsFlagsSelectionAndStep)
     };
     Row const rows[] = {
         {"delete",
-         [](TestTreeHandler& h, AKTreeActionParam& p) { return h.DoDelete(p = P(h, {Item(h, 2), Item(h, 4)})); },
+         [](TestTreeHandler& h, AKTreeActionParam& p) {
+             return h.DoDelete(p = P(h, {Item(h, 2), Item(h, 4)}));
+         },
          0x201, "", "F[1,3],G[5],6", "HDEL"},
         {"cut",
          [](TestTreeHandler& h, AKTreeActionParam& p) {
@@ -169,7 +171,9 @@ TEST_F(AKTreeHandlerActionsTest, EachActionReportsItsFlagsSelectionAndStep)
          },
          0x101, "4", "F[1,2,3],4,G[5,4],6", "HCRE"},
         {"duplicate",
-         [](TestTreeHandler& h, AKTreeActionParam& p) { return h.DoDuplicate(p = P(h, {Item(h, 1), Item(h, 3)})); },
+         [](TestTreeHandler& h, AKTreeActionParam& p) {
+             return h.DoDuplicate(p = P(h, {Item(h, 1), Item(h, 3)}));
+         },
          0x101, "1,3", "F[1,1,2,3,3],4,G[5],6", "HCRE"},
         {"move",
          [](TestTreeHandler& h, AKTreeActionParam& p) {
@@ -308,8 +312,8 @@ TEST_F(AKTreeHandlerActionsTest, EveryRecordedActionUndoesAndRedoes)
 // tree, and undoing it re-created them a second time.
 TEST_F(AKTreeHandlerActionsTest, ACutWhoseStoreCannotBeWrittenRecordsNothingAndChangesNothing)
 {
-    TestTreeHandler& h = NewHandler(NewTreeFromDico(
-        DicoTree({DicoNamedFolder("F", {DicoItem(1), DicoNode("tstUnwr", 9, 0, {})}), DicoItem(4)})));
+    TestTreeHandler& h = NewHandler(
+        NewTreeFromDico(DicoTree({DicoNamedFolder("F", {DicoItem(1), DicoNode("tstUnwr", 9, 0, {})}), DicoItem(4)})));
     // One earlier step, so that an undo has something to undo.
     AKTreeActionParam earlier = P(h, {Item(h, 4)}, Folder(h, "F"), kAKLinkModeFirstChildren);
     ASSERT_EQ(h.DoMoveTo(earlier), 0);
@@ -389,14 +393,12 @@ TEST_F(AKTreeHandlerActionsTest, ThePostTreatmentClientSeesEachCreationAndMoveBe
          "F[1,2,3],4,G[5],6,6", true},
         {"move",
          [](TestTreeHandler& h, AKTreeActionParam& p) {
-             return h.DoMoveTo(
-                 p.WithTreeObject(Item(h, 6)->GetObject()).WithTargetNode(Item(h, 4), kAKLinkModeBefore));
+             return h.DoMoveTo(p.WithTreeObject(Item(h, 6)->GetObject()).WithTargetNode(Item(h, 4), kAKLinkModeBefore));
          },
          "F[1,2,3],6,4,G[5]", true},
         {"copy to",
          [](TestTreeHandler& h, AKTreeActionParam& p) {
-             return h.DoCopyTo(
-                 p.WithTreeObject(Item(h, 6)->GetObject()).WithTargetNode(Item(h, 1), kAKLinkModeBefore));
+             return h.DoCopyTo(p.WithTreeObject(Item(h, 6)->GetObject()).WithTargetNode(Item(h, 1), kAKLinkModeBefore));
          },
          "F[6,1,2,3],4,G[5],6", true},
         {"add",

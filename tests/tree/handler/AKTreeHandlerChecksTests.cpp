@@ -19,46 +19,19 @@ namespace {
 
 typedef std::function<int(AKTreeHandler&, AKTreeActionParam const&)> CheckFn;
 
-int Delete(AKTreeHandler& h, AKTreeActionParam const& p)
-{
-    return h.CheckDelete(p);
-}
-int Rename(AKTreeHandler& h, AKTreeActionParam const& p)
-{
-    return h.CheckRename(p);
-}
-int Cut(AKTreeHandler& h, AKTreeActionParam const& p)
-{
-    return h.CheckCutToPasteboard(p);
-}
-int CopyOut(AKTreeHandler& h, AKTreeActionParam const& p)
-{
-    return h.CheckCopyToPasteboard(p);
-}
+int Delete(AKTreeHandler& h, AKTreeActionParam const& p) { return h.CheckDelete(p); }
+int Rename(AKTreeHandler& h, AKTreeActionParam const& p) { return h.CheckRename(p); }
+int Cut(AKTreeHandler& h, AKTreeActionParam const& p) { return h.CheckCutToPasteboard(p); }
+int CopyOut(AKTreeHandler& h, AKTreeActionParam const& p) { return h.CheckCopyToPasteboard(p); }
 int Paste(AKTreeHandler& h, AKTreeActionParam const& p)
 {
     return h.CheckPasteFromPasteboard(p, nullptr, nullptr, nullptr);
 }
-int Duplicate(AKTreeHandler& h, AKTreeActionParam const& p)
-{
-    return h.CheckDuplicate(p);
-}
-int Move(AKTreeHandler& h, AKTreeActionParam const& p)
-{
-    return h.CheckMoveTo(p, nullptr, nullptr);
-}
-int CopyTo(AKTreeHandler& h, AKTreeActionParam const& p)
-{
-    return h.CheckCopyTo(p, nullptr, nullptr);
-}
-int Add(AKTreeHandler& h, AKTreeActionParam const& p)
-{
-    return h.CheckAddNewObjects(p);
-}
-int Revise(AKTreeHandler& h, AKTreeActionParam const& p)
-{
-    return h.CheckReviseObjects(p);
-}
+int Duplicate(AKTreeHandler& h, AKTreeActionParam const& p) { return h.CheckDuplicate(p); }
+int Move(AKTreeHandler& h, AKTreeActionParam const& p) { return h.CheckMoveTo(p, nullptr, nullptr); }
+int CopyTo(AKTreeHandler& h, AKTreeActionParam const& p) { return h.CheckCopyTo(p, nullptr, nullptr); }
+int Add(AKTreeHandler& h, AKTreeActionParam const& p) { return h.CheckAddNewObjects(p); }
+int Revise(AKTreeHandler& h, AKTreeActionParam const& p) { return h.CheckReviseObjects(p); }
 CheckFn AddOfClass(AKClass const* objectClass)
 {
     return [objectClass](AKTreeHandler& h, AKTreeActionParam const& p) { return h.CheckAddNewObjects(p, objectClass); };
@@ -84,8 +57,7 @@ protected:
         fDoc = &NewDocumentHandler();
         fReadOnly = &NewDocumentHandler(kAKTreeOptionReadOnly | kAKTreeOptionDeferredDelete);
         fOther = &NewDocumentHandler();
-        fNests = &NewHandler(
-            NewTreeFromDico(DicoTree({DicoNest("A", {DicoNest("B", {DicoProbe(1)})}), DicoProbe(2)})));
+        fNests = &NewHandler(NewTreeFromDico(DicoTree({DicoNest("A", {DicoNest("B", {DicoProbe(1)})}), DicoProbe(2)})));
     }
     // A record of a handler's tree selecting nodes, with a target.
     static AKTreeActionParam P(AKTreeHandler& h, std::initializer_list<AKNode*> nodes, AKNode* target = nullptr,
@@ -152,8 +124,8 @@ TEST_F(AKTreeHandlerChecksTest, ChecksRefuseInOrderWithTheirCodes)
         {"move: a target without link mode", &d, [&] { return P(d, {Item(d, 4)}, Item(d, 6)); }, Move, -683},
         {"move: an item into an item", &d, [&] { return P(d, {Item(d, 4)}, Item(d, 6), kAKLinkModeLastChildren); },
          Move, -681},
-        {"move: a nest before its own child", &n, [&] { return P(n, {Nest("A")}, Nest("B"), kAKLinkModeBefore); },
-         Move, -686},
+        {"move: a nest before its own child", &n, [&] { return P(n, {Nest("A")}, Nest("B"), kAKLinkModeBefore); }, Move,
+         -686},
         // Copies: -691, -688, -685, -683, -681; another tree's selection is welcome.
         {"copy: read-only tree, empty selection", &ro, [&] { return P(ro, {}); }, CopyTo, -691},
         {"copy: empty selection, no target", &d, [&] { return P(d, {}); }, CopyTo, -688},
@@ -177,7 +149,11 @@ TEST_F(AKTreeHandlerChecksTest, ChecksRefuseInOrderWithTheirCodes)
         {"revise: the root", &d, [&] { return RootAlone(d); }, Revise, 0},
         {"revise: another tree's node", &d, [&] { return P(o, {Item(o, 4)}); }, Revise, -690},
         // Renames need exactly one node.
-        {"rename: two nodes", &d, [&] { return P(d, {Item(d, 1), Item(d, 4)}); }, Rename, -689},
+        {"rename: two nodes", &d,
+         [&] {
+             return P(d, {Item(d, 1), Item(d, 4)});
+         },
+         Rename, -689},
         {"rename: one node of another document's record", &d, [&] { return P(o, {Item(o, 4)}); }, Rename, -690},
         {"rename: one node", &d, [&] { return P(d, {Item(d, 4)}); }, Rename, 0},
         // Copying out: -688, -690, and a read-only tree may be copied from.
@@ -194,25 +170,22 @@ TEST_F(AKTreeHandlerChecksTest, ChecksRefuseInOrderWithTheirCodes)
         {"add: target without link mode", &d,
          [&] { return P(d, {}, Folder(d, "F")).WithNewObject(Item(d, 6)->GetObject()); }, Add, -683},
         {"add: a folder into a folder", &d,
-         [&] {
-             return P(d, {}, Folder(d, "F"), kAKLinkModeLastChildren).WithNewObject(Folder(d, "G")->GetObject());
-         },
+         [&] { return P(d, {}, Folder(d, "F"), kAKLinkModeLastChildren).WithNewObject(Folder(d, "G")->GetObject()); },
          Add, -681},
         {"add of a class: read-only tree", &ro, [&] { return P(ro, {}); }, AddOfClass(TestItem::_Class()), -691},
         {"add of a class: no target", &d, [&] { return P(d, {}); }, AddOfClass(TestItem::_Class()), -685},
-        {"add of a class: no link mode", &d, [&] { return P(d, {}, Folder(d, "F")); },
-         AddOfClass(TestItem::_Class()), -683},
+        {"add of a class: no link mode", &d, [&] { return P(d, {}, Folder(d, "F")); }, AddOfClass(TestItem::_Class()),
+         -683},
         {"add of a class: folders into a folder", &d,
-         [&] { return P(d, {}, Folder(d, "F"), kAKLinkModeFirstChildren); }, AddOfClass(TestFolder::_Class()),
-         -681},
-        {"add of a class: items into a folder", &d,
-         [&] { return P(d, {}, Folder(d, "F"), kAKLinkModeFirstChildren); }, AddOfClass(TestItem::_Class()), 0},
+         [&] { return P(d, {}, Folder(d, "F"), kAKLinkModeFirstChildren); }, AddOfClass(TestFolder::_Class()), -681},
+        {"add of a class: items into a folder", &d, [&] { return P(d, {}, Folder(d, "F"), kAKLinkModeFirstChildren); },
+         AddOfClass(TestItem::_Class()), 0},
         // The building blocks.
         {"some selection: read-only only when writable", &ro, [&] { return P(ro, {}); }, HasSel(false), -688},
         {"target: read-only, another tree", &ro, [&] { return P(o, {}); }, HasTarget(nullptr, true), -691},
         {"target: another tree, no target", &d, [&] { return P(o, {}); }, HasTarget(nullptr, true), -690},
-        {"target: of another tree", &d, [&] { return P(d, {}, Folder(o, "F")); },
-         HasTarget(TestFolder::_Class(), true), -690},
+        {"target: of another tree", &d, [&] { return P(d, {}, Folder(o, "F")); }, HasTarget(TestFolder::_Class(), true),
+         -690},
         {"target: none, no class", &d, [&] { return P(d, {}); }, HasTarget(nullptr, true), -685},
         {"target: no class", &d, [&] { return P(d, {}, Folder(d, "F")); }, HasTarget(nullptr, true), -684},
         {"target: an item is no folder", &d, [&] { return P(d, {}, Item(d, 4)); },
@@ -227,9 +200,9 @@ TEST_F(AKTreeHandlerChecksTest, ChecksRefuseInOrderWithTheirCodes)
 
     // -680 and -679 with a store of the caller's.
     EXPECT_EQ(d.CheckPasteFromPasteboard(P(d, {}), &empty, nullptr, nullptr), -680);
-    ASSERT_EQ(d.GetTree()->WriteTreeSelToCache(&AKTreePasteboard::sShared,
-                                               AKTreeSelWithNode(d.GetTree(), Folder(d, "G"))),
-              0);
+    ASSERT_EQ(
+        d.GetTree()->WriteTreeSelToCache(&AKTreePasteboard::sShared, AKTreeSelWithNode(d.GetTree(), Folder(d, "G"))),
+        0);
     EXPECT_EQ(Paste(d, P(d, {Item(d, 1)}, Item(d, 4), kAKLinkModeLastChildren)), -679) << "no folder takes folders";
     EXPECT_FALSE(d.CanPasteFromPasteboard(P(d, {Item(d, 1)}, Item(d, 4), kAKLinkModeLastChildren)));
 }
@@ -421,12 +394,10 @@ TEST_F(AKTreeHandlerChecksTest, APasteFallsBackFromTheTargetToTheCommonParentToT
     Row const rows[] = {
         {"the record's target takes items", P(d, {Item(d, 5)}, Folder(d, "F"), kAKLinkModeBefore), Folder(d, "F"),
          false},
-        {"the target takes nothing: the selection's parent", P(d, {Item(d, 1), Item(d, 2)}, Item(d, 4),
-                                                               kAKLinkModeAfter),
-         Folder(d, "F"), false},
+        {"the target takes nothing: the selection's parent",
+         P(d, {Item(d, 1), Item(d, 2)}, Item(d, 4), kAKLinkModeAfter), Folder(d, "F"), false},
         {"no target: the selection's parent", P(d, {Item(d, 5)}), Folder(d, "G"), false},
-        {"the target takes nothing: the parent, here the root", P(d, {Item(d, 4)}, Item(d, 6)),
-         Root(d), false},
+        {"the target takes nothing: the parent, here the root", P(d, {Item(d, 4)}, Item(d, 6)), Root(d), false},
         {"no common parent: the default folder", P(d, {Item(d, 1), Item(d, 5)}, Item(d, 6)), Folder(d, "G"), true},
         {"a target of another document is passed over", P(d, {}, Folder(*fOther, "F"), kAKLinkModeLastChildren),
          Folder(d, "G"), true},

@@ -362,9 +362,8 @@ TEST_F(AKTreeHandlerEasyTest, ObjectsOfAnotherDocumentAreLeftAlone)
         {"delete", [&](AKTreeActionParam& p) { return h.DoDelete(p); }},
         {"cut", [&](AKTreeActionParam& p) { return h.DoCutToPasteboard(p, nullptr); }},
         {"duplicate", [&](AKTreeActionParam& p) { return h.DoDuplicate(p); }},
-        {"move", [&](AKTreeActionParam& p) {
-             return h.DoMoveTo(p.WithTargetNode(Folder(h, "F"), kAKLinkModeLastChildren));
-         }},
+        {"move",
+         [&](AKTreeActionParam& p) { return h.DoMoveTo(p.WithTargetNode(Folder(h, "F"), kAKLinkModeLastChildren)); }},
         {"revise", [&](AKTreeActionParam& p) { return h.DoReviseObjects(p, info, false); }},
         {"copy out", [&](AKTreeActionParam& p) { return h.DoCopyToPasteboard(p, nullptr); }},
     };

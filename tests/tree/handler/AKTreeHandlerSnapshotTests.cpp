@@ -13,8 +13,7 @@
 namespace {
 
 class AKTreeHandlerSnapshotTest : public HandlerTreeTest
-{
-};
+{};
 
 TEST_F(AKTreeHandlerSnapshotTest, TheNodeWriterEntersItsChunksInARecordingHistoryFile)
 {

@@ -10,8 +10,7 @@
 namespace {
 
 class AKTreeHistoryActionIDTest : public HistoryTest
-{
-};
+{};
 
 TEST_F(AKTreeHistoryActionIDTest, ActionIDsStartAt1000001AndAMergedStepKeepsItsID)
 {

@@ -90,9 +90,8 @@ TEST_P(AKTreeHistoryActionsTest, AMoveRoundTripsBetweenTheOldAndTheNewPlaces)
     Bytes const before = TreeBytes(tree);
     std::vector<AKNodeID> const ids = {ItemNode(tree, 1)->GetID(), ItemNode(tree, 3)->GetID(),
                                        ItemNode(tree, 4)->GetID()};
-    AKTreeSel const moved =
-        MoveNodes({ItemNode(tree, 1), ItemNode(tree, 3), ItemNode(tree, 4)}, FolderNode(tree, "G"),
-                  kAKLinkModeLastChildren);
+    AKTreeSel const moved = MoveNodes({ItemNode(tree, 1), ItemNode(tree, 3), ItemNode(tree, 4)}, FolderNode(tree, "G"),
+                                      kAKLinkModeLastChildren);
     EXPECT_EQ(Shape(tree), "F[2],G[5,1,3,4],6");
     Bytes const after = TreeBytes(tree);
 
@@ -215,8 +214,8 @@ TEST_P(AKTreeHistoryActionsTest, ReCreatingUnderAMissingParentOrBesideAMissingBr
 {
     struct Case {
         char const* what;
-        unsigned int deleted;     // the item whose deletion is undone
-        unsigned int vanished;    // then removed behind the history's back: an item, or 0 for folder G
+        unsigned int deleted;   // the item whose deletion is undone
+        unsigned int vanished;  // then removed behind the history's back: an item, or 0 for folder G
     } const cases[] = {{"parent", 5, 0}, {"next brother", 2, 3}, {"previous brother", 2, 1}};
     for (Case const& c : cases) {
         SCOPED_TRACE(c.what);

@@ -108,8 +108,7 @@ TEST(AKHistoryChunkListTest, OnlyHistoryFilesTakeNodeChunksFromTheNodeWriter)
 // --- The bytes of the history file ---
 
 class AKTreeHistoryFileTest : public HistoryCacheTest
-{
-};
+{};
 
 // Walks one 'NODE' chunk: answers its end; the IDs go to the outputs.
 size_t WalkNodeChunk(Bytes const& bytes, size_t offset, AKNodeID* nodeID, LinkIDs* links)
@@ -264,8 +263,7 @@ TEST_P(AKTreeHistoryFileTest, UndoingACreationAppendsTheRemovedSubtreesToTheSeco
     items.Clear();
     items.Push(NewItem(31));
     ASSERT_EQ(tree.DoTreeSelAddNewObjects(&child, &first, created.GetNode(1), kAKLinkModeLastChildren, items), 0);
-    ASSERT_EQ(history.RegisterAction(new AKTreeHistoryActionOnCreate(kHistTestCommand, HistTestName(), created),
-                                     false),
+    ASSERT_EQ(history.RegisterAction(new AKTreeHistoryActionOnCreate(kHistTestCommand, HistTestName(), created), false),
               0);
     Bytes const done = TreeBytes(tree);
     unsigned int const nodesDone = tree.CountNodes();

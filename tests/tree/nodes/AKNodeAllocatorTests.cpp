@@ -57,8 +57,7 @@ TEST(AKNodeAllocator, SlotsComeInAddressOrderAndTheLastFreedIsReusedFirst)
     std::vector<unsigned char> expected(AKNodeAllocator::SlotSize(), 0);
     unsigned char* slotC = static_cast<unsigned char*>(c);
     size_t nextOffset = 0;
-    while (nextOffset + sizeof(void*) <= expected.size() &&
-           std::memcmp(slotC + nextOffset, &a, sizeof(void*)) != 0)
+    while (nextOffset + sizeof(void*) <= expected.size() && std::memcmp(slotC + nextOffset, &a, sizeof(void*)) != 0)
         nextOffset += sizeof(void*);
     ASSERT_LT(nextOffset, expected.size());
     EXPECT_GT(nextOffset, 0u);  // not the allocator field

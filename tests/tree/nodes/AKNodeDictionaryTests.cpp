@@ -84,7 +84,8 @@ TEST(AKNodeDictionary, SubtreesNestUnderSubsAndOption4LeavesOutAWholeSubtree)
     AKDictionary expected;
     expected.SetValue("Class", AKValueSetasAKString(AKString("tstFold")));
     expected.SetValue("Name", AKValueSetasAKString(AKString("f")));
-    AKValueArray subs{AKValueSetasAKDictionary(ItemDictionary(10, "a")), AKValueSetasAKDictionary(ItemDictionary(12, "b"))};
+    AKValueArray subs{AKValueSetasAKDictionary(ItemDictionary(10, "a")),
+                      AKValueSetasAKDictionary(ItemDictionary(12, "b"))};
     expected.SetValue("Subs", AKValueSetasAKValueArray(subs));
     EXPECT_EQ(written, expected);
 
@@ -121,11 +122,13 @@ TEST(AKNodeDictionary, ReadingOneNodeTakesItsIDOrTheDefault)
         {"no ID", ItemDictionary(3, "x"), 40, 40, 0},
         {"ID 0", WithID(ItemDictionary(3, "x"), 0), 40, 40, 0},
         {"explicit ID", WithID(ItemDictionary(3, "x"), 12), 40, 12, 0},
-        {"ID as text", [] {
+        {"ID as text",
+         [] {
              AKDictionary d = ItemDictionary(3, "x");
              d.SetValue("ID", AKValueSetasAKString(AKString("12")));
              return d;
-         }(), 40, 40, 0},
+         }(),
+         40, 40, 0},
         {"negative ID", WithID(ItemDictionary(3, "x"), -2), 40, 0, kAKErrorTreeNodeBadID},
         {"ID with no room for a next ID", WithID(ItemDictionary(3, "x"), INT_MAX), 40, 0, kAKErrorTreeNodeBadID},
         {"ID beyond 32 bits", WithID(ItemDictionary(3, "x"), 0x100000005LL), 40, 0, kAKErrorTreeNodeBadID},

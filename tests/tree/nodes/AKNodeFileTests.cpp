@@ -23,10 +23,10 @@ Bytes ExpectedItemChunk(AKNodeID id, LinkIDs links, unsigned int value, unsigned
     PutU32(bytes, 0);
     for (AKNodeID n : {id, links.sup, links.sub, links.prev, links.next})
         PutU32(bytes, static_cast<unsigned int>(n));
-    PutU32(bytes, 0);            // reserved
+    PutU32(bytes, 0);              // reserved
     PutClassID(bytes, "tstItem");  // family
     PutClassID(bytes, "tstItem");  // class
-    PutU32(bytes, 4);            // the name "ab", padded to 4 bytes
+    PutU32(bytes, 4);              // the name "ab", padded to 4 bytes
     bytes.insert(bytes.end(), {'a', 'b', 0, 0});
     PutU32(bytes, value);
     while ((position + bytes.size()) % 8 != 0)

@@ -39,8 +39,7 @@ struct Family {
 };
 
 class AKNodeLinks : public ::testing::Test, public Family
-{
-};
+{};
 
 }  // namespace
 

@@ -152,7 +152,8 @@ TEST_F(AKNodeStates, UnregisteringClearsTheClientsBitsOnly)
         AKNodeNState const& state = node->GetNState();
         AKNSClientFG bit = AKNSClientFlagOf(fClient);
         EXPECT_EQ((state.GetOpenedMask() | state.GetUservisMask() | state.GetSelectedMask() | state.GetDirtyMask() |
-                   state.GetRealvisMask()) & bit,
+                   state.GetRealvisMask()) &
+                      bit,
                   0u);
     }
     EXPECT_TRUE(State(3).IsSelected(otherID));
@@ -360,15 +361,12 @@ TEST(AKSearchObjectsParamCan, WhichSearchesCanRun)
         bool can;
     };
     Case const cases[] = {
-        {0, true, "tstItem", true, 0, "a", true},
-        {0, true, "tstItem", false, 0, "", true},
-        {0, true, "", false, 0, "a", false},     // null class ID
-        {0, false, "", true, 1, "a", true},
-        {0, false, "", true, 0, "", false},      // empty text
-        {0, false, "", true, 2, "a", false},     // unknown name match
-        {0, false, "", false, 0, "a", false},    // neither test
-        {2, true, "tstItem", false, 0, "", true},
-        {3, true, "tstItem", false, 0, "", false},  // unknown mode
+        {0, true, "tstItem", true, 0, "a", true}, {0, true, "tstItem", false, 0, "", true},
+        {0, true, "", false, 0, "a", false},                                                  // null class ID
+        {0, false, "", true, 1, "a", true},       {0, false, "", true, 0, "", false},         // empty text
+        {0, false, "", true, 2, "a", false},                                                  // unknown name match
+        {0, false, "", false, 0, "a", false},                                                 // neither test
+        {2, true, "tstItem", false, 0, "", true}, {3, true, "tstItem", false, 0, "", false},  // unknown mode
     };
     for (Case const& c : cases) {
         AKSearchObjectsParam search;
@@ -399,7 +397,7 @@ TEST_F(AKNodeStates, ObjectMatchByClassAndName)
     EXPECT_FALSE(search.ObjectMatch(fTree->GetNode(5)));
     search.fCaseSensitive = false;
     EXPECT_TRUE(search.ObjectMatch(fTree->GetNode(5)));
-    EXPECT_TRUE(search.ObjectMatch(fTree->GetNode(4)));  // a sub-item "Beta" is a kind of item
+    EXPECT_TRUE(search.ObjectMatch(fTree->GetNode(4)));   // a sub-item "Beta" is a kind of item
     EXPECT_FALSE(search.ObjectMatch(fTree->GetNode(2)));  // a folder
     search.fClassID = AKClassID("nothere");
     EXPECT_FALSE(search.ObjectMatch(fTree->GetNode(5)));

@@ -82,14 +82,10 @@ TEST_F(AKTreeNotifierTest, EachStampMovesOncePerActionOrGroup)
     };
     Case const cases[] = {
         {"revising an object three levels below the root",
-         [this](AKTreeNotifier& n, AKTree& tree) {
-             Revise(n, AKTreeSelWithNode(&tree, N(tree, "1")), false);
-         },
+         [this](AKTreeNotifier& n, AKTree& tree) { Revise(n, AKTreeSelWithNode(&tree, N(tree, "1")), false); },
          {{"1", "10000"}, {"B", "01100"}, {"A", "00100"}, {"root", "00100"}}},
         {"revising the root",
-         [this](AKTreeNotifier& n, AKTree& tree) {
-             Revise(n, AKTreeSelWithNode(&tree, tree.GetRootNode()), false);
-         },
+         [this](AKTreeNotifier& n, AKTree& tree) { Revise(n, AKTreeSelWithNode(&tree, tree.GetRootNode()), false); },
          {{"root", "10000"}}},
         {"revising nodes of two branches in one action",
          [this](AKTreeNotifier& n, AKTree& tree) {
@@ -109,9 +105,7 @@ TEST_F(AKTreeNotifierTest, EachStampMovesOncePerActionOrGroup)
          },
          {{"B", "00011"}, {"A", "00001"}, {"root", "00001"}}},
         {"creating a node",
-         [this](AKTreeNotifier& n, AKTree& tree) {
-             Create(n, tree, N(tree, "C"), kAKLinkModeLastChildren, 7, false);
-         },
+         [this](AKTreeNotifier& n, AKTree& tree) { Create(n, tree, N(tree, "C"), kAKLinkModeLastChildren, 7, false); },
          {{"C", "00011"}, {"A", "00001"}, {"root", "00001"}}},
         {"moving nodes taken from two parents",
          [this](AKTreeNotifier& n, AKTree& tree) {
@@ -137,8 +131,8 @@ TEST_F(AKTreeNotifierTest, EachStampMovesOncePerActionOrGroup)
              Delete(n, tree, AKTreeSelWithNode(&tree, N(tree, "5")), true);
              Create(n, tree, N(tree, "D"), kAKLinkModeFirstChildren, 6, true);
              Create(n, tree, N(tree, "D"), kAKLinkModeLastChildren, 7, true);
-             EXPECT_TRUE(Move(n, tree, AKTreeSelWithNode(&tree, N(tree, "4")), N(tree, "B"),
-                                kAKLinkModeFirstChildren, true));
+             EXPECT_TRUE(
+                 Move(n, tree, AKTreeSelWithNode(&tree, N(tree, "4")), N(tree, "B"), kAKLinkModeFirstChildren, true));
              n.UpdateObjectsStamp(false);
          },
          {{"1", "10000"},
@@ -158,8 +152,7 @@ TEST_F(AKTreeNotifierTest, EachStampMovesOncePerActionOrGroup)
              n.UpdateObjectsStamp(false);
          },
          {}},
-        {"an update with nothing pending",
-         [](AKTreeNotifier& n, AKTree&) { n.UpdateObjectsStamp(false); }, {}},
+        {"an update with nothing pending", [](AKTreeNotifier& n, AKTree&) { n.UpdateObjectsStamp(false); }, {}},
     };
 
     for (Case const& c : cases) {
@@ -179,11 +172,13 @@ TEST_F(AKTreeNotifierTest, MarksStopAtTheFirstAncestorMarkedAlready)
     AKTree& tree = NewFourLevelTree();
     AKTreeNotifier notifier(&tree);
     AKObject* root = tree.GetRootNode()->GetObject();
-    ASSERT_EQ(notifier.UpdateObjectsStampPrepare(AKTreeSelWithNode(&tree, N(tree, "1")), kAKTreeActionRevised, false), 0);
+    ASSERT_EQ(notifier.UpdateObjectsStampPrepare(AKTreeSelWithNode(&tree, N(tree, "1")), kAKTreeActionRevised, false),
+              0);
     // With the root's mark taken away by hand, a second revision in the same
     // branch stops at A, which has its mark already, and leaves the root alone.
     root->ClearFlags(kAKObjectFlagMarkFarSubRevised);
-    ASSERT_EQ(notifier.UpdateObjectsStampPrepare(AKTreeSelWithNode(&tree, N(tree, "3")), kAKTreeActionRevised, false), 0);
+    ASSERT_EQ(notifier.UpdateObjectsStampPrepare(AKTreeSelWithNode(&tree, N(tree, "3")), kAKTreeActionRevised, false),
+              0);
     EXPECT_TRUE(N(tree, "C")->GetObject()->HasFlags(kAKObjectFlagMarkSubRevised | kAKObjectFlagMarkFarSubRevised));
     EXPECT_FALSE(root->HasFlags(kAKObjectFlagMarkFarSubRevised));
     EXPECT_TRUE(root->HasFlags(kAKObjectFlagStampsPending));
@@ -203,16 +198,13 @@ TEST_F(AKTreeNotifierTest, MoveThatChangesNothingKeepsTheMarksOfEarlierSteps)
     // puts item 3 back where it is (first child of C).
     Revise(notifier, AKTreeSelWithNode(&tree, N(tree, "1")), true);
     Create(notifier, tree, N(tree, "C"), kAKLinkModeLastChildren, 8, true);
-    EXPECT_FALSE(Move(notifier, tree, AKTreeSelWithNode(&tree, N(tree, "3")), N(tree, "C"), kAKLinkModeFirstChildren,
-                      true));
+    EXPECT_FALSE(
+        Move(notifier, tree, AKTreeSelWithNode(&tree, N(tree, "3")), N(tree, "C"), kAKLinkModeFirstChildren, true));
     EXPECT_TRUE(notifier.HasPendingMarks());
     notifier.UpdateObjectsStamp(false);
 
-    EXPECT_EQ(Moves(before, tree), (MoveTable{{"1", "10000"},
-                                              {"B", "01100"},
-                                              {"C", "00011"},
-                                              {"A", "00101"},
-                                              {"root", "00101"}}));
+    EXPECT_EQ(Moves(before, tree),
+              (MoveTable{{"1", "10000"}, {"B", "01100"}, {"C", "00011"}, {"A", "00101"}, {"root", "00101"}}));
     EXPECT_EQ(notifier.CheckObjectsFlags(), 0);
 }
 
@@ -223,8 +215,8 @@ TEST_F(AKTreeNotifierTest, MoveThatChangesNothingMovesNoStamp)
     auto before = StampsOfTree(tree);
     for (bool inGroup : {false, true}) {
         SCOPED_TRACE(inGroup ? "in a group" : "alone");
-        EXPECT_FALSE(Move(notifier, tree, AKTreeSelWithNode(&tree, N(tree, "2")), N(tree, "1"), kAKLinkModeAfter,
-                          inGroup));
+        EXPECT_FALSE(
+            Move(notifier, tree, AKTreeSelWithNode(&tree, N(tree, "2")), N(tree, "1"), kAKLinkModeAfter, inGroup));
         EXPECT_FALSE(notifier.HasPendingMarks());
         EXPECT_FALSE(AnyObjectMarked(tree));
         notifier.UpdateObjectsStamp(false);
@@ -386,7 +378,8 @@ TEST_F(AKTreeNotifierTest, IdlePassesReachTheObjectsThatAskAndDropDeletedOnes)
 
     notifier.DoIdling();
     EXPECT_FALSE(root->HasFlags(kAKObjectFlagIdlingListChanged));
-    EXPECT_EQ(notifier.GetIdlingList().StdVector(), (std::vector<AKNodeID>{N(tree, "2")->GetID(), N(tree, "C")->GetID()}));
+    EXPECT_EQ(notifier.GetIdlingList().StdVector(),
+              (std::vector<AKNodeID>{N(tree, "2")->GetID(), N(tree, "C")->GetID()}));
     notifier.DoIdling();
     EXPECT_EQ(IdleCountOf(N(tree, "2")), 2);
     EXPECT_EQ(IdleCountOf(N(tree, "C")), 2);
@@ -444,4 +437,4 @@ TEST_F(AKTreeNotifierTest, RegisteredNotifierIdlesWithTheCentreUntilDestroyed)
     EXPECT_EQ(IdleCountOf(N(tree, "4")), 1);
 }
 
-} // namespace
+}  // namespace

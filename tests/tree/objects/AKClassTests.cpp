@@ -35,10 +35,7 @@ bool HasLine(LogCapture const& log, std::string const& line)
     return false;
 }
 
-AKClassID RawID(char const (&bytes)[9])
-{
-    return AKClassID::FromBytes(bytes);
-}
+AKClassID RawID(char const (&bytes)[9]) { return AKClassID::FromBytes(bytes); }
 
 // --- Class IDs ---
 
@@ -231,8 +228,10 @@ TEST_F(AKClassMgrTest, BadIDOfABuiltInClassEmptiesTheRegistry)
     AddRaw(AKClassID("a-b"), "object", false, "Bad");
     LogCapture log;
     EXPECT_EQ(registry.RegisterComplete(nullptr), kAKErrorClassInternalFatalError);
-    EXPECT_TRUE(HasLine(log, Line(-793, "kAKErrorClassBadFormatedID", "In class <Bad>, ID <a-b> contains a bad character")));
-    EXPECT_TRUE(HasLine(log, Line(-799, "kAKErrorClassInternalFatalError", "Internal classes bad coherency (Fatal Error)")));
+    EXPECT_TRUE(
+        HasLine(log, Line(-793, "kAKErrorClassBadFormatedID", "In class <Bad>, ID <a-b> contains a bad character")));
+    EXPECT_TRUE(
+        HasLine(log, Line(-799, "kAKErrorClassInternalFatalError", "Internal classes bad coherency (Fatal Error)")));
     EXPECT_TRUE(registry.GetRegisteredClasses().IsEmpty());
     EXPECT_EQ(registry.CountPendingClasses(), 0u);
     EXPECT_EQ(registry.GetTopClass(), nullptr);
@@ -304,7 +303,8 @@ TEST_F(AKClassMgrTest, UnknownSuperClassRejectsTheClassAndItsOrphans)
     AKStringArray rejected;
     LogCapture log;
     ASSERT_EQ(registry.RegisterComplete(&rejected), 0);
-    EXPECT_TRUE(HasLine(log, Line(-795, "kAKErrorClassUnknownSupClass", "In class <Orphan>, super-class <missing> is unknown")));
+    EXPECT_TRUE(HasLine(
+        log, Line(-795, "kAKErrorClassUnknownSupClass", "In class <Orphan>, super-class <missing> is unknown")));
     EXPECT_EQ(rejected.Count(), 3u);
     EXPECT_EQ(registry.GetRegisteredClasses().Count(), 2u);
     EXPECT_EQ(registry.GetClassOfID(AKClassID("grand")), nullptr);
@@ -353,8 +353,7 @@ TEST_F(AKClassMgrTest, WithoutTheTopClassNothingLinks)
 }
 
 class AKClassMgrCountTest : public AKClassMgrTest, public ::testing::WithParamInterface<bool>
-{
-};
+{};
 
 TEST_P(AKClassMgrCountTest, TheSixtyFifthClassHasNoBit)
 {
@@ -495,16 +494,17 @@ TEST_F(AKClassMgrTest, ObjectsKeepTheFundamentalAlignment)
 {
     ASSERT_EQ(TreeTestRegisterClasses(), 0);
     registry.Terminate();
-    ASSERT_EQ(registry.RegisterClass(AKClassInfoOfAbstract<AKObject>(AKObject::_ClassID(), "AKObject"), false, nullptr), 0);
+    ASSERT_EQ(registry.RegisterClass(AKClassInfoOfAbstract<AKObject>(AKObject::_ClassID(), "AKObject"), false, nullptr),
+              0);
     ASSERT_EQ(registry.RegisterClass(AKClassInfoOfAbstract<TestBaseObject>(AKObject::_ClassID(), "TestBaseObject"),
                                      false, nullptr),
               0);
-    ASSERT_EQ(registry.RegisterClass(AKClassInfoOfConcrete<TestItem>(TestBaseObject::_ClassID(), "TestItem"), false,
-                                     nullptr),
-              0);
-    ASSERT_EQ(registry.RegisterClass(AKClassInfoOfConcrete<AlignedItem>(TestItem::_ClassID(), "AlignedItem"), false,
-                                     nullptr),
-              0);
+    ASSERT_EQ(
+        registry.RegisterClass(AKClassInfoOfConcrete<TestItem>(TestBaseObject::_ClassID(), "TestItem"), false, nullptr),
+        0);
+    ASSERT_EQ(
+        registry.RegisterClass(AKClassInfoOfConcrete<AlignedItem>(TestItem::_ClassID(), "AlignedItem"), false, nullptr),
+        0);
     ASSERT_EQ(registry.RegisterComplete(nullptr), 0);
 
     std::vector<AKObject*> objects;

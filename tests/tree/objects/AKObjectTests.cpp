@@ -205,7 +205,8 @@ TEST_F(AKObjectTest, FailedCreationsLeaveNothingBehind)
     LogCapture log;
     EXPECT_EQ(NewWithArgs(nullptr, AKClassID("nope"), nullptr), nullptr);
     EXPECT_EQ(AKClass::GetErrorNew(), kAKErrorObjectNewUnknownClass);
-    EXPECT_TRUE(HasLine(log, Line(-790, "kAKErrorObjectNewUnknownClass", "Can't create object, class <nope> is unknown")));
+    EXPECT_TRUE(
+        HasLine(log, Line(-790, "kAKErrorObjectNewUnknownClass", "Can't create object, class <nope> is unknown")));
 
     EXPECT_EQ(NewWithArgs(nullptr, TestBaseObject::_ClassID(), nullptr), nullptr);
     EXPECT_EQ(AKClass::GetErrorNew(), kAKErrorObjectNewAbstractClass);
@@ -229,8 +230,7 @@ TEST_F(AKObjectTest, FailedCreationsLeaveNothingBehind)
 // --- File form ---
 
 class AKObjectFileTest : public AKObjectTest, public ::testing::WithParamInterface<unsigned int>
-{
-};
+{};
 
 TEST_P(AKObjectFileTest, RoundTripsByteForBytePaddedFromTheFileStart)
 {
@@ -480,8 +480,9 @@ TEST_F(AKObjectCorruptFileTest, DictionaryRunningPastTheChunkEnd)
     Stream in(bytes);
     EXPECT_EQ(AKClass::NewObjectFromFile(nullptr, in.file, 1), nullptr);
     EXPECT_EQ(AKClass::GetErrorNew(), kAKErrorChunkUnknownSignature);
-    EXPECT_TRUE(HasLine(log, Line(-880, "kAKErrorChunkUnknownSignature",
-                                  "In file \"Memory Stream\" at pos 16, chunk [UIPR] of 12 bytes ends before its data")));
+    EXPECT_TRUE(
+        HasLine(log, Line(-880, "kAKErrorChunkUnknownSignature",
+                          "In file \"Memory Stream\" at pos 16, chunk [UIPR] of 12 bytes ends before its data")));
 }
 
 TEST_F(AKObjectCorruptFileTest, HugeCountsAndLengths)
@@ -560,8 +561,9 @@ TEST_F(AKObjectTest, DictionaryFormRoundTrips)
         EXPECT_EQ(odd->akmInitFromDictionary(nameless), 0);
         EXPECT_EQ(odd->akmGetName().StdString(), "Kept");
         EXPECT_EQ(odd->GetUIPeerData(), nullptr);
-        EXPECT_TRUE(HasLine(log, Line(706, "kAKWarningObjectInitedHaveUIPeerData",
-                                      "Init an object of class <tstItem> that's already contains UI-peer data (fixed)")));
+        EXPECT_TRUE(
+            HasLine(log, Line(706, "kAKWarningObjectInitedHaveUIPeerData",
+                              "Init an object of class <tstItem> that's already contains UI-peer data (fixed)")));
     }
 
     AKClass::DeleteObject(odd);

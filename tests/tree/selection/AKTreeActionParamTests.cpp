@@ -16,8 +16,7 @@
 namespace {
 
 class AKTreeActionParamTest : public SelTreeTest
-{
-};
+{};
 
 // A client that remembers its calls and answers a fixed status.
 class RecordingClient : public AKTreeActionPostTreatmentClient
@@ -78,7 +77,8 @@ TEST_F(AKTreeActionParamTest, NewRecordIsEmpty)
 {
     AKTree& tree = NewDocument();
     AKTreeActionParam param(&tree);
-    for (AKTreeActionParam const* p : std::initializer_list<AKTreeActionParam const*>{&param, &kAKNullTreeActionParam}) {
+    for (AKTreeActionParam const* p :
+         std::initializer_list<AKTreeActionParam const*>{&param, &kAKNullTreeActionParam}) {
         EXPECT_EQ(p->GetCommandID(), 0);
         EXPECT_TRUE(p->GetActionName().IsEmpty());
         EXPECT_FALSE(p->IsOverrideHistory());
@@ -339,4 +339,4 @@ TEST_F(AKTreeActionParamTest, ResultTimeRangeFollowsTheFlags)
     }
 }
 
-} // namespace
+}  // namespace

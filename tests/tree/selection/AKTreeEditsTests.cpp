@@ -16,10 +16,7 @@
 namespace {
 
 // A non-empty selection to preset outputs with, so that emptying shows.
-AKTreeSel SomeSelection(AKTree& tree)
-{
-    return AKTreeSelWithNode(&tree, tree.GetRootNode());
-}
+AKTreeSel SomeSelection(AKTree& tree) { return AKTreeSelWithNode(&tree, tree.GetRootNode()); }
 
 bool IsNullSel(AKTreeSel const& selection)
 {
@@ -45,25 +42,21 @@ std::vector<NodeRecord> NodeRecordsOfArnd(Bytes const& bytes, size_t offset, siz
     size_t at = offset + 16;
     for (unsigned int i = 0; i < count && at + 28 <= bytes.size(); ++i) {
         EXPECT_EQ(std::string(bytes.begin() + at, bytes.begin() + at + 4), "NODE");
-        records.push_back({GetS32(bytes, at + 8),
-                           {GetS32(bytes, at + 12), GetS32(bytes, at + 16), GetS32(bytes, at + 20),
-                            GetS32(bytes, at + 24)}});
+        records.push_back(
+            {GetS32(bytes, at + 8),
+             {GetS32(bytes, at + 12), GetS32(bytes, at + 16), GetS32(bytes, at + 20), GetS32(bytes, at + 24)}});
         at += 8 + GetU32(bytes, at + 4);
     }
     *end = at;
     return records;
 }
 
-AKValueArray SubsOf(AKDictionary const& dictionary)
-{
-    return AKValueGetasAKValueArray(dictionary.GetValue("Subs"));
-}
+AKValueArray SubsOf(AKDictionary const& dictionary) { return AKValueGetasAKValueArray(dictionary.GetValue("Subs")); }
 
 }  // namespace
 
 class TreeEditsTest : public SelTreeTest
-{
-};
+{};
 
 // --- Writing stores ---
 
@@ -83,11 +76,9 @@ TEST_F(TreeEditsTest, BinaryStoreHoldsTopIDsThenOneArndChunkWithOnlyTopLinksNega
     EXPECT_EQ(GetU32(bytes, 12 + 12), 0u);
     size_t end = 0;
     std::vector<NodeRecord> expected = {
-        {2, {-1, 3, 0, -6}},  // F: parent, next negated
-        {3, {2, 0, 0, 4}},    // its children as they are
-        {4, {0, 0, 3, 5}},
-        {5, {0, 0, 4, 0}},
-        {6, {0, 0, -2, -7}},  // item 4: previous, next negated
+        {2, {-1, 3, 0, -6}},                                          // F: parent, next negated
+        {3, {2, 0, 0, 4}},                                            // its children as they are
+        {4, {0, 0, 3, 5}},   {5, {0, 0, 4, 0}}, {6, {0, 0, -2, -7}},  // item 4: previous, next negated
     };
     EXPECT_EQ(NodeRecordsOfArnd(bytes, 12, &end), expected);
     EXPECT_EQ(end, bytes.size());
@@ -135,8 +126,7 @@ TEST_F(TreeEditsTest, DictionaryStoreNestsTopNodesUnderSubsWithIDsAsTheWritingTr
 // --- Inserting stores ---
 
 class TreeStoreFormTest : public SelTreeTest, public ::testing::WithParamInterface<unsigned int>
-{
-};
+{};
 
 TEST_P(TreeStoreFormTest, InsertingTheSameStoreTwiceGivesTwoIndependentSetsAndLeavesTheStoreAlone)
 {
@@ -230,10 +220,9 @@ TEST_F(TreeEditsTest, DictionaryStoreContentIsCheckedAsReadAndRefusedWithoutChan
          kAKLinkModeLastChildren, kAKErrorTreeNodeBadID},
         {"a folder where only items go", DicoTree({DicoNamedFolder("H", {})}), folder, kAKLinkModeLastChildren,
          kAKErrorTreeHandlerIncompatibleLink},
-        {"a folder inside a folder", DicoTree({DicoNamedFolder("H", {DicoNamedFolder("I", {})})}),
-         tree.GetRootNode(), kAKLinkModeLastChildren, kAKErrorTreeHandlerIncompatibleLink},
-        {"a class that cannot be read", DicoTree({DicoNode("nosuch", 0, 0, {})}), folder, kAKLinkModeLastChildren,
-         -1},
+        {"a folder inside a folder", DicoTree({DicoNamedFolder("H", {DicoNamedFolder("I", {})})}), tree.GetRootNode(),
+         kAKLinkModeLastChildren, kAKErrorTreeHandlerIncompatibleLink},
+        {"a class that cannot be read", DicoTree({DicoNode("nosuch", 0, 0, {})}), folder, kAKLinkModeLastChildren, -1},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(c.name);
@@ -284,9 +273,9 @@ TEST_F(TreeEditsTest, DuplicatingBrothersPutsEachCopyRightAfterItsOriginal)
     EXPECT_EQ(out.GetNode(0)->GetPrev(), ItemNode(tree, 4));
     EXPECT_EQ(out.GetNode(1)->GetPrev(), tree.GetNode(9));
 
-    ASSERT_EQ(tree.DoTreeSelDuplicate(&out, AKTreeSelWithNodes(&tree, NodesOf({FolderNode(tree, "F"),
-                                                                                ItemNode(tree, 5)}))),
-              0);
+    ASSERT_EQ(
+        tree.DoTreeSelDuplicate(&out, AKTreeSelWithNodes(&tree, NodesOf({FolderNode(tree, "F"), ItemNode(tree, 5)}))),
+        0);
     EXPECT_EQ(Shape(tree), "F[1,2,3],F[1,2,3],4,4,G[5,5],6,6");
     EXPECT_EQ(IDsOf(out), std::vector<AKNodeID>({12, 16}));
 }
@@ -329,11 +318,11 @@ TEST_F(TreeEditsTest, CanTreeSelMoveAdjustsATargetThatIsSelected)
     } cases[] = {
         {"target not selected: kept", &tree, AKTreeSelWithNode(&tree, i4), i6, 4, true, i6, 4},
         {"first unselected next brother", &tree, AKTreeSelWithNodes(&tree, NodesOf({i1, i2})), i1, 4, true, i3, 3},
-        {"else first unselected previous brother", &tree, AKTreeSelWithNodes(&tree, NodesOf({i2, i3})), i3, 3, true,
-         i1, 4},
+        {"else first unselected previous brother", &tree, AKTreeSelWithNodes(&tree, NodesOf({i2, i3})), i3, 3, true, i1,
+         4},
         {"else first child of the parent", &tree, AKTreeSelWithNodes(&tree, NodesOf({i1, i2, i3})), i2, 3, true, f, 1},
-        {"before a selected node, next unselected", &tree, AKTreeSelWithNodes(&tree, NodesOf({i4, i6})), i4, 3, true,
-         g, 3},
+        {"before a selected node, next unselected", &tree, AKTreeSelWithNodes(&tree, NodesOf({i4, i6})), i4, 3, true, g,
+         3},
         {"selected target, first children", &tree, AKTreeSelWithNode(&tree, i4), i4, 1, false, nullptr, 0},
         {"selected target, last children", &tree, AKTreeSelWithNode(&tree, i4), i4, 2, false, nullptr, 0},
         {"target below a selected node", &tree, AKTreeSelWithNode(&tree, f), i2, 4, false, nullptr, 0},
@@ -545,8 +534,7 @@ TEST_F(TreeEditsTest, EveryRefusalLeavesTheOutputEmptyAndTheTreeUnchanged)
         {"multi-copy, empty", &tree, [&](AKTreeSel* out) { return tree.DoTreeSelMultiCopy(out, empty, store); },
          kAKErrorTreeHandlerEmptyTreeSel},
         {"multi-copy, another tree", &tree,
-         [&](AKTreeSel* out) { return tree.DoTreeSelMultiCopy(out, foreign, store); },
-         kAKErrorTreeHandlerBadTreeOwner},
+         [&](AKTreeSel* out) { return tree.DoTreeSelMultiCopy(out, foreign, store); }, kAKErrorTreeHandlerBadTreeOwner},
         {"insert, read-only", &readOnly,
          [&](AKTreeSel* out) { return readOnly.ReadAndLinkTreeSelFromCache(out, store, readOnly.GetRootNode(), 2); },
          kAKErrorTreeHandlerReadOnly},

@@ -7,8 +7,7 @@
 #include "SelTestFixtures.h"
 
 class TreeSelCacheTest : public SelTreeTest
-{
-};
+{};
 
 TEST_F(TreeSelCacheTest, ANewStoreIsEmptyAndLinksNowhere)
 {
@@ -27,9 +26,9 @@ TEST_F(TreeSelCacheTest, SummaryQueriesFollowTheCopiedSelection)
 {
     AKTree& tree = NewDocument();
     AKTreeSelCache store(0);
-    ASSERT_EQ(tree.WriteTreeSelToCache(&store, AKTreeSelWithNodes(&tree, NodesOf({ItemNode(tree, 4),
-                                                                                   ItemNode(tree, 6)}))),
-              0);
+    ASSERT_EQ(
+        tree.WriteTreeSelToCache(&store, AKTreeSelWithNodes(&tree, NodesOf({ItemNode(tree, 4), ItemNode(tree, 6)}))),
+        0);
     EXPECT_EQ(store.GetObjectCount(), 2u);
     EXPECT_EQ(store.GetCommonBaseClass(), TestItem::_Class());
     // Two objects: never "one node", even of the very class.

@@ -41,10 +41,7 @@ AKFilePath SettingsFilePath(unsigned int folder, AKString const& name)
 }
 
 // An engine that answers a bare file name: a folder it does not have.
-AKFilePath BareFilePath(unsigned int, AKString const& name)
-{
-    return AKFilePath(name);
-}
+AKFilePath BareFilePath(unsigned int, AKString const& name) { return AKFilePath(name); }
 
 std::string ReadText(std::string const& path)
 {
@@ -60,10 +57,7 @@ void WriteText(std::string const& path, std::string const& text)
     out << text;
 }
 
-AKValue const& At(AKDictionary const& dictionary, char const* key)
-{
-    return dictionary.GetValue(key);
-}
+AKValue const& At(AKDictionary const& dictionary, char const* key) { return dictionary.GetValue(key); }
 
 std::string StringAt(AKDictionary const& dictionary, char const* key)
 {
@@ -406,9 +400,9 @@ TEST_F(TreeSelModelTest, ReadingReplacesEveryModelAndANonDictionaryEntryGivesAnE
 {
     AKTreeSelModelMgr models;
     models.CreateModel("Old");
-    AKDictionary file = ModelsFile({AKValueSetasAKDictionary(ModelDico("A", 5, "tstItem", "tstItem", 1,
-                                                                       DicoTree({DicoItem(3)}))),
-                                    AKValueSetasSInt(12), AKValueSetasAKDictionary(kAKNullDictionary)});
+    AKDictionary file =
+        ModelsFile({AKValueSetasAKDictionary(ModelDico("A", 5, "tstItem", "tstItem", 1, DicoTree({DicoItem(3)}))),
+                    AKValueSetasSInt(12), AKValueSetasAKDictionary(kAKNullDictionary)});
     EXPECT_EQ(models.ReadFromDictionary(file), 0);
     EXPECT_EQ(NamesOf(models), (std::vector<std::string>{"A", "", ""}));
     EXPECT_EQ(models.GetModels()[0]->GetObjectCount(), 1u);
@@ -436,41 +430,40 @@ TEST_F(TreeSelModelTest, TheFileHasExactlyTheKeysAndLayoutOfTheCustomPlayersFile
     model->SetModelDate(1700000000);
 
     EXPECT_EQ(models.SaveToXmlFile(AKFilePath(TempPath("models.plist"))), 0);
-    EXPECT_EQ(ReadText(TempPath("models.plist")),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
-              "<plist version=\"1.0\">\n"
-              "    <dict>\n"
-              "        <key>Models</key>\n"
-              "        <array>\n"
-              "            <dict>\n"
-              "                <key>ClassSup</key>\n"
-              "                <string>tstItem</string>\n"
-              "                <key>Classes</key>\n"
-              "                <string>tstItem</string>\n"
-              "                <key>ModelDate</key>\n"
-              "                <integer>1700000000</integer>\n"
-              "                <key>ModelName</key>\n"
-              "                <string>Solo &amp; &lt;Co&gt;</string>\n"
-              "                <key>ObjCount</key>\n"
-              "                <integer>1</integer>\n"
-              "                <key>Objects</key>\n"
-              "                <dict>\n"
-              "                    <key>Subs</key>\n"
-              "                    <array>\n"
-              "                        <dict>\n"
-              "                            <key>Class</key>\n"
-              "                            <string>tstItem</string>\n"
-              "                            <key>Name</key>\n"
-              "                            <string></string>\n"
-              "                            <key>Value</key>\n"
-              "                            <integer>4</integer>\n"
-              "                        </dict>\n"
-              "                    </array>\n"
-              "                </dict>\n"
-              "            </dict>\n"
-              "        </array>\n"
-              "    </dict>\n"
-              "</plist>\n");
+    EXPECT_EQ(ReadText(TempPath("models.plist")), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+                                                  "<plist version=\"1.0\">\n"
+                                                  "    <dict>\n"
+                                                  "        <key>Models</key>\n"
+                                                  "        <array>\n"
+                                                  "            <dict>\n"
+                                                  "                <key>ClassSup</key>\n"
+                                                  "                <string>tstItem</string>\n"
+                                                  "                <key>Classes</key>\n"
+                                                  "                <string>tstItem</string>\n"
+                                                  "                <key>ModelDate</key>\n"
+                                                  "                <integer>1700000000</integer>\n"
+                                                  "                <key>ModelName</key>\n"
+                                                  "                <string>Solo &amp; &lt;Co&gt;</string>\n"
+                                                  "                <key>ObjCount</key>\n"
+                                                  "                <integer>1</integer>\n"
+                                                  "                <key>Objects</key>\n"
+                                                  "                <dict>\n"
+                                                  "                    <key>Subs</key>\n"
+                                                  "                    <array>\n"
+                                                  "                        <dict>\n"
+                                                  "                            <key>Class</key>\n"
+                                                  "                            <string>tstItem</string>\n"
+                                                  "                            <key>Name</key>\n"
+                                                  "                            <string></string>\n"
+                                                  "                            <key>Value</key>\n"
+                                                  "                            <integer>4</integer>\n"
+                                                  "                        </dict>\n"
+                                                  "                    </array>\n"
+                                                  "                </dict>\n"
+                                                  "            </dict>\n"
+                                                  "        </array>\n"
+                                                  "    </dict>\n"
+                                                  "</plist>\n");
 }
 
 TEST_F(TreeSelModelTest, AFileOfEmptyModelsHasNoModelsKeyAndLoadsNoModel)
@@ -478,11 +471,10 @@ TEST_F(TreeSelModelTest, AFileOfEmptyModelsHasNoModelsKeyAndLoadsNoModel)
     AKTreeSelModelMgr models;
     models.CreateModel("Empty");
     EXPECT_EQ(models.SaveToXmlFile(AKFilePath(TempPath("empty.plist"))), 0);
-    EXPECT_EQ(ReadText(TempPath("empty.plist")),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
-              "<plist version=\"1.0\">\n"
-              "    <dict />\n"
-              "</plist>\n");
+    EXPECT_EQ(ReadText(TempPath("empty.plist")), "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+                                                 "<plist version=\"1.0\">\n"
+                                                 "    <dict />\n"
+                                                 "</plist>\n");
 
     EXPECT_EQ(models.LoadFromXmlFile(AKFilePath(TempPath("empty.plist"))), 0);
     EXPECT_EQ(models.CountModels(), 0u);
@@ -519,13 +511,12 @@ TEST_F(TreeSelModelTest, SavedModelsLoadBackWithNewIDsAndTheirCopiesInsertAsBefo
 
     // Creating players from a loaded model: the copies land in the tree.
     AKTreeSel out;
-    ASSERT_EQ(tree.ReadAndLinkTreeSelFromCache(&out, *loaded.GetModels()[1], FolderNode(tree, "G"),
-                                               kAKLinkModeLastChildren),
-              0);
+    ASSERT_EQ(
+        tree.ReadAndLinkTreeSelFromCache(&out, *loaded.GetModels()[1], FolderNode(tree, "G"), kAKLinkModeLastChildren),
+        0);
     EXPECT_EQ(Shape(tree), "F[1,2,3],4,G[5,4,6],6");
-    ASSERT_EQ(tree.ReadAndLinkTreeSelFromCache(&out, *loaded.GetModels()[0], tree.GetRootNode(),
-                                               kAKLinkModeLastChildren),
-              0);
+    ASSERT_EQ(
+        tree.ReadAndLinkTreeSelFromCache(&out, *loaded.GetModels()[0], tree.GetRootNode(), kAKLinkModeLastChildren), 0);
     EXPECT_EQ(Shape(tree), "F[1,2,3],4,G[5,4,6],6,F[1,2,3]");
 }
 
@@ -582,8 +573,8 @@ TEST_F(TreeSelModelTest, WithoutASettingsFolderTheDefaultFileIsNeitherReadNorWri
     std::string inCurrentFolder = kAKTreeSelModelsFileName;
     ASSERT_FALSE(std::filesystem::exists(inCurrentFolder));
 
-    for (AKStandardFilePathProc proc : {static_cast<AKStandardFilePathProc>(nullptr), &SettingsFilePath,
-                                        &BareFilePath}) {
+    for (AKStandardFilePathProc proc :
+         {static_cast<AKStandardFilePathProc>(nullptr), &SettingsFilePath, &BareFilePath}) {
         SettingsFolder().Clear();
         AKEngineServices::InstallStandardFilePathProc(proc);
         EXPECT_TRUE(AKTreeSelModelMgr::GetDefaultXmlFilePath().IsEmpty());
@@ -612,15 +603,38 @@ TEST_F(TreeSelModelTest, ASummaryThatDoesNotDescribeTheObjectsIsTakenFromThem)
         AKClassArray realClasses;
         AKClass const* realBase;
     } cases[] = {
-        {"a folder said to be an item", "tstItem", "tstItem", 1, DicoTree({DicoNamedFolder("H", {DicoItem(9)})}), 1,
-         {TestFolder::_Class()}, TestFolder::_Class()},
-        {"one object more than counted", "tstItem", "tstItem", 1,
-         DicoTree({DicoItem(7), DicoNamedFolder("H", {})}), 2, {TestItem::_Class(), TestFolder::_Class()},
+        {"a folder said to be an item",
+         "tstItem",
+         "tstItem",
+         1,
+         DicoTree({DicoNamedFolder("H", {DicoItem(9)})}),
+         1,
+         {TestFolder::_Class()},
+         TestFolder::_Class()},
+        {"one object more than counted",
+         "tstItem",
+         "tstItem",
+         1,
+         DicoTree({DicoItem(7), DicoNamedFolder("H", {})}),
+         2,
+         {TestItem::_Class(), TestFolder::_Class()},
          TestBaseObject::_Class()},
-        {"a base class that is no base", "tstFold", "tstItem", 1, DicoTree({DicoItem(7)}), 1, {TestItem::_Class()},
+        {"a base class that is no base",
+         "tstFold",
+         "tstItem",
+         1,
+         DicoTree({DicoItem(7)}),
+         1,
+         {TestItem::_Class()},
          TestItem::_Class()},
-        {"a class listed once per object", "tstItem", "tstItem; tstItem", 2, DicoTree({DicoItem(7), DicoItem(8)}), 2,
-         {TestItem::_Class()}, TestItem::_Class()},
+        {"a class listed once per object",
+         "tstItem",
+         "tstItem; tstItem",
+         2,
+         DicoTree({DicoItem(7), DicoItem(8)}),
+         2,
+         {TestItem::_Class()},
+         TestItem::_Class()},
         {"counted objects that are not there", "tstItem", "tstItem", 1, kAKNullDictionary, 0, {}, nullptr},
     };
     for (Case const& c : cases) {
@@ -637,8 +651,8 @@ TEST_F(TreeSelModelTest, ASummaryThatDoesNotDescribeTheObjectsIsTakenFromThem)
 
     // What the check gives is what insertion then expects.
     AKTreeSelModel model("");
-    ASSERT_EQ(model.SetupFromDictionary(ModelDico("Edited", 1, "tstItem", "tstItem", 1,
-                                                  DicoTree({DicoNamedFolder("H", {DicoItem(9)})}))),
+    ASSERT_EQ(model.SetupFromDictionary(
+                  ModelDico("Edited", 1, "tstItem", "tstItem", 1, DicoTree({DicoNamedFolder("H", {DicoItem(9)})}))),
               0);
     EXPECT_FALSE(model.CanLink(folderF, kAKLinkModeLastChildren));
     EXPECT_TRUE(model.CanLink(tree.GetRootNode(), kAKLinkModeLastChildren));
@@ -655,8 +669,8 @@ TEST_F(TreeSelModelTest, ObjectsWhoseRealClassIsRefusedAreNotInsertedWhateverThe
 {
     AKTree& tree = NewDocument();
     AKTreeSelModel model("");
-    ASSERT_EQ(model.SetupFromDictionary(ModelDico("Edited", 1, "tstItem", "tstItem", 1,
-                                                  DicoTree({DicoNamedFolder("H", {DicoItem(9)})}))),
+    ASSERT_EQ(model.SetupFromDictionary(
+                  ModelDico("Edited", 1, "tstItem", "tstItem", 1, DicoTree({DicoNamedFolder("H", {DicoItem(9)})}))),
               0);
     model.SetSummary(1, AKClassArray{TestItem::_Class()}, TestItem::_Class());
     AKNode* folderF = FolderNode(tree, "F");
@@ -685,8 +699,8 @@ TEST_F(TreeSelModelTest, AModelNamingANodeIDTwiceIsRefusedAndTheOthersLoad)
     } cases[] = {
         {"two top nodes", DicoTree({DicoItem(7, 50), DicoItem(8, 50)}), 50},
         {"a child and its parent", DicoTree({DicoNamedFolder("H", {DicoItem(7, 60)}, 60)}), 60},
-        {"children of two parents", DicoTree({DicoNamedFolder("H", {DicoItem(7, 70)}), DicoNamedFolder("I", {DicoItem(8, 70)})}),
-         70},
+        {"children of two parents",
+         DicoTree({DicoNamedFolder("H", {DicoItem(7, 70)}), DicoNamedFolder("I", {DicoItem(8, 70)})}), 70},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(c.name);
@@ -709,20 +723,20 @@ TEST_F(TreeSelModelTest, AModelNamingANodeIDTwiceIsRefusedAndTheOthersLoad)
     // Distinct explicit IDs are fine, and a bad model does not stop the file.
     AKTreeSelModelMgr models;
     LogCapture log;
-    EXPECT_EQ(models.ReadFromDictionary(ModelsFile(
-                  {AKValueSetasAKDictionary(ModelDico("Twice", 3, "tstItem", "tstItem", 2,
-                                                      DicoTree({DicoItem(7, 50), DicoItem(8, 50)}))),
-                   AKValueSetasAKDictionary(ModelDico("Fine", 4, "tstItem", "tstItem", 2,
-                                                      DicoTree({DicoItem(7, 50), DicoItem(8, 51)})))})),
+    EXPECT_EQ(models.ReadFromDictionary(
+                  ModelsFile({AKValueSetasAKDictionary(ModelDico("Twice", 3, "tstItem", "tstItem", 2,
+                                                                 DicoTree({DicoItem(7, 50), DicoItem(8, 50)}))),
+                              AKValueSetasAKDictionary(ModelDico("Fine", 4, "tstItem", "tstItem", 2,
+                                                                 DicoTree({DicoItem(7, 50), DicoItem(8, 51)})))})),
               0);
     ASSERT_EQ(NamesOf(models), (std::vector<std::string>{"Twice", "Fine"}));
     EXPECT_TRUE(models.GetModels()[0]->IsEmpty());
     EXPECT_EQ(models.GetModels()[1]->GetObjectCount(), 2u);
     EXPECT_EQ(log.Lines().size(), 1u);
     AKTreeSel out;
-    EXPECT_EQ(tree.ReadAndLinkTreeSelFromCache(&out, *models.GetModels()[1], FolderNode(tree, "G"),
-                                               kAKLinkModeLastChildren),
-              0);
+    EXPECT_EQ(
+        tree.ReadAndLinkTreeSelFromCache(&out, *models.GetModels()[1], FolderNode(tree, "G"), kAKLinkModeLastChildren),
+        0);
     EXPECT_EQ(Shape(tree), "F[1,2,3],4,G[5,7,8],6");
 }
 
@@ -745,11 +759,10 @@ TEST_F(TreeSelModelTest, LogInfoWritesTheManagerAndEveryModelLineByLine)
     char fourID[32];
     std::snprintf(emptyID, sizeof(emptyID), "| ID:    %03u\n", empty->GetModelID());
     std::snprintf(fourID, sizeof(fourID), "| ID:    %03u\n", four->GetModelID());
-    EXPECT_EQ(log.Lines(), (std::vector<std::string>{equals, "| Model-Manager has 2 Model(s)\n", equals,
-                                                     emptyID, "| Name:  \"Empty\"\n", "| Date:  5\n",
-                                                     "| Type:  []\n", "| Count: 0\n", dashes,
-                                                     fourID, "| Name:  \"Four\"\n", "| Date:  1700000000\n",
-                                                     "| Type:  [Item]\n", "| Count: 1\n", dashes, "\n"}));
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
+                               equals, "| Model-Manager has 2 Model(s)\n", equals, emptyID, "| Name:  \"Empty\"\n",
+                               "| Date:  5\n", "| Type:  []\n", "| Count: 0\n", dashes, fourID, "| Name:  \"Four\"\n",
+                               "| Date:  1700000000\n", "| Type:  [Item]\n", "| Count: 1\n", dashes, "\n"}));
 }
 
 }  // namespace

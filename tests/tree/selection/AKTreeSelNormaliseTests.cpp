@@ -9,8 +9,7 @@
 #include <functional>
 
 class TreeSelNormaliseTest : public SelTreeTest
-{
-};
+{};
 
 TEST_F(TreeSelNormaliseTest, BuildersNormaliseSeveralNodesAndTakeConsecutiveIDsFrom1000001)
 {
@@ -34,29 +33,95 @@ TEST_F(TreeSelNormaliseTest, BuildersNormaliseSeveralNodesAndTakeConsecutiveIDsF
         std::vector<AKNodeID> nodes;
         AKNode* commonParent;
     } rows[] = {
-        {"reverse document order", [&] { return AKTreeSelWithNodes(&tree, NodesOf({i6, i2})); }, {4, 9}, nullptr},
-        {"a node and its descendant", [&] { return AKTreeSelWithNodes(&tree, NodesOf({f, i2})); }, {2}, root},
-        {"a descendant and its ancestor", [&] { return AKTreeSelWithNodes(&tree, NodesOf({i2, f})); }, {2}, root},
-        {"the root among others", [&] { return AKTreeSelWithNodes(&tree, NodesOf({root, i4, i6})); }, {6, 9}, root},
-        {"the same node twice", [&] { return AKTreeSelWithNodes(&tree, NodesOf({i4, i4, i6})); }, {6, 9}, root},
-        {"brothers reversed", [&] { return AKTreeSelWithNodes(&tree, NodesOf({i3, i1})); }, {3, 5}, f},
+        {"reverse document order",
+         [&] {
+             return AKTreeSelWithNodes(&tree, NodesOf({i6, i2}));
+         },
+         {4, 9},
+         nullptr},
+        {"a node and its descendant",
+         [&] {
+             return AKTreeSelWithNodes(&tree, NodesOf({f, i2}));
+         },
+         {2},
+         root},
+        {"a descendant and its ancestor",
+         [&] {
+             return AKTreeSelWithNodes(&tree, NodesOf({i2, f}));
+         },
+         {2},
+         root},
+        {"the root among others",
+         [&] {
+             return AKTreeSelWithNodes(&tree, NodesOf({root, i4, i6}));
+         },
+         {6, 9},
+         root},
+        {"the same node twice",
+         [&] {
+             return AKTreeSelWithNodes(&tree, NodesOf({i4, i4, i6}));
+         },
+         {6, 9},
+         root},
+        {"brothers reversed",
+         [&] {
+             return AKTreeSelWithNodes(&tree, NodesOf({i3, i1}));
+         },
+         {3, 5},
+         f},
         {"the root alone, as given", [&] { return AKTreeSelWithNodes(&tree, NodesOf({root})); }, {1}, nullptr},
         {"one node, as given", [&] { return AKTreeSelWithNode(&tree, i2); }, {4}, f},
-        {"IDs, one unknown", [&] { return AKTreeSelWithNodeIDs(&tree, ids({9, 999, 3})); }, {3, 9}, nullptr},
-        {"one ID", [&] { return AKTreeSelWithNodeID(&tree, 5); }, {5}, f},
-        {"unknown IDs", [&] { return AKTreeSelWithNodeIDs(&tree, ids({999, 1000})); }, {}, nullptr},
-        {"objects reversed",
-         [&] { return AKTreeSelWithObjects(&tree, objects({i6->GetObject(), i3->GetObject()})); }, {5, 9}, nullptr},
-        {"objects, one detached", [&] { return AKTreeSelWithObjects(&tree, objects({i4->GetObject(), detached})); },
-         {}, nullptr},
-        {"one detached object", [&] { return AKTreeSelWithObjects(&tree, objects({detached})); }, {}, nullptr},
-        {"objects, one null", [&] { return AKTreeSelWithObjects(&tree, objects({i4->GetObject(), nullptr})); }, {},
+        {"IDs, one unknown",
+         [&] {
+             return AKTreeSelWithNodeIDs(&tree, ids({9, 999, 3}));
+         },
+         {3, 9},
          nullptr},
-        {"nodes, one null", [&] { return AKTreeSelWithNodes(&tree, NodesOf({i4, nullptr, i6})); }, {}, nullptr},
-        {"raw nodes kept as given", [&] { return AKTreeSelWithRawSelNodes(&tree, NodesOf({i4, i2, i4})); },
-         {6, 4, 6}, nullptr},
+        {"one ID", [&] { return AKTreeSelWithNodeID(&tree, 5); }, {5}, f},
+        {"unknown IDs",
+         [&] {
+             return AKTreeSelWithNodeIDs(&tree, ids({999, 1000}));
+         },
+         {},
+         nullptr},
+        {"objects reversed",
+         [&] {
+             return AKTreeSelWithObjects(&tree, objects({i6->GetObject(), i3->GetObject()}));
+         },
+         {5, 9},
+         nullptr},
+        {"objects, one detached",
+         [&] {
+             return AKTreeSelWithObjects(&tree, objects({i4->GetObject(), detached}));
+         },
+         {},
+         nullptr},
+        {"one detached object", [&] { return AKTreeSelWithObjects(&tree, objects({detached})); }, {}, nullptr},
+        {"objects, one null",
+         [&] {
+             return AKTreeSelWithObjects(&tree, objects({i4->GetObject(), nullptr}));
+         },
+         {},
+         nullptr},
+        {"nodes, one null",
+         [&] {
+             return AKTreeSelWithNodes(&tree, NodesOf({i4, nullptr, i6}));
+         },
+         {},
+         nullptr},
+        {"raw nodes kept as given",
+         [&] {
+             return AKTreeSelWithRawSelNodes(&tree, NodesOf({i4, i2, i4}));
+         },
+         {6, 4, 6},
+         nullptr},
         {"children of a leaf", [&] { return AKTreeSelWithChildrenOfNode(&tree, i4); }, {}, i4},
-        {"no tree: no ID", [&] { return AKTreeSelWithNodes(nullptr, NodesOf({i4, i6})); }, {}, nullptr},
+        {"no tree: no ID",
+         [&] {
+             return AKTreeSelWithNodes(nullptr, NodesOf({i4, i6}));
+         },
+         {},
+         nullptr},
     };
 
     int nextID = 1000001;

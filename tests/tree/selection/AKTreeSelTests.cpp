@@ -11,8 +11,7 @@
 #include <functional>
 
 class TreeSelTest : public SelTreeTest
-{
-};
+{};
 
 TEST_F(TreeSelTest, TheSharedEmptySelectionHasNothing)
 {
@@ -133,11 +132,19 @@ TEST_F(TreeSelTest, NullEntriesAndDetachedObjectsSelectNothing)
         char const* name;
         std::function<AKTreeSel()> build;
     } cases[] = {
-        {"raw nodes", [&] { return AKTreeSelWithRawSelNodes(&tree, NodesOf({i4, nullptr})); }},
+        {"raw nodes",
+         [&] {
+             return AKTreeSelWithRawSelNodes(&tree, NodesOf({i4, nullptr}));
+         }},
         {"raw objects, one detached",
-         [&] { return AKTreeSelWithRawSelObjects(&tree, Objects({i4->GetObject(), detached})); }},
+         [&] {
+             return AKTreeSelWithRawSelObjects(&tree, Objects({i4->GetObject(), detached}));
+         }},
         {"raw objects, one null", [&] { return AKTreeSelWithRawSelObjects(&tree, Objects({nullptr})); }},
-        {"children of nodes", [&] { return AKTreeSelWithChildrenOfNodes(&tree, NodesOf({f, nullptr})); }},
+        {"children of nodes",
+         [&] {
+             return AKTreeSelWithChildrenOfNodes(&tree, NodesOf({f, nullptr}));
+         }},
         {"one null node", [&] { return AKTreeSelWithNodes(&tree, NodesOf({nullptr})); }},
         {"one null object", [&] { return AKTreeSelWithObjects(&tree, Objects({nullptr})); }},
         {"one detached object", [&] { return AKTreeSelWithObject(&tree, detached); }},
