@@ -321,12 +321,20 @@ int AKFile::SkipBack(unsigned long long size) const
     return Seek(-static_cast<long long>(size), kAKFileWhenceCurrent);
 }
 
+// A count that carries position plus count past the top of the range lies
+// beyond any end, so the wrapped sum must not be compared with the size.
+static bool IsBeyondEnd(unsigned long long pos, unsigned long long n, unsigned long long size)
+{
+    unsigned long long end = pos + n;
+    return end < n || end >= size;
+}
+
 bool AKFile::IsEndOfFile(unsigned long long n) const
 {
     if (IsMemoryStream()) {
         if (!fStreamOpened)
             return true;
-        return static_cast<unsigned long long>(fStreamPos) + n >= fStreamData.size();
+        return IsBeyondEnd(fStreamPos, n, fStreamData.size());
     }
 
     errno = 0;
@@ -338,8 +346,7 @@ bool AKFile::IsEndOfFile(unsigned long long n) const
     struct stat info;
     if (::fstat(fFD, &info) != 0)
         return true;
-    unsigned long long end = static_cast<unsigned long long>(offset) + n;
-    return end < n || end >= static_cast<unsigned long long>(info.st_size);
+    return IsBeyondEnd(static_cast<unsigned long long>(offset), n, static_cast<unsigned long long>(info.st_size));
 }
 
 // --- Size and information ---

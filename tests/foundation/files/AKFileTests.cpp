@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -350,6 +351,28 @@ TEST_F(AKFileDiskTests, WriteReadAndSizeOfADiskFile)
     ASSERT_EQ(file.CreateForReadWrite(), 0);
     ASSERT_EQ(file.Close(), 0);
     EXPECT_TRUE(ReadAll(path).empty());
+}
+
+// A count so large that position plus count passes the top of the range
+// still lies beyond the end, whether the bytes are in memory or on disk.
+TEST_F(AKFileDiskTests, HugeCountsLieBeyondTheEndOfStreamsAndDiskFiles)
+{
+    unsigned char const content[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    AKFile stream(content, 10);
+    ASSERT_EQ(stream.OpenForRead(), 0);
+    AKFile disk(AKFilePath(MakeFile("ten.bin", std::vector<unsigned char>(content, content + 10)).c_str()), 0);
+    ASSERT_EQ(disk.OpenForRead(), 0);
+
+    for (AKFile* file : {&stream, &disk}) {
+        SCOPED_TRACE(file->IsMemoryStream() ? "memory stream" : "disk file");
+        ASSERT_EQ(file->SetPos(4), 0);
+        EXPECT_FALSE(file->IsEndOfFile(5));
+        EXPECT_TRUE(file->IsEndOfFile(6));
+        for (unsigned long long n : {ULLONG_MAX, ULLONG_MAX - 3, ULLONG_MAX - 2, 1ull << 63}) {
+            SCOPED_TRACE(n);
+            EXPECT_TRUE(file->IsEndOfFile(n));
+        }
+    }
 }
 
 TEST_F(AKFileDiskTests, OpenTwiceIsRefusedAndTheFileStaysOpen)
