@@ -4,22 +4,20 @@
 
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-// Sample conversion: libmad's fixed point (28 fraction bits) to float, clipped
-// just inside [-1, 1].
+// Sample conversion: libmad's fixed point (28 fraction bits) to float. A
+// value beyond ±0x0FFFFFFF counts as ±0x7FFFFFFF, any other is multiplied by
+// 8, and that 32-bit number times 2^-31 is the sample. In float, ±0x7FFFFFFF
+// and ±0x0FFFFFFF × 8 both round to ±2^31, so clamping to ±0x0FFFFFFF gives
+// the same samples without a branch; scaling by a power of two is exact.
 static inline float ConvertMadSample(mad_fixed_t value)
 {
-    int scaled;
-    if (value > 0x0FFFFFFF)
-        scaled = 0x7FFFFFFF;
-    else if (value < -0x0FFFFFFF)
-        scaled = -0x7FFFFFFF;
-    else
-        scaled = static_cast<int>(value) * 8;
-    return static_cast<float>(scaled * (1.0 / 2147483648.0));
+    mad_fixed_t const clamped = std::min<mad_fixed_t>(std::max<mad_fixed_t>(value, -0x0FFFFFFF), 0x0FFFFFFF);
+    return static_cast<float>(static_cast<int>(clamped) * 8) * (1.0f / 2147483648.0f);
 }
 
 // PCM frames one MP3 frame of this header synthesises.
