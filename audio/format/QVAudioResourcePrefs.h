@@ -11,6 +11,9 @@
 constexpr unsigned int kQVEnvelopeMemoryOptimizationLevelMax = 2;
 
 struct QVAudioResourcePrefs {
+    // "Provider.PreferSysReader": the system sound-file reader is tried
+    // first for the extensions it knows when set, last when clear.
+    bool providerPreferSysReader = true;
     // "Envelope.MemoryOptimizationLevel": trades envelope detail for memory
     // (0 finest, 2 least memory); read by each envelope when it is built.
     unsigned int envelopeMemoryOptimizationLevel = 1;

@@ -28,22 +28,29 @@ void QVSoundFileReader::ZeroTail(float* frames, unsigned long long wanted, unsig
     std::memset(frames + delivered * channels, 0, (wanted - delivered) * channels * sizeof(float));
 }
 
+// A refused or failed buffer read delivers nothing: the caller's range says 0 frames.
+static int RefuseBufferRead(int status, QVSampleRange* range)
+{
+    if (range != nullptr)
+        range->frameCount = 0;
+    return status;
+}
+
 template <typename T>
 int QVSoundFileReader::ReadNextFrames(QXSampleInterleaved<T>* buffer, QVSampleRange* range) const
 {
-    if (buffer == nullptr)
-        return AKLogError(kQVErrorSoundFileCantRead, "Can't read sound-file \"%s\"", mPath.c_str());
     QVSampleRange checked = range != nullptr ? *range : kQVSampleRangeAll;
-    if (!QVSampleRangeCheck("ReadNextFrames", "Des", &checked, *buffer) ||
+    if (buffer == nullptr || !QVSampleRangeCheck("ReadNextFrames", "Des", &checked, *buffer) ||
         checked.channel != kQVSampleRangeAllChannels || buffer->ChannelCount() != mFileInfo.channelCount)
-        return AKLogError(kQVErrorSoundFileCantRead, "Can't read sound-file \"%s\"", mPath.c_str());
+        return RefuseBufferRead(AKLogError(kQVErrorSoundFileCantRead, "Can't read sound-file \"%s\"", mPath.c_str()),
+                                range);
 
     unsigned long long count = checked.frameCount;
-    int status = 0;
-    if (count > 0)
-        status = ReadNextFrames(buffer->FramePtr(checked.firstFrame), &count);
-    if (status != 0)
-        return status;
+    if (count > 0) {
+        int const status = ReadNextFrames(buffer->FramePtr(checked.firstFrame), &count);
+        if (status != 0)
+            return RefuseBufferRead(status, range);
+    }
     checked.frameCount = count;
     if (range != nullptr)
         *range = checked;
@@ -53,22 +60,22 @@ int QVSoundFileReader::ReadNextFrames(QXSampleInterleaved<T>* buffer, QVSampleRa
 template <typename T>
 int QVSoundFileReader::ReadNextFrames(QXSampleBuffer<T>* buffer, QVSampleRange* range) const
 {
-    if (buffer == nullptr)
-        return AKLogError(kQVErrorSoundFileCantRead, "Can't read sound-file \"%s\"", mPath.c_str());
     QVSampleRange checked = range != nullptr ? *range : kQVSampleRangeAll;
-    if (!QVSampleRangeCheck("ReadNextFrames", "Des", &checked, *buffer) ||
+    if (buffer == nullptr || !QVSampleRangeCheck("ReadNextFrames", "Des", &checked, *buffer) ||
         checked.channel != kQVSampleRangeAllChannels || buffer->ChannelCount() != mFileInfo.channelCount)
-        return AKLogError(kQVErrorSoundFileCantRead, "Can't read sound-file \"%s\"", mPath.c_str());
+        return RefuseBufferRead(AKLogError(kQVErrorSoundFileCantRead, "Can't read sound-file \"%s\"", mPath.c_str()),
+                                range);
 
     unsigned long long count = checked.frameCount;
     if (count > 0) {
         QXSampleInterleaved<float> block;
         if (!block.Allocate(mFileInfo.channelCount, count, buffer->SampleRate(), false))
-            return AKLogError(kAKErrorNoMemory, "Can't read sound-file \"%s\"", mPath.c_str());
+            return RefuseBufferRead(AKLogError(kAKErrorNoMemory, "Can't read sound-file \"%s\"", mPath.c_str()), range);
         int const status = ReadNextFrames(block.FramePtr(0), &count);
         if (status != 0)
-            return status;
+            return RefuseBufferRead(status, range);
         QVSampleRange destination = checked;
+        destination.isNormalised = false;
         destination.frameCount = count;
         buffer->CopyCastDeinterleave(block, destination, QVSampleRangeMake(kQVSampleRangeAllChannels, 0, count));
     }

@@ -16,6 +16,7 @@
 // time.
 
 #include "AKFilePath.h"
+#include "AKStatus.h"
 #include "AKString.h"
 #include "AKStringArray.h"
 #include "QVAudioInfo.h"

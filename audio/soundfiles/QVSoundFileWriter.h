@@ -21,6 +21,7 @@
 // at a time.
 
 #include "AKFilePath.h"
+#include "AKStatus.h"
 #include "AKString.h"
 #include "QVAudioInfo.h"
 #include "QVSampleRange.h"
