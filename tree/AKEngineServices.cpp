@@ -16,7 +16,6 @@ AKEngineServices const& DefaultServices()
 }
 
 std::atomic<AKEngineServices const*> sInstalled{nullptr};
-std::atomic<AKStandardFilePathProc> sStandardFilePathProc{nullptr};
 
 }  // namespace
 
@@ -24,11 +23,7 @@ void AKEngineServices::GetAuthoChildClasses(unsigned int, AKClassArray* classes)
 
 bool AKEngineServices::IsValidDocumentType(unsigned int) const { return false; }
 
-AKFilePath AKEngineServices::GetStandardFilePath(unsigned int folder, AKString const& name) const
-{
-    AKStandardFilePathProc proc = GetStandardFilePathProc();
-    return proc != nullptr ? proc(folder, name) : AKFilePath();
-}
+AKFilePath AKEngineServices::GetSettingsFilePath(AKString const&) const { return AKFilePath(); }
 
 void AKEngineServices::Install(AKEngineServices const* services)
 {
@@ -39,19 +34,4 @@ AKEngineServices const& AKEngineServices::Get()
 {
     AKEngineServices const* services = sInstalled.load(std::memory_order_acquire);
     return services != nullptr ? *services : DefaultServices();
-}
-
-void AKEngineServices::InstallStandardFilePathProc(AKStandardFilePathProc proc)
-{
-    sStandardFilePathProc.store(proc, std::memory_order_release);
-}
-
-AKStandardFilePathProc AKEngineServices::GetStandardFilePathProc()
-{
-    return sStandardFilePathProc.load(std::memory_order_acquire);
-}
-
-AKFilePath QVGetStandardFilePath(unsigned int folder, AKString const& name)
-{
-    return AKEngineServices::Get().GetStandardFilePath(folder, name);
 }

@@ -2,8 +2,6 @@
 
 #include "QVDocumentTypeMgr.h"
 
-#include "AKClassArray.h"
-
 namespace {
 
 constexpr unsigned int kReservedTypes = 4;
@@ -13,13 +11,6 @@ constexpr unsigned int kReservedTypes = 4;
 QVDocumentTypeMgr QVDocumentTypeMgr::sShared;
 
 QVDocumentTypeMgr::QVDocumentTypeMgr() { fTypes.Reserve(kReservedTypes); }
-
-QVDocumentTypeMgr::~QVDocumentTypeMgr()
-{
-    // Never leave the tree asking a destroyed object.
-    if (&AKEngineServices::Get() == this)
-        AKEngineServices::Install(nullptr);
-}
 
 void QVDocumentTypeMgr::SetupDocumentsFileSignatureAndVersions(unsigned int signature, unsigned int currentVersion,
                                                                unsigned int oldestVersion)
@@ -76,17 +67,4 @@ unsigned int QVDocumentTypeMgr::GetTypeFromFileExtension(AKString const& extensi
                        &index))
         return 0;
     return index + 1;
-}
-
-void QVDocumentTypeMgr::GetAuthoChildClasses(unsigned int type, AKClassArray* classes) const
-{
-    GetDocumentTypeInfo(type).GetAuthoChildClasses(classes);
-}
-
-void QVDocumentTypeMgr::InstallAsEngineServices() { AKEngineServices::Install(&sShared); }
-
-void QVDocumentTypeMgr::UninstallEngineServices()
-{
-    if (&AKEngineServices::Get() == &sShared)
-        AKEngineServices::Install(nullptr);
 }

@@ -4,14 +4,11 @@
 // every document file: the binary file signature and the range of file
 // versions that can be read. A type's number is its position in the
 // registration order plus 1. One shared instance, built empty when the
-// program loads and filled by the engine start; never emptied.
-//
-// It answers the object tree's questions about document types
-// (AKEngineServices): InstallAsEngineServices at engine start.
+// program loads and filled by the engine start; never emptied. The object
+// tree reaches it through the engine's services (QVEngineServices).
 //
 // Main thread for registration; look-ups from any thread afterwards.
 
-#include "AKEngineServices.h"
 #include "AKString.h"
 #include "ATArray.h"
 #include "QVDocumentTypeInfo.h"
@@ -21,13 +18,12 @@ constexpr unsigned int kQVDocumentsFileSignature = 0x504C5941;  // 'PLYA'
 constexpr unsigned int kQVDocumentsFileVersion = 2;
 constexpr unsigned int kQVDocumentsFileOldestVersion = 2;
 
-class QVDocumentTypeMgr : public AKEngineServices
+class QVDocumentTypeMgr
 {
 public:
     static QVDocumentTypeMgr sShared;
 
     QVDocumentTypeMgr();
-    ~QVDocumentTypeMgr() override;
 
     // An oldest version of 0 means the current one.
     void SetupDocumentsFileSignatureAndVersions(unsigned int signature, unsigned int currentVersion,
@@ -43,21 +39,13 @@ public:
     unsigned int CountDocumentTypes() const { return fTypes.Count(); }
     // kQVNullDocumentTypeInfo for 0 or a number above the count.
     QVDocumentTypeInfo const& GetDocumentTypeInfo(unsigned int type) const;
-    bool IsValidDocumentType(unsigned int type) const override;
+    bool IsValidDocumentType(unsigned int type) const;
 
     // Numbers of the first type with that binary signature, XML signature
     // or extension (exact comparisons); 0 for 0, the empty string or no match.
     unsigned int GetTypeFromBinFileSignature(unsigned int signature) const;
     unsigned int GetTypeFromXmlFileSignature(AKString const& signature) const;
     unsigned int GetTypeFromFileExtension(AKString const& extension) const;
-
-    // The allowed root classes of a type (none for an unknown type).
-    void GetAuthoChildClasses(unsigned int type, AKClassArray* classes) const override;
-
-    // Makes the shared instance answer the object tree; Uninstall gives the
-    // tree back its do-nothing answers.
-    static void InstallAsEngineServices();
-    static void UninstallEngineServices();
 
 private:
     unsigned int fFileSignature = 0;

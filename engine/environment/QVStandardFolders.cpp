@@ -2,7 +2,6 @@
 
 #include "QVStandardFolders.h"
 
-#include "AKEngineServices.h"
 #include "AKFileUtils.h"
 #include "ATArray.h"
 
@@ -81,13 +80,7 @@ void QVStandardFolders::SetStandardPath(unsigned int folder, AKFilePath const& p
     paths[folder].ForceDirectorySyntax();
 }
 
-void QVStandardFolders::InstallAsEngineServices()
+AKFilePath QVGetStandardFilePath(unsigned int folder, AKString const& name)
 {
-    AKEngineServices::InstallStandardFilePathProc(&QVStandardFolders::GetStandardFilePath);
-}
-
-void QVStandardFolders::UninstallEngineServices()
-{
-    if (AKEngineServices::GetStandardFilePathProc() == &QVStandardFolders::GetStandardFilePath)
-        AKEngineServices::InstallStandardFilePathProc(nullptr);
+    return QVStandardFolders::GetStandardFilePath(folder, name);
 }

@@ -18,6 +18,8 @@
 #include "AKString.h"
 
 constexpr unsigned int kQVStandardFolderCount = 24;
+// The folder that holds the settings files.
+constexpr unsigned int kQVStandardFolderSettings = 12;
 
 class QVStandardFolders
 {
@@ -40,10 +42,9 @@ public:
     // of 24 or more.
     static void SetStandardPath(unsigned int folder, AKFilePath const& path);
 
-    // Makes the object tree's standard-folder look-ups answer from this
-    // table; Uninstall gives the tree back the empty path.
-    static void InstallAsEngineServices();
-    static void UninstallEngineServices();
-
     QVStandardFolders() = delete;
 };
+
+// The engine's look-up of a file in a standard folder by number: the same
+// answer as QVStandardFolders::GetStandardFilePath.
+AKFilePath QVGetStandardFilePath(unsigned int folder, AKString const& name);

@@ -64,7 +64,7 @@ int AKTreeSelModelMgr::SaveToXmlFile(AKFilePath const& path) const
 
 AKFilePath AKTreeSelModelMgr::GetDefaultXmlFilePath()
 {
-    AKFilePath path = QVGetStandardFilePath(kQVStandardFolderSettings, kAKTreeSelModelsFileName);
+    AKFilePath path = AKEngineServices::Get().GetSettingsFilePath(kAKTreeSelModelsFileName);
     // A path without its folder would name a file in the current folder.
     if (path.Path().IsEmpty())
         path.Clear();

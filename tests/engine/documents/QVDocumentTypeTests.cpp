@@ -1,8 +1,7 @@
 // Document types: registration, look-ups, file versions and the allowed root
-// classes handed to the object tree.
+// classes of each type.
 
 #include "AKClassArray.h"
-#include "AKEngineServices.h"
 #include "QVDocumentTypeInfo.h"
 #include "QVDocumentTypeMgr.h"
 #include "TreeTestClasses.h"
@@ -86,9 +85,9 @@ TEST(QVDocumentTypeMgrTest, TypesAreNumberedInRegistrationOrder)
     EXPECT_EQ(types.GetTypeFromXmlFileSignature("Score"), 1u);
 
     AKClassArray classes;
-    types.GetAuthoChildClasses(2, &classes);
+    types.GetDocumentTypeInfo(2).GetAuthoChildClasses(&classes);
     EXPECT_EQ(classes, (AKClassArray{TestFolder::_Class()}));
-    types.GetAuthoChildClasses(9, &classes);
+    types.GetDocumentTypeInfo(9).GetAuthoChildClasses(&classes);
     EXPECT_TRUE(classes.IsEmpty());
 }
 
@@ -111,31 +110,6 @@ TEST(QVDocumentTypeMgrTest, FileVersions)
     EXPECT_EQ(types.GetDocumentsFileOldestVersion(), 5u);
     EXPECT_FALSE(types.CheckDocumentFileVersionSupported(4));
     EXPECT_TRUE(types.CheckDocumentFileVersionSupported(5));
-}
-
-TEST(QVDocumentTypeMgrTest, AnswersTheTreeOnceInstalled)
-{
-    unsigned int type = TreeTestDocumentType();
-    ASSERT_NE(type, 0u);
-    EXPECT_EQ(&AKEngineServices::Get(), &QVDocumentTypeMgr::sShared);
-    EXPECT_TRUE(AKEngineServices::Get().IsValidDocumentType(type));
-    AKClassArray classes;
-    AKEngineServices::Get().GetAuthoChildClasses(type, &classes);
-    EXPECT_EQ(classes, (AKClassArray{TestFolder::_Class(), TestItem::_Class()}));
-
-    QVDocumentTypeMgr::UninstallEngineServices();
-    EXPECT_NE(&AKEngineServices::Get(), &QVDocumentTypeMgr::sShared);
-    EXPECT_FALSE(AKEngineServices::Get().IsValidDocumentType(type));
-    AKEngineServices::Get().GetAuthoChildClasses(type, &classes);
-    EXPECT_TRUE(classes.IsEmpty());
-
-    // A manager being destroyed takes itself out of service.
-    {
-        QVDocumentTypeMgr local;
-        AKEngineServices::Install(&local);
-    }
-    EXPECT_FALSE(AKEngineServices::Get().IsValidDocumentType(1));
-    QVDocumentTypeMgr::InstallAsEngineServices();
 }
 
 }  // namespace

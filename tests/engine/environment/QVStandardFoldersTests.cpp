@@ -1,11 +1,10 @@
-// Standard folders: the table, its settings folder, the file look-ups, the
-// table handed to the object tree, and the custom players file found
-// through it.
+// Standard folders: the table, its settings folder, the file look-ups, and
+// the custom players file that the object tree finds through the engine's
+// services.
 
-#include "AKEngineServices.h"
 #include "AKFileUtils.h"
 #include "AKTreeSelModelMgr.h"
-#include "QVDocumentTypeMgr.h"
+#include "QVEngineServices.h"
 #include "QVStandardFolders.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +32,7 @@ protected:
     }
     void TearDown() override
     {
-        QVStandardFolders::UninstallEngineServices();
+        QVEngineServices::Uninstall();
         QVStandardFolders::TerminateStandardPaths();
         AKTreeSelModelMgr::sShared.RemoveAllModels();
         if (fHadDataHome)
@@ -86,6 +85,7 @@ TEST_F(QVStandardFoldersTest, TestsSetEntriesInDirectoryForm)
     EXPECT_EQ(QVStandardFolders::GetStandardPath(kQVStandardFolderSettings), AKFilePath("/some/where/"));
     EXPECT_EQ(QVStandardFolders::GetStandardFilePath(kQVStandardFolderSettings, "f.plist"),
               AKFilePath("/some/where/f.plist"));
+    EXPECT_EQ(QVGetStandardFilePath(kQVStandardFolderSettings, "f.plist"), AKFilePath("/some/where/f.plist"));
     EXPECT_TRUE(QVStandardFolders::GetStandardPath(2).IsEmpty());
 
     QVStandardFolders::SetStandardPath(24, AKFilePath("/beyond/"));
@@ -96,27 +96,10 @@ TEST_F(QVStandardFoldersTest, TestsSetEntriesInDirectoryForm)
     EXPECT_TRUE(QVStandardFolders::GetStandardFilePath(kQVStandardFolderSettings, "f.plist").IsEmpty());
 }
 
-TEST_F(QVStandardFoldersTest, TheTreeAsksTheTableOnceInstalledBesideTheDocumentTypes)
-{
-    QVStandardFolders::SetStandardPath(kQVStandardFolderSettings, AKFilePath("/settings/"));
-    EXPECT_TRUE(QVGetStandardFilePath(kQVStandardFolderSettings, "x").IsEmpty());
-
-    QVDocumentTypeMgr::InstallAsEngineServices();
-    QVStandardFolders::InstallAsEngineServices();
-    EXPECT_EQ(QVGetStandardFilePath(kQVStandardFolderSettings, "x"), AKFilePath("/settings/x"));
-    EXPECT_TRUE(QVGetStandardFilePath(5, "x").IsEmpty());
-
-    // Either can go without the other.
-    QVDocumentTypeMgr::UninstallEngineServices();
-    EXPECT_EQ(QVGetStandardFilePath(kQVStandardFolderSettings, "x"), AKFilePath("/settings/x"));
-    QVStandardFolders::UninstallEngineServices();
-    EXPECT_TRUE(QVGetStandardFilePath(kQVStandardFolderSettings, "x").IsEmpty());
-}
-
 TEST_F(QVStandardFoldersTest, TheCustomPlayersFileIsFoundInTheSettingsFolder)
 {
     ASSERT_EQ(QVStandardFolders::InitStandardPaths(), 0);
-    QVStandardFolders::InstallAsEngineServices();
+    QVEngineServices::Install();
     std::string file = SettingsDir() + kAKTreeSelModelsFileName;
     EXPECT_EQ(AKTreeSelModelMgr::GetDefaultXmlFilePath().String().StdString(), file);
 
@@ -135,7 +118,7 @@ TEST_F(QVStandardFoldersTest, TheCustomPlayersFileIsFoundInTheSettingsFolder)
 
 TEST_F(QVStandardFoldersTest, WithoutASettingsFolderTheCustomPlayersFileIsLeftAlone)
 {
-    QVStandardFolders::InstallAsEngineServices();
+    QVEngineServices::Install();
     QVStandardFolders::SetStandardPath(kQVStandardFolderSettings, AKFilePath());
     AKTreeSelModelMgr& models = AKTreeSelModelMgr::sShared;
     models.CreateModel("Kept");

@@ -846,7 +846,7 @@ TEST_F(AKObjectTest, RootFolderAcceptsWhatItIsGiven)
     AKEngineServices::Install(nullptr);
     root->SetupRootAuthoChildClassesFromDocumentType(TreeTestDocumentType());
     EXPECT_EQ(root->akmGetAuthoChildClasses(), nullptr);
-    QVDocumentTypeMgr::InstallAsEngineServices();
+    AKEngineServices::Install(&TreeTestServices());
 
     // A root folder read from a dictionary accepts any object.
     AKDictionary stored;

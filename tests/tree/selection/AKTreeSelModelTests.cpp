@@ -23,25 +23,12 @@
 
 namespace {
 
-// --- The engine's settings folder, as these tests give it ---
-
-AKFilePath& SettingsFolder()
+// An engine that answers a bare file name: a settings folder it does not have.
+class BareNameServices : public AKEngineServices
 {
-    static AKFilePath sFolder;
-    return sFolder;
-}
-
-AKFilePath SettingsFilePath(unsigned int folder, AKString const& name)
-{
-    if (folder != kQVStandardFolderSettings || SettingsFolder().IsEmpty())
-        return AKFilePath();
-    AKFilePath path = SettingsFolder();
-    path.SetFileName(name);
-    return path;
-}
-
-// An engine that answers a bare file name: a folder it does not have.
-AKFilePath BareFilePath(unsigned int, AKString const& name) { return AKFilePath(name); }
+public:
+    AKFilePath GetSettingsFilePath(AKString const& name) const override { return AKFilePath(name); }
+};
 
 std::string ReadText(std::string const& path)
 {
@@ -122,15 +109,14 @@ protected:
         char pattern[] = "/tmp/orvel-models-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         fTempDir = pattern;
-        SettingsFolder() = AKFilePath(fTempDir + "/");
-        AKEngineServices::InstallStandardFilePathProc(&SettingsFilePath);
+        TreeTestServices().SetSettingsFolder(AKFilePath(fTempDir + "/"));
         AKTreeSelModelMgr::sShared.RemoveAllModels();
     }
     void TearDown() override
     {
         AKTreeSelModelMgr::sShared.RemoveAllModels();
-        AKEngineServices::InstallStandardFilePathProc(nullptr);
-        SettingsFolder().Clear();
+        AKEngineServices::Install(&TreeTestServices());
+        TreeTestServices().SetSettingsFolder(AKFilePath());
         std::filesystem::remove_all(fTempDir);
         SelTreeTest::TearDown();
     }
@@ -559,7 +545,7 @@ TEST_F(TreeSelModelTest, TheDefaultFileLivesInTheSettingsFolderAndAMissingOneIsN
     models.RemoveAllModels();
     ASSERT_EQ(models.SaveToDefaultXmlFile(), 0);
     EXPECT_EQ(ReadText(DefaultFile()).find("Models"), std::string::npos);
-    SettingsFolder() = AKFilePath(fTempDir + "/missing/");
+    TreeTestServices().SetSettingsFolder(AKFilePath(fTempDir + "/missing/"));
     LogCapture log;
     EXPECT_LT(models.SaveToDefaultXmlFile(), 0);
 }
@@ -573,10 +559,13 @@ TEST_F(TreeSelModelTest, WithoutASettingsFolderTheDefaultFileIsNeitherReadNorWri
     std::string inCurrentFolder = kAKTreeSelModelsFileName;
     ASSERT_FALSE(std::filesystem::exists(inCurrentFolder));
 
-    for (AKStandardFilePathProc proc :
-         {static_cast<AKStandardFilePathProc>(nullptr), &SettingsFilePath, &BareFilePath}) {
-        SettingsFolder().Clear();
-        AKEngineServices::InstallStandardFilePathProc(proc);
+    // No engine, an engine without the folder, and one that answers a bare name.
+    TreeTestServices().SetSettingsFolder(AKFilePath());
+    BareNameServices bareName;
+    for (AKEngineServices const* services :
+         {static_cast<AKEngineServices const*>(nullptr), static_cast<AKEngineServices const*>(&TreeTestServices()),
+          static_cast<AKEngineServices const*>(&bareName)}) {
+        AKEngineServices::Install(services);
         EXPECT_TRUE(AKTreeSelModelMgr::GetDefaultXmlFilePath().IsEmpty());
         EXPECT_EQ(models.SaveToDefaultXmlFile(), 0);
         EXPECT_FALSE(std::filesystem::exists(inCurrentFolder));

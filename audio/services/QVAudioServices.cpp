@@ -1,0 +1,31 @@
+// QVAudioServices: the do-nothing answers and the installed services.
+
+#include "QVAudioServices.h"
+
+#include <atomic>
+
+namespace {
+
+// Never destroyed: the services may still be asked while statics are torn down.
+QVAudioServices const& DefaultServices()
+{
+    static QVAudioServices const* const sDefault = new QVAudioServices();
+    return *sDefault;
+}
+
+std::atomic<QVAudioServices const*> sInstalled{nullptr};
+
+}  // namespace
+
+AKFilePath QVAudioServices::GetSettingsFilePath(AKString const&) const { return AKFilePath(); }
+
+void QVAudioServices::Install(QVAudioServices const* services)
+{
+    sInstalled.store(services, std::memory_order_release);
+}
+
+QVAudioServices const& QVAudioServices::Get()
+{
+    QVAudioServices const* services = sInstalled.load(std::memory_order_acquire);
+    return services != nullptr ? *services : DefaultServices();
+}
