@@ -3,6 +3,7 @@
 
 #include "AKFile.h"
 
+#include "AKFileReplace.h"
 #include "AKFileUtils.h"
 #include "AKLog.h"
 #include "AKStatus.h"
@@ -59,15 +60,11 @@ int AKFileSaveContentOfString(AKFile& file, AKString const& text)
     return status;
 }
 
+// The text replaces the file whole (AKFileReplace.h): a save that fails or
+// is killed midway leaves the previous file as it was.
 int AKFileSaveContentOfString(AKFilePath const& path, AKString const& text)
 {
-    AKFile file(path, 0);
-    int status = file.CreateForReadWrite();
-    if (status != 0)
-        return status;
-    status = AKFileSaveContentOfString(file, text);
-    file.Close();
-    return status;
+    return AKFileReplaceContent(path, text.c_str(), text.Length());
 }
 
 int AKFileLoadContentToStringFromResources(AKString const& name, AKString* text)
