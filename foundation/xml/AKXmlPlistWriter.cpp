@@ -93,6 +93,10 @@ int AKDictionary::SaveToOpenedXmlFile(AKFile& file, bool plist) const
     // A failed write, logged by the file layer, fails the save.
     if (status == 0 && file.Write(bytes.data(), bytes.size()) != 0)
         status = AKLogError(kAKErrorDictionaryXmlCantWrite, "Can't write the Xml-file \"%s\"", path);
+    // Nothing of a longer previous content may follow the text. Files that
+    // end at the text (devices included) are not cut.
+    if (status == 0 && !file.IsEndOfFile(0))
+        status = file.SetFileSize(bytes.size());
     return status;
 }
 

@@ -731,21 +731,31 @@ TEST_F(XmlFileTest, FailedSaveLeavesThePreviousFileIntact)
     EXPECT_EQ(Entries(), std::vector<std::string>{"doc.xml"});
 }
 
-TEST_F(XmlFileTest, OpenedStreamsAreWrittenFromTheirStartAndNotShortened)
+TEST_F(XmlFileTest, OpenedStreamsAreWrittenFromTheirStartAndCutToTheText)
 {
     AKDictionary d;
     d.SetValue("a", Int(1));
     std::string const text = SaveText(d);
-    std::string const tail(64, '#');
+    std::string const longer = std::string(text.size(), '-') + std::string(64, '#');
 
+    // Nothing of a longer previous content is left after the text.
     AKFile stream(kAKFileModeMemoryStream);
     ASSERT_EQ(stream.CreateForReadWrite(), 0);
-    std::string const filler = std::string(text.size(), '-') + tail;
-    ASSERT_EQ(stream.Write(filler.data(), filler.size()), 0);
+    ASSERT_EQ(stream.Write(longer.data(), longer.size()), 0);
     ASSERT_EQ(d.SaveToOpenedXmlFile(stream, true), 0);
     AKMemoryBlock bytes;
     ASSERT_EQ(stream.GetMemoryStreamDataBlock(&bytes), 0);
-    EXPECT_EQ(std::string(reinterpret_cast<char const*>(bytes.Data()), bytes.Size()), text + tail);
+    EXPECT_EQ(std::string(reinterpret_cast<char const*>(bytes.Data()), bytes.Size()), text);
+
+    std::string const path = Path("opened.xml");
+    Write(path, longer);
+    {
+        AKFile file{AKFilePath(path)};
+        ASSERT_EQ(file.OpenForReadWrite(), 0);
+        ASSERT_EQ(file.Seek(0, kAKFileWhenceEnd), 0);
+        ASSERT_EQ(d.SaveToOpenedXmlFile(file, true), 0);
+    }
+    EXPECT_EQ(Content(path), text);
 
     // Not open for writing: the file layer's code.
     AKFile closed(kAKFileModeMemoryStream);
