@@ -3,9 +3,12 @@
 // the home folder, the user-dirs.dirs file for the media folders, and
 // XDG_DATA_HOME / XDG_CONFIG_HOME for application support and preferences.
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <pwd.h>
 #include <string>
 #include <sys/stat.h>
@@ -238,6 +241,32 @@ bool ReadAssignment(std::string const& line, std::string const& key, std::string
     return true;
 }
 
+// The bytes of user-dirs.dirs, at most kUserDirsMaxSize of them; false when
+// it is missing or not a regular file (a pipe or a device is never waited on).
+constexpr size_t kUserDirsMaxSize = 64 * 1024;
+
+bool ReadUserDirsBytes(std::string const& path, std::string* bytes)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    bool const regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    bytes->clear();
+    char chunk[4096];
+    while (regular && bytes->size() < kUserDirsMaxSize) {
+        size_t const wanted = std::min(sizeof chunk, kUserDirsMaxSize - bytes->size());
+        ssize_t const got = read(fd, chunk, wanted);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        bytes->append(chunk, static_cast<size_t>(got));
+    }
+    close(fd);
+    return regular;
+}
+
 // The folder user-dirs.dirs gives for the key, with $HOME expanded; empty
 // when the file or the key is missing or the value is neither absolute nor
 // under $HOME.
@@ -245,27 +274,28 @@ std::string UserDirsFolder(std::string const& configFolder, std::string const& h
 {
     if (configFolder.empty())
         return std::string();
-    FILE* file = fopen((configFolder + "/user-dirs.dirs").c_str(), "r");
-    if (!file)
+    std::string bytes;
+    if (!ReadUserDirsBytes(configFolder + "/user-dirs.dirs", &bytes))
         return std::string();
-    std::string value, line;
+    std::string value;
     bool found = false;
-    char chunk[1024];
-    while (fgets(chunk, sizeof chunk, file)) {
-        line += chunk;
-        if (line.back() != '\n' && !feof(file))
-            continue;
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-            line.pop_back();
-        // The file is read by a shell: the last assignment wins.
+    for (size_t start = 0; start < bytes.size();) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        size_t length = end - start;
+        while (length > 0 && bytes[start + length - 1] == '\r')
+            --length;
+        std::string const line = bytes.substr(start, length);
+        start = end + 1;
+        // A line holding a NUL byte is not text: it assigns nothing. The
+        // file is read by a shell, so the last assignment wins.
         std::string candidate;
-        if (ReadAssignment(line, key, &candidate)) {
+        if (line.find('\0') == std::string::npos && ReadAssignment(line, key, &candidate)) {
             value = candidate;
             found = true;
         }
-        line.clear();
     }
-    fclose(file);
     if (!found)
         return std::string();
     for (char const* homeWord : {"$HOME", "${HOME}"}) {

@@ -641,6 +641,33 @@ TEST_F(AKUserFoldersTest, UserDirsFileNamesTheMediaFolders)
     EXPECT_EQ(Folder("User"), InHome(""));
 }
 
+TEST_F(AKUserFoldersTest, UserDirsBytesAreReadWithinTheirLines)
+{
+    mHome.MakeFolder(".config");
+    // A long first line, then an empty one that starts with a NUL byte; a
+    // line holding a NUL byte assigns nothing and never runs into the next.
+    static char const kText[] = "XDG_DOCUMENTS_DIR=\"$HOME/A folder name that needs the heap\"\n"
+                                "\0\n"
+                                "XDG_MUSIC_DIR=\"$HOME/Audio\"\n"
+                                "XDG_PICTURES_DIR=\"$HOME/Pi\0cs\"\n"
+                                "XDG_DESKTOP_DIR=\"$HOME/Desk\"\r\n"
+                                "XDG_VIDEOS_DIR=\"$HOME/Films\"";
+    mHome.MakeFile(".config/user-dirs.dirs", std::string(kText, sizeof kText - 1));
+    EXPECT_EQ(Folder("Documents"), InHome("A folder name that needs the heap/"));
+    EXPECT_EQ(Folder("Music"), InHome("Audio/"));
+    EXPECT_EQ(Folder("Pictures"), InHome("Pictures/"));
+    EXPECT_EQ(Folder("Desktop"), InHome("Desk/"));
+    EXPECT_EQ(Folder("Movies"), InHome("Films/"));
+
+    // Entries of the wrong kind are not read, and never waited on.
+    remove(InHome(".config/user-dirs.dirs").c_str());
+    ASSERT_EQ(mkfifo(InHome(".config/user-dirs.dirs").c_str(), 0600), 0);
+    EXPECT_EQ(Folder("Music"), InHome("Music/"));
+    remove(InHome(".config/user-dirs.dirs").c_str());
+    mHome.MakeFolder(".config/user-dirs.dirs");
+    EXPECT_EQ(Folder("Music"), InHome("Music/"));
+}
+
 TEST_F(AKUserFoldersTest, XdgBaseFoldersReplaceTheDefaults)
 {
     TempFolder config;
