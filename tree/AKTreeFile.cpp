@@ -5,7 +5,6 @@
 #include "AKFileChunk.h"
 #include "AKFileTypedIO.h"
 #include "AKLog.h"
-#include "AKNodeChunkBounds.h"
 #include "AKStatus.h"
 #include "AKTreeRenum.h"
 
@@ -27,7 +26,7 @@ int ReadTreeHeader(AKFile const& file, AKFileChunk* chunk, unsigned int* count)
     chunk->signature = kAKTreeChunkSignature;
     int status = AKFileCheckChunkHeader(file, chunk);
     if (status == 0)
-        status = AKNodeCheckChunkFits(file, *chunk, kTreeChunkFixedPayload);
+        status = AKFileCheckChunkFits(file, *chunk, kTreeChunkFixedPayload);
     if (status == 0)
         status = AKFileReadUInt32(file, count);
     if (status == 0)
@@ -59,7 +58,7 @@ int AKTree::InitFromBinFile(AKFile const& file, AKTreeRenum* map)
         status = fNodes.InitNodesFromFile(file, 1, fAllocator, fContext);
     }
     if (status == 0)
-        status = AKNodeCheckChunkNotOverrun(file, chunk);
+        status = AKFileCheckChunkNotOverrun(file, chunk);
     if (status == 0)
         status = AKFileGotoChunkEnd(file, chunk);
     if (status == 0) {

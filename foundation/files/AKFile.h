@@ -143,6 +143,9 @@ private:
     void InitMemoryStream(void const* data, unsigned long long size);
     int OpenDisk(int how);
     int OpenStream(unsigned int openBits);
+    // The opening of a read or write of `size` bytes: the stream is open
+    // and the end of the run (in `end`) stays within 32 bits.
+    int StreamCheckRun(unsigned long long size, unsigned long long* end) const;
     int StreamRead(void* data, unsigned long long size) const;
     int StreamWrite(void const* data, unsigned long long size);
     int StreamSeek(long long offset, AKFileWhence whence) const;

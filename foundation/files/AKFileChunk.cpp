@@ -1,4 +1,4 @@
-// Chunk headers, signatures and 8-byte padding.
+// Chunk headers, skips, bounds, signatures and 8-byte padding.
 
 #include "AKFileChunk.h"
 
@@ -151,6 +151,53 @@ int AKFileGotoChunkBegin(AKFile const& file, AKFileChunk const& chunk) { return 
 int AKFileGotoChunkEnd(AKFile const& file, AKFileChunk const& chunk)
 {
     return file.SetPos(chunk.position + kAKFileChunkHeaderSize + chunk.size);
+}
+
+int AKFileSkipChunk(AKFile const& file, unsigned int signature)
+{
+    AKFileChunk chunk(signature);
+    int status = AKFileCheckChunkHeader(file, &chunk);
+    if (status == 0)
+        status = AKFileCheckBytesLeft(file, chunk.size);
+    if (status == 0)
+        status = AKFileGotoChunkEnd(file, chunk);
+    return status;
+}
+
+int AKFileReadCountedChunkHeader(AKFile const& file, AKFileChunk* chunk, unsigned int* count,
+                                 unsigned long long minItemSize)
+{
+    int status = AKFileCheckChunkHeader(file, chunk);
+    if (status == 0)
+        status = AKFileReadUInt32(file, count);
+    if (status == 0)
+        status = AKFileCheckBytesLeft(file, *count * minItemSize);
+    return status;
+}
+
+// --- Bounds ---
+
+int AKFileCheckChunkFits(AKFile const& file, AKFileChunk const& chunk, unsigned int minPayload)
+{
+    // The header was just read: the payload starts at the current position.
+    bool fits = chunk.size >= minPayload && (chunk.size == 0 || !file.IsEndOfFile(chunk.size - 1ull));
+    if (fits)
+        return 0;
+    return AKLogError(kAKErrorChunkUnknownSignature, "In file \"%s\" at pos %u, chunk [%.4s] has a bad size (%u bytes)",
+                      file.GetLogName(), static_cast<unsigned int>(chunk.position), SignatText(chunk.signature).text,
+                      chunk.size);
+}
+
+int AKFileCheckChunkNotOverrun(AKFile const& file, AKFileChunk const& chunk)
+{
+    unsigned long long position = 0;
+    int status = file.GetPos(&position);
+    if (status != 0)
+        return status;
+    if (position <= chunk.position + kAKFileChunkHeaderSize + chunk.size)
+        return 0;
+    return AKLogError(kAKErrorChunkUnknownSignature, "In file \"%s\" at pos %u, data runs past the end of chunk [%.4s]",
+                      file.GetLogName(), static_cast<unsigned int>(chunk.position), SignatText(chunk.signature).text);
 }
 
 // --- Padding ---

@@ -62,6 +62,29 @@ int AKFileCheckChunkHeader(AKFile const& file, AKFileChunk* chunk);
 int AKFileGotoChunkBegin(AKFile const& file, AKFileChunk const& chunk);
 int AKFileGotoChunkEnd(AKFile const& file, AKFileChunk const& chunk);
 
+// Steps over the chunk with this signature that comes next. A size running
+// past the end of the file is refused as a failed read, also on disk files,
+// which could be positioned past their end.
+int AKFileSkipChunk(AKFile const& file, unsigned int signature);
+// Checks the header of a chunk whose payload opens with a 32-bit item count
+// (the record's signature on entry being the expected one) and reads that
+// count. Every item takes at least minItemSize bytes: a count beyond what
+// the file still holds is corrupt, refused as a failed read before anything
+// is sized for it.
+int AKFileReadCountedChunkHeader(AKFile const& file, AKFileChunk* chunk, unsigned int* count,
+                                 unsigned long long minItemSize);
+
+// --- Bounds of a chunk being read ---
+// A corrupt size must neither send a reader past the end of the file nor let
+// an item's data run into the next chunk: both are refused with the chunk
+// error (kAKErrorChunkUnknownSignature), logged.
+
+// The chunk just read by its header has at least minPayload bytes of payload
+// and its payload lies within the file.
+int AKFileCheckChunkFits(AKFile const& file, AKFileChunk const& chunk, unsigned int minPayload);
+// The reader of the chunk's payload stopped at or before the chunk's end.
+int AKFileCheckChunkNotOverrun(AKFile const& file, AKFileChunk const& chunk);
+
 // --- Signatures (first character most significant) ---
 
 int AKFileWriteSignat32(AKFile& file, unsigned int signature);

@@ -36,15 +36,22 @@ int AKFile::OpenStream(unsigned int openBits)
     return 0;
 }
 
-int AKFile::StreamRead(void* data, unsigned long long size) const
+int AKFile::StreamCheckRun(unsigned long long size, unsigned long long* end) const
 {
     if (!fStreamOpened)
         return AKLogError(kAKErrorFileNotOpened, "The file \"%s\" is not opened", GetLogName());
-    if (size == 0)
-        return 0;
-    unsigned long long end = static_cast<unsigned long long>(fStreamPos) + size;
-    if (size > kStreamMaxSize || end > kStreamMaxSize)
+    *end = static_cast<unsigned long long>(fStreamPos) + size;
+    if (size > kStreamMaxSize || *end > kStreamMaxSize)
         return AKLogError(kAKErrorFileDataTooBig, "Data size or position too big in file \"%s\"", GetLogName());
+    return 0;
+}
+
+int AKFile::StreamRead(void* data, unsigned long long size) const
+{
+    unsigned long long end = 0;
+    int status = StreamCheckRun(size, &end);
+    if (status != 0 || size == 0)
+        return status;
     if (end > fStreamData.size())
         return AKLogError(kAKErrorFileCantRead, "Can't read in file \"%s\"", GetLogName());
     std::memcpy(data, fStreamData.data() + fStreamPos, static_cast<size_t>(size));
@@ -54,13 +61,10 @@ int AKFile::StreamRead(void* data, unsigned long long size) const
 
 int AKFile::StreamWrite(void const* data, unsigned long long size)
 {
-    if (!fStreamOpened)
-        return AKLogError(kAKErrorFileNotOpened, "The file \"%s\" is not opened", GetLogName());
-    if (size == 0)
-        return 0;
-    unsigned long long end = static_cast<unsigned long long>(fStreamPos) + size;
-    if (size > kStreamMaxSize || end > kStreamMaxSize)
-        return AKLogError(kAKErrorFileDataTooBig, "Data size or position too big in file \"%s\"", GetLogName());
+    unsigned long long end = 0;
+    int status = StreamCheckRun(size, &end);
+    if (status != 0 || size == 0)
+        return status;
 
     // The source may lie in the stream itself (bytes handed out by
     // GetMemoryStreamDataPtr); growing would move it, so keep its offset.

@@ -142,17 +142,22 @@ struct AKDictionaryAccess {
 
 namespace {
 
-// Walks every component but the last. On success `map` is the dictionary
-// holding the last component and `last` that component. Missing middle
+// The opening of every keyed change: checks the key (else
+// kAKErrorDictionaryInvalidKey), then walks from `map` every component of
+// its path but the last. On success `map` is the dictionary holding the last
+// component and `last` that component, a view into the key. Missing middle
 // components are created as empty dictionaries when `create` is set, else
 // give kAKErrorDictionaryUnknownKey; a middle component holding another kind
 // gives `notDictionary`. Nothing is created before a failure can be found:
 // below a created dictionary every component is missing too.
-int WalkToLastComponent(AKKeyPath* path, AKDictionary::EntryMap** map, std::string_view* last, bool create,
+int WalkToLastComponent(AKString const& key, AKDictionary::EntryMap** map, std::string_view* last, bool create,
                         int notDictionary)
 {
+    AKKeyPath path(key);
+    if (!path.IsValid())
+        return kAKErrorDictionaryInvalidKey;
     bool isLast = false;
-    std::string_view component = path->Next(&isLast);
+    std::string_view component = path.Next(&isLast);
     while (!isLast) {
         auto it = (*map)->find(component);
         if (it == (*map)->end()) {
@@ -166,7 +171,7 @@ int WalkToLastComponent(AKKeyPath* path, AKDictionary::EntryMap** map, std::stri
         if (sub == nullptr)
             return notDictionary;
         *map = &AKDictionaryAccess::EntriesOf(sub);
-        component = path->Next(&isLast);
+        component = path.Next(&isLast);
     }
     *last = component;
     return 0;
@@ -224,79 +229,87 @@ int AKDictionary::GetValueCopy(AKString const& key, AKValue* value) const
     return 0;
 }
 
+namespace {
+
+// Walks to the dictionary holding the key's last component (see
+// WalkToLastComponent) and makes the change there; the change gets that
+// dictionary and the component and returns the status.
+template <typename Change>
+int ChangeAtKey(AKDictionary::EntryMap* map, AKString const& key, bool create, int notDictionary, Change change)
+{
+    std::string_view last;
+    int status = WalkToLastComponent(key, &map, &last, create, notDictionary);
+    return status != 0 ? status : change(*map, last);
+}
+
+// The same for a change to an existing entry, which the change gets; a
+// missing one gives kAKErrorDictionaryUnknownKey.
+template <typename Change>
+int ChangeEntryAtKey(AKDictionary::EntryMap* map, AKString const& key, Change change)
+{
+    return ChangeAtKey(map, key, false, kAKErrorDictionaryInvalidKey,
+                       [&change](AKDictionary::EntryMap& holder, std::string_view last) {
+                           auto it = holder.find(last);
+                           if (it == holder.end())
+                               return kAKErrorDictionaryUnknownKey;
+                           change(holder, it);
+                           return 0;
+                       });
+}
+
+// Where the component stands or would be inserted; `exists` tells which.
+AKDictionary::EntryMap::iterator PlaceOf(AKDictionary::EntryMap& map, std::string_view component, bool* exists)
+{
+    auto it = map.lower_bound(component);
+    *exists = it != map.end() && std::string_view(it->first.StdString()) == component;
+    return it;
+}
+
+}  // namespace
+
 // The value is copied only once its place is known; the walk never moves
 // existing entries, so a value that lives in this dictionary stays valid.
+// An entry in the way that is not a dictionary is kept: the path cannot be
+// stored, and overwriting that entry would lose data.
 int AKDictionary::SetValue(AKString const& key, AKValue const& value)
 {
-    AKKeyPath path(key);
-    if (!path.IsValid())
-        return kAKErrorDictionaryInvalidKey;
-    EntryMap* map = &fEntries;
-    std::string_view last;
-    // An entry in the way that is not a dictionary is kept: the path cannot
-    // be stored, and overwriting that entry would lose data.
-    int status = WalkToLastComponent(&path, &map, &last, true, kAKErrorDictionaryInvalidKey);
-    if (status != 0)
-        return status;
-    AKValue copy(value);
-    auto it = map->lower_bound(last);
-    if (it != map->end() && std::string_view(it->first.StdString()) == last)
-        it->second.Swap(&copy);
-    else
-        map->emplace_hint(it, MakeKey(last), std::move(copy));
-    return 0;
+    return ChangeAtKey(&fEntries, key, true, kAKErrorDictionaryInvalidKey,
+                       [&value](EntryMap& map, std::string_view last) {
+                           AKValue copy(value);
+                           bool exists = false;
+                           auto it = PlaceOf(map, last, &exists);
+                           if (exists)
+                               it->second.Swap(&copy);
+                           else
+                               map.emplace_hint(it, MakeKey(last), std::move(copy));
+                           return 0;
+                       });
 }
 
 int AKDictionary::AddValue(AKString const& key, AKValue const& value)
 {
-    AKKeyPath path(key);
-    if (!path.IsValid())
-        return kAKErrorDictionaryInvalidKey;
-    EntryMap* map = &fEntries;
-    std::string_view last;
-    int status = WalkToLastComponent(&path, &map, &last, true, kAKErrorDictionaryCantAddKey);
-    if (status != 0)
-        return status;
-    auto it = map->lower_bound(last);
-    if (it != map->end() && std::string_view(it->first.StdString()) == last)
-        return kAKErrorDictionaryCantAddKey;
-    map->emplace_hint(it, MakeKey(last), value);
-    return 0;
+    return ChangeAtKey(&fEntries, key, true, kAKErrorDictionaryCantAddKey,
+                       [&value](EntryMap& map, std::string_view last) {
+                           bool exists = false;
+                           auto it = PlaceOf(map, last, &exists);
+                           if (exists)
+                               return kAKErrorDictionaryCantAddKey;
+                           map.emplace_hint(it, MakeKey(last), value);
+                           return 0;
+                       });
 }
 
 int AKDictionary::ReplaceValue(AKString const& key, AKValue const& value)
 {
-    AKKeyPath path(key);
-    if (!path.IsValid())
-        return kAKErrorDictionaryInvalidKey;
-    EntryMap* map = &fEntries;
-    std::string_view last;
-    int status = WalkToLastComponent(&path, &map, &last, false, kAKErrorDictionaryInvalidKey);
-    if (status != 0)
-        return status;
-    auto it = map->find(last);
-    if (it == map->end())
-        return kAKErrorDictionaryUnknownKey;
-    AKValue copy(value);
-    it->second.Swap(&copy);
-    return 0;
+    return ChangeEntryAtKey(&fEntries, key, [&value](EntryMap&, EntryMap::iterator it) {
+        AKValue copy(value);
+        it->second.Swap(&copy);
+    });
 }
 
 int AKDictionary::RemoveValue(AKString const& key)
 {
-    AKKeyPath path(key);
-    if (!path.IsValid())
-        return kAKErrorDictionaryInvalidKey;
-    EntryMap* map = &fEntries;
-    std::string_view last;
-    int status = WalkToLastComponent(&path, &map, &last, false, kAKErrorDictionaryInvalidKey);
-    if (status != 0)
-        return status;
-    auto it = map->find(last);
-    if (it == map->end())
-        return kAKErrorDictionaryUnknownKey;
-    map->erase(it);
-    return 0;
+    return ChangeEntryAtKey(&fEntries, key, [](EntryMap& map, EntryMap::iterator it) { map.erase(it); });
 }
 
 // --- Iterator ---

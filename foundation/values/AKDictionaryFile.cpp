@@ -22,16 +22,7 @@ constexpr unsigned long long kAKDictionaryEntryMinSize = 4 + kAKFileChunkHeaderS
 
 // --- 'dict' chunk ---
 
-int AKDictionary::SkipFromFile(AKFile const& file)
-{
-    AKFileChunk chunk(kAKDictionarySignature);
-    int status = AKFileCheckChunkHeader(file, &chunk);
-    if (status == 0)
-        status = AKFileCheckBytesLeft(file, chunk.size);
-    if (status == 0)
-        status = AKFileGotoChunkEnd(file, chunk);
-    return status;
-}
+int AKDictionary::SkipFromFile(AKFile const& file) { return AKFileSkipChunk(file, kAKDictionarySignature); }
 
 int AKDictionary::ReadFromFile(AKFile const& file)
 {
@@ -39,15 +30,9 @@ int AKDictionary::ReadFromFile(AKFile const& file)
     AKValueChunkNesting nesting;
     int status = nesting.Check(file);
     AKFileChunk chunk(kAKDictionarySignature);
-    if (status == 0)
-        status = AKFileCheckChunkHeader(file, &chunk);
     unsigned int count = 0;
     if (status == 0)
-        status = AKFileReadUInt32(file, &count);
-    // A count beyond what the file still holds is corrupt, refused before
-    // the entries are read.
-    if (status == 0)
-        status = AKFileCheckBytesLeft(file, count * kAKDictionaryEntryMinSize);
+        status = AKFileReadCountedChunkHeader(file, &chunk, &count, kAKDictionaryEntryMinSize);
     for (unsigned int i = 0; status == 0 && i < count; ++i) {
         AKString key;
         AKValue value;

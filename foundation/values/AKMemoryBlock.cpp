@@ -123,16 +123,7 @@ int AKMemoryBlock::WriteToFile(AKFile& file) const
     return status;
 }
 
-int AKMemoryBlock::SkipFromFile(AKFile const& file)
-{
-    AKFileChunk chunk(kAKMemoryBlockSignature);
-    int status = AKFileCheckChunkHeader(file, &chunk);
-    if (status == 0)
-        status = AKFileCheckBytesLeft(file, chunk.size);
-    if (status == 0)
-        status = AKFileGotoChunkEnd(file, chunk);
-    return status;
-}
+int AKMemoryBlock::SkipFromFile(AKFile const& file) { return AKFileSkipChunk(file, kAKMemoryBlockSignature); }
 
 AKString AKStringHexaFromBinaryData(AKMemoryBlock const& block, AKString const& prefix)
 {

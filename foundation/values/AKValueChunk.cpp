@@ -180,15 +180,10 @@ int AKValueArray::ReadFromFile(AKFile const& file)
     AKValueChunkNesting nesting;
     int status = nesting.Check(file);
     AKFileChunk chunk(kAKValueTagArray);
-    if (status == 0)
-        status = AKFileCheckChunkHeader(file, &chunk);
     unsigned int count = 0;
+    // Every element takes at least a chunk header.
     if (status == 0)
-        status = AKFileReadUInt32(file, &count);
-    // Every element takes at least a chunk header: a count beyond what the
-    // file still holds is corrupt, refused before the elements are read.
-    if (status == 0)
-        status = AKFileCheckBytesLeft(file, count * kAKValueChunkMinSize);
+        status = AKFileReadCountedChunkHeader(file, &chunk, &count, kAKValueChunkMinSize);
     for (unsigned int i = 0; status == 0 && i < count; ++i) {
         AKValue value;
         status = value.ReadFromFile(file);

@@ -99,7 +99,8 @@ public:
     bool GetUndoState(int* commandID, AKString* name) const;
     bool GetRedoState(int* commandID, AKString* name) const;
     // Undo or redo one step (one whole group). The outputs (any may be null)
-    // are reset first, and again on failure. -697 when closed, -696 or -695
+    // are reset first, and again on failure. kAKErrorTreeHistoryClosed when
+    // closed, kAKErrorTreeHistoryCantUndo or kAKErrorTreeHistoryCantRedo
     // when there is nothing to undo or redo.
     int CallUndo(int* commandID, AKString* name, unsigned int* result, AKTreeSel* resultSel, AKDictionary* moreInfo);
     int CallRedo(int* commandID, AKString* name, unsigned int* result, AKTreeSel* resultSel, AKDictionary* moreInfo);
@@ -149,11 +150,15 @@ private:
     void DropRecordsFrom(unsigned long long position);
     // The saved state can no longer be reached.
     void ForgetSavedPosition() { fSavedPosition = kAKTreeHistoryUnreachablePosition; }
-    // Seeks to the record's chunk and checks its header and action ID (-1
-    // when the ID differs).
+    // Seeks to the record's chunk and checks its header and action ID
+    // (kAKErrorMiscellaneous when the ID differs).
     int SeekToActionPayload(AKTreeHistoryAction const& action) const;
     // Moves the stamps after a step of several actions.
     void UpdateStampsOfStep(bool severalActions) const;
+    // Undoes or redoes one whole step for CallUndo and CallRedo, which give
+    // it their outputs.
+    struct StepOutputs;
+    int ReplayStep(bool undo, StepOutputs const& outputs);
 
     AKTree* fTree;
     AKTreeNotifier* fNotifier;

@@ -8,10 +8,8 @@
 #include "AKTreeNotifier.h"
 #include "AKTreeSel.h"
 
-namespace {
-
 // The caller's outputs, any of which may be null.
-struct StepOutputs {
+struct AKTreeHistory::StepOutputs {
     int* commandID;
     AKString* name;
     unsigned int* result;
@@ -45,27 +43,31 @@ struct StepOutputs {
     }
 };
 
+namespace {
+
+// The command ID and name of the step the action ends or begins (0 and the
+// empty string when there is none); any output may be null.
+void NameStep(AKTreeHistoryAction const* action, int* commandID, AKString* name)
+{
+    if (commandID != nullptr)
+        *commandID = action != nullptr ? action->GetCommandID() : 0;
+    if (name != nullptr)
+        *name = action != nullptr ? action->GetName() : kAKNullString;
+}
+
 }  // namespace
 
 bool AKTreeHistory::GetUndoState(int* commandID, AKString* name) const
 {
     bool const possible = fCurrentPosition > 0 && fCurrentPosition <= fActions.Count();
-    AKTreeHistoryAction const* action = possible ? fActions[fCurrentPosition - 1] : nullptr;
-    if (commandID != nullptr)
-        *commandID = action != nullptr ? action->GetCommandID() : 0;
-    if (name != nullptr)
-        *name = action != nullptr ? action->GetName() : kAKNullString;
+    NameStep(possible ? fActions[fCurrentPosition - 1] : nullptr, commandID, name);
     return possible;
 }
 
 bool AKTreeHistory::GetRedoState(int* commandID, AKString* name) const
 {
     bool const possible = fCurrentPosition < fActions.Count();
-    AKTreeHistoryAction const* action = possible ? fActions[fCurrentPosition] : nullptr;
-    if (commandID != nullptr)
-        *commandID = action != nullptr ? action->GetCommandID() : 0;
-    if (name != nullptr)
-        *name = action != nullptr ? action->GetName() : kAKNullString;
+    NameStep(possible ? fActions[fCurrentPosition] : nullptr, commandID, name);
     return possible;
 }
 
@@ -92,94 +94,78 @@ void AKTreeHistory::UpdateStampsOfStep(bool severalActions) const
 int AKTreeHistory::CallUndo(int* commandID, AKString* name, unsigned int* result, AKTreeSel* resultSel,
                             AKDictionary* moreInfo)
 {
-    StepOutputs const outputs{commandID, name, result, resultSel, moreInfo};
-    outputs.Reset();
-    if (!IsOpened())
-        return kAKErrorTreeHistoryClosed;
-    if (fCurrentPosition == 0)
-        return kAKErrorTreeHistoryCantUndo;
-
-    // The step: the run of actions ending at the last done one that share its group number.
-    unsigned int const last = fCurrentPosition - 1;
-    unsigned int const groupNumber = fActions[last]->GetGroupNumber();
-    unsigned int first = last;
-    while (first > 0 && fActions[first - 1]->GetGroupNumber() == groupNumber)
-        --first;
-    bool const inGroup = last > first;
-
-    AKHistoryFile::AKChunkList& snapshots = fHistoryFile.GetChunkList();
-    unsigned int kinds = 0;
-    int status = 0;
-    for (unsigned int i = last + 1; i-- > first && status == 0;) {
-        AKTreeHistoryAction& action = *fActions[i];
-        AKTreeSel selection;
-        AKDictionary info;
-        status = SeekToActionPayload(action);
-        if (status == 0)
-            status = action.Undo(fHistoryFile, inGroup, &selection, &info);
-        snapshots.SetRecording(false);
-        if (i == last)
-            outputs.Take(action, selection, info);
-        kinds |= action.ActionKindOnUndone();
-        if (status == 0) {
-            // This action's snapshots and later ones are no longer current,
-            // but are kept for redo.
-            snapshots.SetCurrChunkPos(action.GetChunkPosition(), false);
-            if (result != nullptr)
-                *result = kinds;
-            --fCurrentPosition;
-        }
-    }
-    // The actions undone before a failure changed the tree as well.
-    UpdateStampsOfStep(inGroup);
-    if (status != 0)
-        outputs.Reset();
-    return status;
+    return ReplayStep(true, StepOutputs{commandID, name, result, resultSel, moreInfo});
 }
 
 int AKTreeHistory::CallRedo(int* commandID, AKString* name, unsigned int* result, AKTreeSel* resultSel,
                             AKDictionary* moreInfo)
 {
-    StepOutputs const outputs{commandID, name, result, resultSel, moreInfo};
+    return ReplayStep(false, StepOutputs{commandID, name, result, resultSel, moreInfo});
+}
+
+int AKTreeHistory::ReplayStep(bool undo, StepOutputs const& outputs)
+{
     outputs.Reset();
     if (!IsOpened())
         return kAKErrorTreeHistoryClosed;
-    if (fCurrentPosition >= fActions.Count())
+    if (undo && fCurrentPosition == 0)
+        return kAKErrorTreeHistoryCantUndo;
+    if (!undo && fCurrentPosition >= fActions.Count())
         return kAKErrorTreeHistoryCantRedo;
 
-    // The step: the run of actions from the first undone one that share its group number.
-    unsigned int const first = fCurrentPosition;
-    unsigned int const groupNumber = fActions[first]->GetGroupNumber();
+    // The step: the run of actions that share the group number of the last
+    // done one, back from it (undo), or of the first undone one, on from it
+    // (redo).
+    unsigned int first = undo ? fCurrentPosition - 1 : fCurrentPosition;
     unsigned int last = first;
-    while (last + 1 < fActions.Count() && fActions[last + 1]->GetGroupNumber() == groupNumber)
-        ++last;
+    unsigned int const groupNumber = fActions[first]->GetGroupNumber();
+    if (undo) {
+        while (first > 0 && fActions[first - 1]->GetGroupNumber() == groupNumber)
+            --first;
+    } else {
+        while (last + 1 < fActions.Count() && fActions[last + 1]->GetGroupNumber() == groupNumber)
+            ++last;
+    }
     bool const inGroup = last > first;
 
+    // Undo replays the step from its last action back, redo from its first
+    // on; the first action replayed names the step.
     AKHistoryFile::AKChunkList& snapshots = fHistoryFile.GetChunkList();
     unsigned int kinds = 0;
     int status = 0;
-    for (unsigned int i = first; i <= last && status == 0; ++i) {
+    for (unsigned int n = 0; n <= last - first && status == 0; ++n) {
+        unsigned int const i = undo ? last - n : first + n;
         AKTreeHistoryAction& action = *fActions[i];
-        // This action's snapshots count as current from here on.
-        unsigned long long const next = i + 1 < fActions.Count() ? fActions[i + 1]->GetChunkPosition() : fEndPosition;
-        snapshots.SetCurrChunkPos(next, false);
+        if (!undo) {
+            // This action's snapshots count as current from here on.
+            unsigned long long const next =
+                i + 1 < fActions.Count() ? fActions[i + 1]->GetChunkPosition() : fEndPosition;
+            snapshots.SetCurrChunkPos(next, false);
+        }
         AKTreeSel selection;
         AKDictionary info;
         status = SeekToActionPayload(action);
         if (status == 0)
-            status = action.Redo(fHistoryFile, inGroup, &selection, &info);
+            status = undo ? action.Undo(fHistoryFile, inGroup, &selection, &info)
+                          : action.Redo(fHistoryFile, inGroup, &selection, &info);
         snapshots.SetRecording(false);
-        if (i == first)
+        if (n == 0)
             outputs.Take(action, selection, info);
-        kinds |= action.ActionKindOnRedone();
-        if (status == 0) {
-            if (result != nullptr)
-                *result = kinds;
-            ++fCurrentPosition;
-        } else {
+        kinds |= undo ? action.ActionKindOnUndone() : action.ActionKindOnRedone();
+        // Once undone, or when redoing failed, this action's snapshots and
+        // later ones are no longer current, but are kept for redo.
+        if ((status == 0) == undo)
             snapshots.SetCurrChunkPos(action.GetChunkPosition(), false);
+        if (status == 0) {
+            if (outputs.result != nullptr)
+                *outputs.result = kinds;
+            if (undo)
+                --fCurrentPosition;
+            else
+                ++fCurrentPosition;
         }
     }
+    // The actions replayed before a failure changed the tree as well.
     UpdateStampsOfStep(inGroup);
     if (status != 0)
         outputs.Reset();

@@ -5,7 +5,6 @@
 #include "AKFileChunk.h"
 #include "AKLog.h"
 #include "AKNode.h"
-#include "AKNodeChunkBounds.h"
 #include "AKStatus.h"
 
 namespace {
@@ -21,7 +20,7 @@ int ReadArrayHeader(AKFile const& file, AKFileChunk* chunk, unsigned int* count)
     chunk->signature = kAKNodeArrayChunkSignature;
     int status = AKFileCheckChunkHeader(file, chunk);
     if (status == 0)
-        status = AKNodeCheckChunkFits(file, *chunk, kArrayChunkFixedPayload);
+        status = AKFileCheckChunkFits(file, *chunk, kArrayChunkFixedPayload);
     if (status == 0)
         status = AKFileReadUInt32(file, count);
     unsigned int reserved = 0;
@@ -37,7 +36,7 @@ int AKNodeArray::SkipNodesFromFile(AKFile const& file)
     AKFileChunk chunk(kAKNodeArrayChunkSignature);
     int status = AKFileCheckChunkHeader(file, &chunk);
     if (status == 0)
-        status = AKNodeCheckChunkFits(file, chunk, kArrayChunkFixedPayload);
+        status = AKFileCheckChunkFits(file, chunk, kArrayChunkFixedPayload);
     if (status == 0)
         status = AKFileGotoChunkEnd(file, chunk);
     return status;
@@ -67,7 +66,7 @@ int AKNodeArray::InitNodesFromFile(AKFile const& file, unsigned int how, AKNodeA
             break;
         }
         (*this)[i] = node;
-        status = AKNodeCheckChunkNotOverrun(file, chunk);
+        status = AKFileCheckChunkNotOverrun(file, chunk);
     }
     if (status == 0)
         status = AKFileGotoChunkEnd(file, chunk);
@@ -85,7 +84,7 @@ int AKNodeArray::ReinitNodesFromFile(AKFile const& file)
     for (unsigned int i = 0; i < count && status == 0; ++i) {
         status = (*this)[i] ? (*this)[i]->ReinitNodeFromFile(file) : kAKErrorTreeNodeNoOwnedObject;
         if (status == 0)
-            status = AKNodeCheckChunkNotOverrun(file, chunk);
+            status = AKFileCheckChunkNotOverrun(file, chunk);
     }
     if (status == 0)
         status = AKFileGotoChunkEnd(file, chunk);

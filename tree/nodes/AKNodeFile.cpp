@@ -13,7 +13,6 @@
 #include "AKClass.h"
 #include "AKFileChunk.h"
 #include "AKNodeAllocator.h"
-#include "AKNodeChunkBounds.h"
 #include "AKNodeWalk.h"
 #include "AKObject.h"
 #include "AKStatus.h"
@@ -77,7 +76,7 @@ AKNode* AKNode::NewNodeFromFile(AKNodeAllocator& allocator, AKContextObject cons
     AKFileChunk chunk(kAKNodeChunkSignature);
     int status = AKFileCheckChunkHeader(file, &chunk);
     if (status == 0)
-        status = AKNodeCheckChunkFits(file, chunk, kNodeChunkFixedPayload);
+        status = AKFileCheckChunkFits(file, chunk, kNodeChunkFixedPayload);
     AKNodeID nodeID = kAKNullNodeID;
     AKNodeID linkIDs[4] = {};
     if (status == 0)
@@ -99,7 +98,7 @@ AKNode* AKNode::NewNodeFromFile(AKNodeAllocator& allocator, AKContextObject cons
             status = AKClass::GetErrorNew() != 0 ? AKClass::GetErrorNew() : -1;
     }
     if (status == 0)
-        status = AKNodeCheckChunkNotOverrun(file, chunk);
+        status = AKFileCheckChunkNotOverrun(file, chunk);
     if (status == 0)
         status = AKFileGotoChunkEnd(file, chunk);
     if (status != 0) {
@@ -121,7 +120,7 @@ int AKNode::ReinitNodeFromFile(AKFile const& file)
     AKFileChunk chunk(kAKNodeChunkSignature);
     int status = AKFileCheckChunkHeader(file, &chunk);
     if (status == 0)
-        status = AKNodeCheckChunkFits(file, chunk, kNodeChunkFixedPayload);
+        status = AKFileCheckChunkFits(file, chunk, kNodeChunkFixedPayload);
     AKNodeID nodeID = kAKNullNodeID;
     if (status == 0)
         status = AKFileReadAKNodeID(file, &nodeID);
@@ -133,7 +132,7 @@ int AKNode::ReinitNodeFromFile(AKFile const& file)
     if (status == 0)
         status = AKClass::ReinitObjectFromFile(fObject, file);
     if (status == 0)
-        status = AKNodeCheckChunkNotOverrun(file, chunk);
+        status = AKFileCheckChunkNotOverrun(file, chunk);
     if (status == 0)
         status = AKFileGotoChunkEnd(file, chunk);
     return status;
