@@ -576,6 +576,20 @@ TEST_F(Mp3ReaderTest, DescribesItselfAndItsFile)
         << raw;
 }
 
+TEST_F(Mp3ReaderTest, FactoryOpensMp3FilesWithThisReader)
+{
+    Mp3Bytes const bytes = MakeMp3(Spec(2, 44100, 128));
+    AKFilePath const path = Put("factory.MP3", bytes);
+    std::unique_ptr<QVSoundFileReader> reader(QVSoundFileReader::New(path, true));
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->GetName(), AKString("Mad"));
+    EXPECT_TRUE(reader->IsOpened());
+    EXPECT_EQ(reader->GetFileInfo().frameCount, Mp3PcmFrameCount(bytes));
+
+    AKStringArray const& extensions = QVSoundFileReader::GetRecognizedFileExtensions();
+    EXPECT_TRUE(extensions.Find(AKString("mp3"), nullptr));
+}
+
 TEST_F(Mp3ReaderTest, OpensFilesWithNonAsciiNames)
 {
     // "Café – été.mp3": engine paths are Mac Roman, the file system's UTF-8.

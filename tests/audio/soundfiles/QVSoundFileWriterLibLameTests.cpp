@@ -193,6 +193,15 @@ TEST_F(Mp3WriterTest, LongWritesAndBufferWritesKeepEveryFrame)
     EXPECT_NEAR(LevelDb(decoded.samples, 2, 0, 100000, 44100), -9.03, 1.0);
 }
 
+TEST_F(Mp3WriterTest, FactoryGivesThisWriterForMp3)
+{
+    std::unique_ptr<QVSoundFileWriter> writer(
+        QVSoundFileWriter::New(NewPath("factory.mp3"), QVAudioFormatFromAKString("mp3"), 1, 44100.0, 0, 0.0));
+    ASSERT_NE(writer, nullptr);
+    EXPECT_EQ(writer->GetName(), AKString("Lame"));
+    EXPECT_TRUE(QVSoundFileWriter::IsSupportedFileFormat(Mp3Info(2, 48000.0, 0)));
+}
+
 // --- Options and encoder settings ---
 
 TEST_F(Mp3WriterTest, OptionsAreClampedAndRefusedWhileOpen)
