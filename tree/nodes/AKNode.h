@@ -37,6 +37,14 @@ class AKTreeRenum;
 // The 'NODE' chunk signature.
 constexpr unsigned int kAKNodeChunkSignature = 0x4E4F4445;  // 'NODE'
 
+// Deepest level of descendants the nested dictionary forms hold below a
+// written node (its children are level 1). Each level nests a dictionary in
+// an array, and dictionaries read from files nest at most 256 values deep:
+// this leaves room for the file's own levels around the nodes, so that
+// whatever is written can be read back. Deeper subtrees are refused with
+// kAKErrorFileDataTooBig; the binary forms have no such limit.
+constexpr unsigned int kAKNodeDictionaryMaxDepth = 100;
+
 class AKNode
 {
 public:
@@ -182,7 +190,10 @@ public:
     // The node's own dictionary ("ID" when asked or for objects with option
     // 2, "Class", the object's keys); nothing for an object with option 4.
     int WriteNodeToDictionary(AKDictionary& dictionary, bool withID) const;
-    // The same with "Subs", the children's dictionaries, IDs in every node when asked.
+    // The same with "Subs", the children's dictionaries, IDs in every node
+    // when asked. Stops at the first failing descendant, leaving the node's
+    // own keys without "Subs"; descendants deeper than
+    // kAKNodeDictionaryMaxDepth fail with kAKErrorFileDataTooBig (logged).
     int WriteNodeWithRChildrenToDictionary(AKDictionary& dictionary, bool withIDs) const;
 
     // --- Renumbering and checks ---
@@ -202,7 +213,6 @@ private:
     // The future parent of nodes linked here with that mode, or null.
     AKNode* FutureParent(AKLinkMode mode) const;
     bool CanParentTakeClass(AKClass const* const* allowed, AKClass const* objectClass) const;
-    void WriteChildrenDictionaries(AKDictionary& dictionary, bool withIDs, int* status) const;
 
     // The allocator must stay the first field: the slot code and operator
     // delete find it at the start of the slot.

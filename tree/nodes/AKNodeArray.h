@@ -69,7 +69,9 @@ public:
     int InitNodesWithRChildrenFromDico(AKDictionary const& dictionary, AKNodeAllocator& allocator,
                                        AKContextObject const* context, AKNodeID nextID, bool keepRoot);
     // Each node's dictionary with its descendants, under "Subs" of the
-    // given dictionary (left untouched when nothing is written).
+    // given dictionary (left untouched when nothing is written or on
+    // failure). Descendants nested deeper than kAKNodeDictionaryMaxDepth
+    // below their top node are refused (AKNode::WriteNodeWithRChildrenToDictionary).
     int WriteNodesWithRChildrenToDico(AKDictionary& dictionary, bool withIDs) const;
 
     // --- Lists and links ---

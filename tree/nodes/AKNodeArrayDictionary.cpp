@@ -7,6 +7,7 @@
 
 #include "AKDictionary.h"
 #include "AKNode.h"
+#include "AKNodeDictionaryForm.h"
 #include "AKStatus.h"
 #include "AKValueArray.h"
 #include "AKValueTyped.h"
@@ -17,10 +18,12 @@
 namespace {
 
 char const kKeyID[] = "ID";
-char const kKeySubs[] = "Subs";
 
 // The children's dictionaries of a node dictionary, null when it has none.
-AKValueArray const* SubsOf(AKDictionary const& dictionary) { return dictionary.GetValue(kKeySubs).GetasAKValueArray(); }
+AKValueArray const* SubsOf(AKDictionary const& dictionary)
+{
+    return dictionary.GetValue(kAKNodeDictionaryKeySubs).GetasAKValueArray();
+}
 
 // An element of "Subs" that is no dictionary reads as an empty one.
 AKDictionary const& DictionaryOf(AKValue const& element)
@@ -115,19 +118,19 @@ int AKNodeArray::InitNodesWithRChildrenFromDico(AKDictionary const& dictionary, 
 
 int AKNodeArray::WriteNodesWithRChildrenToDico(AKDictionary& dictionary, bool withIDs) const
 {
-    AKValueArray subs;
+    // Each node writes straight into its place in the array, which then
+    // moves into the dictionary: no subtree is copied.
+    AKValue subs;
     for (AKNode const* node : *this) {
-        AKDictionary nodeDictionary;
-        int status =
-            node ? node->WriteNodeWithRChildrenToDictionary(nodeDictionary, withIDs) : kAKErrorTreeNodeNoOwnedObject;
+        if (node == nullptr)
+            return kAKErrorTreeNodeNoOwnedObject;
+        AKDictionary* nodeDictionary = nullptr;
+        AKNodeDictionaryAppendElement(&subs, &nodeDictionary);
+        int status = node->WriteNodeWithRChildrenToDictionary(*nodeDictionary, withIDs);
         if (status != 0)
             return status;
-        if (nodeDictionary.IsEmpty())
-            continue;
-        subs.Push(AKValue());
-        subs.Last().SetasAKDictionary(nodeDictionary);
+        if (nodeDictionary->IsEmpty())
+            AKNodeDictionaryDropLastElement(&subs);
     }
-    if (!subs.IsEmpty())
-        dictionary.SetValue(kKeySubs, AKValueSetasAKValueArray(subs));
-    return 0;
+    return AKNodeDictionaryStoreSubs(dictionary, &subs);
 }

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -108,6 +110,59 @@ TEST(AKNodeDictionary, SubtreesNestUnderSubsAndOption4LeavesOutAWholeSubtree)
     EXPECT_EQ(folder->WriteNodeWithRChildrenToDictionary(written, false), kAKErrorTreeNodeNoOwnedObject);
     bare->Unlink();
     delete bare;
+}
+
+TEST(AKNodeDictionary, WideAndDeepSubtreesNestInChildOrderUpToTheDepthLimit)
+{
+    // 300 children, so that their array grows while they are written, the
+    // middle one carrying a chain down to the deepest level written.
+    ObjectNodes nodes;
+    AKNode* top = nodes.Item(1, 7, "n");
+    AKNodeID nextID = 2;
+    std::vector<AKNode*> children;
+    for (unsigned int i = 0; i < 300; ++i) {
+        children.push_back(nodes.Item(nextID++, 1000 + i, "n"));
+        top->Link(children.back(), kAKLinkModeLastChildren);
+    }
+    AKNode* deepest = children[150];
+    for (unsigned int level = 2; level <= kAKNodeDictionaryMaxDepth; ++level) {
+        AKNode* item = nodes.Item(nextID++, level, "n");
+        deepest->Link(item, kAKLinkModeFirstChildren);
+        deepest = item;
+    }
+
+    // The expected form, built from the bottom up.
+    auto withSubs = [](AKDictionary dictionary, AKValueArray const& subs) {
+        dictionary.SetValue("Subs", AKValueSetasAKValueArray(subs));
+        return dictionary;
+    };
+    AKDictionary chain = ItemDictionary(kAKNodeDictionaryMaxDepth, "n");
+    for (unsigned int level = kAKNodeDictionaryMaxDepth - 1; level >= 2; --level)
+        chain = withSubs(ItemDictionary(level, "n"), AKValueArray{AKValueSetasAKDictionary(chain)});
+    AKValueArray subs;
+    for (unsigned int i = 0; i < 300; ++i) {
+        AKDictionary child = ItemDictionary(1000 + i, "n");
+        subs.Push(AKValueSetasAKDictionary(i == 150 ? withSubs(child, AKValueArray{AKValueSetasAKDictionary(chain)})
+                                                    : child));
+    }
+
+    AKDictionary written;
+    ASSERT_EQ(top->WriteNodeWithRChildrenToDictionary(written, false), 0);
+    EXPECT_EQ(written, withSubs(ItemDictionary(7, "n"), subs));
+
+    // One level more is refused, logged; the node keeps its own keys only.
+    deepest->Link(nodes.Item(nextID++, 1, "n"), kAKLinkModeFirstChildren);
+    written.Clear();
+    LogCapture log;
+    EXPECT_EQ(top->WriteNodeWithRChildrenToDictionary(written, false), kAKErrorFileDataTooBig);
+    EXPECT_EQ(written, ItemDictionary(7, "n"));
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_NE(log.Lines()[0].find("Can't write node 1 as a dictionary"), std::string::npos) << log.Lines()[0];
+
+    // The array form leaves its dictionary untouched.
+    AKDictionary untouched = ItemDictionary(5, "u");
+    EXPECT_EQ((AKNodeArray{children[0], top}).WriteNodesWithRChildrenToDico(untouched, false), kAKErrorFileDataTooBig);
+    EXPECT_EQ(untouched, ItemDictionary(5, "u"));
 }
 
 TEST(AKNodeDictionary, ReadingOneNodeTakesItsIDOrTheDefault)
