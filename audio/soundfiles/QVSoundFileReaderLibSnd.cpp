@@ -77,10 +77,14 @@ int QVSoundFileReaderLibSnd::Open()
     double const rate = static_cast<double>(info.samplerate);
 
     QVAudioPCMInfo const pcmInfo = QVSndFileGetRawPCMInfo(info.format);
-    if (pcmInfo != 0) {
-        int const offset = QVSndFileMeasureRawDataOffset(systemPath);
+    int const offset = pcmInfo != 0 ? QVSndFileMeasureRawDataOffset(systemPath, frames,
+                                                                    channels * QVAudioPCMInfoGetBytesPerSample(pcmInfo))
+                                    : -1;
+    if (offset >= 0) {
         mFileInfo.SetupForMemMap(format, channels, frames, rate, pcmInfo, offset, bitRate);
     } else {
+        // Also a raw file whose samples cannot be found where the header
+        // says: decoding reads what is there.
         mFileInfo.SetupForRead(format, channels, frames, rate, QVSndFileGetSubtypeBits(info.format & SF_FORMAT_SUBMASK),
                                bitRate);
     }

@@ -177,7 +177,7 @@ SF_VIRTUAL_IO* QVSndFileStreamIO()
     return &sIO;
 }
 
-int QVSndFileMeasureRawDataOffset(char const* systemPath)
+int QVSndFileMeasureRawDataOffset(char const* systemPath, unsigned long long frames, unsigned long long frameBytes)
 {
     FILE* stream = fopen(systemPath, "rb");
     if (stream == nullptr)
@@ -192,6 +192,10 @@ int QVSndFileMeasureRawDataOffset(char const* systemPath)
             offset = ToOffset(stream);
         sf_close(handle);
     }
+    long long const length = offset >= 0 ? StreamLength(stream) : -1;
     fclose(stream);
-    return offset >= 0 && offset <= INT_MAX ? static_cast<int>(offset) : -1;
+    if (offset < 0 || offset > INT_MAX || length < offset || frameBytes == 0 ||
+        frames > static_cast<unsigned long long>(length - offset) / frameBytes)
+        return -1;
+    return static_cast<int>(offset);
 }

@@ -35,6 +35,8 @@ bool QVSndFileBuildWriteFormat(QVAudioFileInfo const& info, int* format);
 SF_VIRTUAL_IO* QVSndFileStreamIO();
 
 // The byte offset of the first sample of a file, as libsndfile positions its
-// stream once seeked to frame 0; -1 when it cannot be measured or does not
-// fit in 31 bits.
-int QVSndFileMeasureRawDataOffset(char const* systemPath);
+// stream once seeked to frame 0; -1 when it cannot be measured, does not fit
+// in 31 bits, or the `frames` frames of `frameBytes` bytes from there do not
+// lie inside the file (a header may announce more than the file holds, and
+// the samples are mapped as announced).
+int QVSndFileMeasureRawDataOffset(char const* systemPath, unsigned long long frames, unsigned long long frameBytes);

@@ -418,6 +418,29 @@ TEST_F(LibSndReaderTest, TruncatedDataDeliversTheFramesThatAreThere)
     EXPECT_LE(all.size(), 802u);
 }
 
+// An AIFF sound chunk whose offset field puts its samples past the end of
+// the file: libsndfile finds no frame there, and such a file is never
+// described for mapping at an offset the file does not reach.
+TEST_F(LibSndReaderTest, SamplesBeyondTheFileAreNotMapped)
+{
+    std::string const path = MakeFile("far.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 2, 20);
+    std::vector<unsigned char> bytes = ReadBytes(path);
+    std::string const text(bytes.begin(), bytes.end());
+    size_t const chunk = text.find("SSND");
+    ASSERT_NE(chunk, std::string::npos);
+    bytes[chunk + 8 + 2] = 0x01;  // the chunk's offset field: samples start 256 bytes later
+    WriteBytes(path, bytes);
+    ASSERT_LT(bytes.size(), 256u);
+
+    std::unique_ptr<QVSoundFileReader> reader = OpenLibSnd(path);
+    QVAudioFileInfo const& info = reader->GetFileInfo();
+    EXPECT_EQ(info.pcmInfo, 0);
+    EXPECT_EQ(info.rawDataOffset, -1);
+    EXPECT_STREQ(info.format.text, "aiff");
+    EXPECT_EQ(info.bitsPerSample, 16u);
+    EXPECT_TRUE(ReadAll(*reader, 64).empty());
+}
+
 TEST_F(LibSndReaderTest, OpenRefusalsAndClosedReader)
 {
     std::string const good = MakeFile("good.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 10);
