@@ -72,12 +72,6 @@ AKNode* AKTree::GetNode(AKNodeID nodeID) const
     return fNodes.BSearchNodeByID(nodeID);
 }
 
-AKObject* AKContextObject::GetObjectInTree(AKNodeID id) const
-{
-    AKNode const* node = fTree != nullptr ? fTree->GetNode(id) : nullptr;
-    return node != nullptr ? node->GetObject() : nullptr;
-}
-
 bool AKTree::GetNodes(AKNodeIDArray const& nodeIDs, AKNodeArray* nodes) const
 {
     nodes->Clear();

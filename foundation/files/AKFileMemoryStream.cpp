@@ -5,6 +5,7 @@
 #include "AKFile.h"
 
 #include "AKLog.h"
+#include "AKMemoryBlock.h"
 #include "AKStatus.h"
 
 #include <cstring>
@@ -23,6 +24,8 @@ void AKFile::InitMemoryStream(void const* data, unsigned long long size)
     unsigned char const* bytes = static_cast<unsigned char const*>(data);
     fStreamData.assign(bytes, bytes + size);
 }
+
+AKFile::AKFile(AKMemoryBlock const& block) : AKFile(block.Data(), block.Size()) {}
 
 int AKFile::OpenStream(unsigned int openBits)
 {
@@ -134,5 +137,19 @@ int AKFile::GetMemoryStreamDataPtr(void const** data, unsigned long long* size) 
     }
     *data = fStreamData.empty() ? nullptr : fStreamData.data();
     *size = fStreamData.size();
+    return 0;
+}
+
+int AKFile::GetMemoryStreamDataBlock(AKMemoryBlock* block) const
+{
+    void const* data = nullptr;
+    unsigned long long size = 0;
+    // On a disk file this fails with the get-info error, logged there.
+    int status = GetMemoryStreamDataPtr(&data, &size);
+    if (status != 0) {
+        block->Free();
+        return status;
+    }
+    block->Assign(data, static_cast<unsigned int>(size));
     return 0;
 }

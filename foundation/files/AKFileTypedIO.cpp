@@ -1,5 +1,5 @@
-// Typed numbers, runs of numbers, graphics types, and the string and path
-// file forms.
+// Typed numbers, runs of numbers, graphics types, and the string file form
+// (paths write theirs in AKFilePathForms.cpp).
 
 #include "AKFileTypedIO.h"
 
@@ -340,36 +340,6 @@ int AKFileReadAKString(AKFile const& file, AKString* string)
 int AKFileSkipAKString(AKFile const& file) { return SkipStringForm(file); }
 
 // --- Paths ---
-
-int AKFilePath::WriteToFile(AKFile& file) const
-{
-    std::string text = mText.StdString();
-    for (char& c : text) {
-        if (c == '/')
-            c = '\x01';
-    }
-    return AKFileWriteAKString(file, AKString(text));
-}
-
-// The stored text is taken as it is: backslashes stay backslashes.
-int AKFilePath::ReadFromFile(AKFile const& file)
-{
-    AKString text;
-    int status = AKFileReadAKString(file, &text);
-    if (status != 0) {
-        mText.Clear();
-        return status;
-    }
-    std::string bytes = text.StdString();
-    for (char& c : bytes) {
-        if (c == '\x01')
-            c = '/';
-    }
-    mText = bytes;
-    return 0;
-}
-
-int AKFilePath::SkipFromFile(AKFile const& file) { return SkipStringForm(file); }
 
 int AKFileReadAKFilePath(AKFile const& file, AKFilePath* path) { return path->ReadFromFile(file); }
 int AKFileWriteAKFilePath(AKFile& file, AKFilePath const& path) { return path.WriteToFile(file); }

@@ -1,5 +1,4 @@
-// AKMemoryBlock, its 'bina' chunk form, and the two members of AKFile that
-// join memory streams and byte blocks.
+// AKMemoryBlock and its 'bina' chunk form.
 
 #include "AKMemoryBlock.h"
 
@@ -128,22 +127,4 @@ int AKMemoryBlock::SkipFromFile(AKFile const& file) { return AKFileSkipChunk(fil
 AKString AKStringHexaFromBinaryData(AKMemoryBlock const& block, AKString const& prefix)
 {
     return AKStringHexaFromBinaryData(block.Data(), block.Size(), prefix);
-}
-
-// --- Memory streams and blocks ---
-
-AKFile::AKFile(AKMemoryBlock const& block) : AKFile(block.Data(), block.Size()) {}
-
-int AKFile::GetMemoryStreamDataBlock(AKMemoryBlock* block) const
-{
-    void const* data = nullptr;
-    unsigned long long size = 0;
-    // On a disk file this fails with the get-info error, logged there.
-    int status = GetMemoryStreamDataPtr(&data, &size);
-    if (status != 0) {
-        block->Free();
-        return status;
-    }
-    block->Assign(data, static_cast<unsigned int>(size));
-    return 0;
 }

@@ -1,5 +1,6 @@
 // AKValue: lifetime, setters, object getters and equality. The number
-// conversions are in AKValueConvert.cpp, the chunk form in AKValueChunk.cpp.
+// conversions are in AKValueConvert.cpp, the chunk form in AKValueChunk.cpp,
+// the arrays' own members in AKValueArray.cpp.
 
 #include "AKValue.h"
 
@@ -260,27 +261,3 @@ bool AKValue::IsEqual(AKValue const& other) const
 }
 
 void AKValue::DebugPrint(unsigned int) const {}
-
-// --- Arrays ---
-
-AKValueArray const& AKNullValueArrayShared()
-{
-    static AKValueArray const sNull;
-    return sNull;
-}
-
-bool AKValueArray::IsEqual(AKValueArray const& other) const
-{
-    if (&other == this)
-        return true;
-    unsigned int count = Count();
-    if (count != other.Count())
-        return false;
-    for (unsigned int i = 0; i < count; ++i) {
-        if (!(*this)[i].IsEqual(other[i]))
-            return false;
-    }
-    return true;
-}
-
-void AKValueArray::DebugPrint(unsigned int) const {}

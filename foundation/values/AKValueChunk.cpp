@@ -1,4 +1,4 @@
-// The binary chunk forms of AKValue and AKValueArray.
+// The binary chunk form of AKValue.
 
 #include "AKValue.h"
 
@@ -12,25 +12,6 @@
 #include "AKValueChunkNesting.h"
 
 #include <utility>
-
-// Smallest chunk of a value: its header.
-constexpr unsigned long long kAKValueChunkMinSize = kAKFileChunkHeaderSize;
-
-// --- Nesting guard ---
-
-thread_local unsigned int AKValueChunkNesting::sDepth = 0;
-
-AKValueChunkNesting::AKValueChunkNesting() { ++sDepth; }
-
-AKValueChunkNesting::~AKValueChunkNesting() { --sDepth; }
-
-int AKValueChunkNesting::Check(AKFile const& file) const
-{
-    if (sDepth <= kAKValueChunkMaxNesting)
-        return 0;
-    return AKLogError(kAKErrorFileCantRead, "Values nested deeper than %u levels in file \"%s\"",
-                      kAKValueChunkMaxNesting, file.GetLogName());
-}
 
 // --- AKValue ---
 
@@ -170,40 +151,4 @@ int AKValue::WriteToFile(AKFile& file) const
         return status;
     }
     }
-}
-
-// --- AKValueArray ---
-
-int AKValueArray::ReadFromFile(AKFile const& file)
-{
-    Clear();
-    AKValueChunkNesting nesting;
-    int status = nesting.Check(file);
-    AKFileChunk chunk(kAKValueTagArray);
-    unsigned int count = 0;
-    // Every element takes at least a chunk header.
-    if (status == 0)
-        status = AKFileReadCountedChunkHeader(file, &chunk, &count, kAKValueChunkMinSize);
-    for (unsigned int i = 0; status == 0 && i < count; ++i) {
-        AKValue value;
-        status = value.ReadFromFile(file);
-        if (status == 0)
-            Push(std::move(value));
-    }
-    if (status != 0)
-        Clear();
-    return status;
-}
-
-int AKValueArray::WriteToFile(AKFile& file) const
-{
-    AKFileChunk chunk(kAKValueTagArray);
-    int status = AKFileWriteChunkHeader(file, chunk);
-    if (status == 0)
-        status = AKFileWriteUInt32(file, Count());
-    for (unsigned int i = 0, n = Count(); status == 0 && i < n; ++i)
-        status = (*this)[i].WriteToFile(file);
-    if (status == 0)
-        status = AKFileWriteChunkComplete(file, chunk);
-    return status;
 }

@@ -13,17 +13,6 @@
 
 namespace {
 
-// A path's text as stored: "/" separators only.
-AKString PathText(AKString const& text)
-{
-    std::string bytes = text.StdString();
-    for (char& c : bytes) {
-        if (c == '\\')
-            c = '/';
-    }
-    return AKString(bytes);
-}
-
 // One token of the UTF-16 text form, read as "%X" reads it (blanks, a sign
 // and a "0x" prefix allowed, text after the digits ignored); it must give a
 // number from 1 to 0x7FFFFFFF, whose low 16 bits are the unit.
@@ -74,23 +63,6 @@ AKString const& AKValueGetasAKString(AKValue const& value)
 }
 
 // --- AKFilePath ---
-
-void AKFilePath::WriteToValue(AKValue* value) const
-{
-    if (value != nullptr)
-        value->SetasAKString(PathText(mText));
-}
-
-bool AKFilePath::ReadFromValue(AKValue const& value, bool /*convert*/)
-{
-    AKString const* held = value.GetasAKString();
-    if (held == nullptr) {
-        Clear();
-        return false;
-    }
-    *this = PathText(*held);
-    return true;
-}
 
 AKValue* AKValueSetasAKFilePath(AKValue* value, AKFilePath const& path)
 {

@@ -1,4 +1,5 @@
-// Creation and deletion actions of the history.
+// Creation actions of the history; deletions replay them crosswise
+// (AKTreeHistoryActionOnDelete.cpp).
 
 #include "AKTreeHistoryActionOnCreate.h"
 
@@ -186,33 +187,4 @@ int AKTreeHistoryActionOnCreate::RecreateRecordedNodes(AKHistoryFile const& file
         AKTreeHistoryUpdateStamps(fNotifier, inGroup);
     *resultSel = selection;
     return status;
-}
-
-// --- Deletion ---
-
-AKTreeHistoryActionOnDelete::AKTreeHistoryActionOnDelete(int commandID, AKString const& name,
-                                                         AKTreeSel const& selection)
-    : AKTreeHistoryActionOnCreate(kAKTreeHistoryActionDelete, commandID, name, selection)
-{}
-
-int AKTreeHistoryActionOnDelete::Undo(AKHistoryFile const& file, bool inGroup, AKTreeSel* resultSel,
-                                      AKDictionary* moreInfo)
-{
-    return AKTreeHistoryActionOnCreate::Redo(file, inGroup, resultSel, moreInfo);
-}
-
-int AKTreeHistoryActionOnDelete::Redo(AKHistoryFile const& file, bool inGroup, AKTreeSel* resultSel,
-                                      AKDictionary* moreInfo)
-{
-    return AKTreeHistoryActionOnCreate::Undo(file, inGroup, resultSel, moreInfo);
-}
-
-unsigned int AKTreeHistoryActionOnDelete::ActionKindOnUndone() const
-{
-    return kAKTreeActionCreated | kAKTreeActionUndone;
-}
-
-unsigned int AKTreeHistoryActionOnDelete::ActionKindOnRedone() const
-{
-    return kAKTreeActionDeleted | kAKTreeActionRedone;
 }

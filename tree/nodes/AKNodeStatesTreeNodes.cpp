@@ -1,11 +1,13 @@
-// The client registry of a tree: registering and unregistering clients and
-// the operations that change one client's bits in every node.
+// The client registry of a tree: registering and unregistering clients, the
+// operations that change one client's bits in every node, and showing a
+// selection to a client.
 
 #include "AKNodeStatesTree.h"
 
 #include "AKNode.h"
 #include "AKNodeStates.h"
 #include "AKTree.h"
+#include "AKTreeSel.h"
 
 namespace {
 
@@ -90,4 +92,28 @@ void AKTreeNState::ResetAllDirty(AKNSClientID id)
     AKNSClientFG flag = AKNSClientFlagOf(id);
     if (flag != 0)
         ForEachState(fTree, [flag](AKNodeNState& state) { state.SetBits(AKNodeNState::kDirty, flag, false); });
+}
+
+// --- Showing a selection to a client ---
+
+void AKTreeNState::ApplyTreeSel(AKNSClientID id, AKTreeSel const& selection, bool openParents)
+{
+    DeselectAll(id);
+    if (!AKNSClientIsValid(id) || selection.GetTree() == nullptr || selection.GetTree() != fTree)
+        return;
+    AKNSClientFG flag = AKNSClientFlagOf(id);
+    for (AKNode* node : selection.GetNodes()) {
+        bool underClosed = false;
+        for (AKNode* ancestor = node->Parent(); ancestor != nullptr; ancestor = ancestor->Parent()) {
+            AKNodeNState& state = ancestor->GetNState();
+            if (openParents)
+                state.SetBits(AKNodeNState::kOpened, flag, true);
+            else if (!state.IsOpened(id))
+                underClosed = true;
+        }
+        AKNodeNState& state = node->GetNState();
+        if (underClosed || state.IsSelected(id))
+            continue;
+        state.SetBits(AKNodeNState::kSelected | AKNodeNState::kDirty, flag, true);
+    }
 }

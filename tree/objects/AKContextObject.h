@@ -20,8 +20,7 @@ public:
 
     AKTree const* GetTree() const { return fTree; }
 
-    // The object of a node of the context's tree, null when there is none
-    // (defined with the tree).
+    // The object of a node of the context's tree, null when there is none.
     AKObject* GetObjectInTree(AKNodeID id) const;
     // The same when that object is a kind of T (defined in AKObject.h).
     template <class T>

@@ -11,8 +11,6 @@
 #include "AKStatus.h"
 #include "AKValueTyped.h"
 
-#include <memory>
-
 AKMessage const& AKNullMessageShared()
 {
     static AKMessage const sEmpty;
@@ -202,15 +200,4 @@ void AKObject::SetUIPeerData(AKDictionary* data)
         return;
     delete fUIPeerData;
     fUIPeerData = data;
-}
-
-bool AKObjectUIPeer::UpdateThisUIPeerAfterInit()
-{
-    if (fObject == nullptr)
-        return false;
-    // Taken out first: the stored copy is dropped whatever the peer does.
-    std::unique_ptr<AKDictionary> data(fObject->fUIPeerData);
-    fObject->fUIPeerData = nullptr;
-    UpdateThisUIPeerFromData(data != nullptr ? *data : kAKNullDictionary);
-    return true;
 }

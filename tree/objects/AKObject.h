@@ -148,7 +148,7 @@ public:
     void _SetNodeOwner(AKNode* node) { fNodeOwner = node; }
     void _SetContext(AKContextObject const* context) { fContext = context; }
 
-    // The members below reach the owner node (defined with the nodes, AKNodeObject.cpp).
+    // The members below reach the owner node (AKObjectNodeOwner.cpp).
     // The owner node's ID, 0 when detached.
     AKNodeID NodeOwnerID() const;
     // The same, 0 as well for a negative ID (a detached copy).
@@ -224,7 +224,7 @@ private:
 
     // Takes ownership of the data (null clears).
     void SetUIPeerData(AKDictionary* data);
-    // Deletion step that lets the owner node go (AKNodeObject.cpp).
+    // Deletion step that lets the owner node go (AKObjectNodeOwner.cpp).
     void ReleaseFromNodeOwner();
 
     AKClass const* fClass;

@@ -1,7 +1,6 @@
 // Selections and the tree's node states: the normalisation of several nodes
 // (marked with the tree's own display client), the gathering of a client's
-// selected nodes, the look-ups by ID, the dirty marks, and showing a
-// selection to a client (AKTreeNState::ApplyTreeSel).
+// selected nodes, the look-ups by ID and the dirty marks.
 
 #include "AKTreeSel.h"
 
@@ -139,28 +138,4 @@ void AKTreeSel::SetNStateDirtyForAllClients() const
 {
     for (AKNode* node : fNodes)
         node->GetNState().SetDirtyForAllClients();
-}
-
-// --- Showing a selection to a client ---
-
-void AKTreeNState::ApplyTreeSel(AKNSClientID id, AKTreeSel const& selection, bool openParents)
-{
-    DeselectAll(id);
-    if (!AKNSClientIsValid(id) || selection.GetTree() == nullptr || selection.GetTree() != fTree)
-        return;
-    AKNSClientFG flag = AKNSClientFlagOf(id);
-    for (AKNode* node : selection.GetNodes()) {
-        bool underClosed = false;
-        for (AKNode* ancestor = node->Parent(); ancestor != nullptr; ancestor = ancestor->Parent()) {
-            AKNodeNState& state = ancestor->GetNState();
-            if (openParents)
-                state.SetBits(AKNodeNState::kOpened, flag, true);
-            else if (!state.IsOpened(id))
-                underClosed = true;
-        }
-        AKNodeNState& state = node->GetNState();
-        if (underClosed || state.IsSelected(id))
-            continue;
-        state.SetBits(AKNodeNState::kSelected | AKNodeNState::kDirty, flag, true);
-    }
 }

@@ -1,10 +1,10 @@
 // The members of objects that reach their owner node.
 
-#include "AKNode.h"
+#include "AKObject.h"
 
+#include "AKNode.h"
 #include "AKNodeArray.h"
 #include "AKNodeIDArray.h"
-#include "AKObject.h"
 
 AKNodeID AKObject::NodeOwnerID() const { return fNodeOwner ? fNodeOwner->GetID() : kAKNullNodeID; }
 
