@@ -46,11 +46,9 @@ int QVSoundFileReader::ReadNextFrames(QXSampleInterleaved<T>* buffer, QVSampleRa
                                 range);
 
     unsigned long long count = checked.frameCount;
-    if (count > 0) {
-        int const status = ReadNextFrames(buffer->FramePtr(checked.firstFrame), &count);
-        if (status != 0)
-            return RefuseBufferRead(status, range);
-    }
+    int const status = ReadNextFrames(count > 0 ? buffer->FramePtr(checked.firstFrame) : nullptr, &count);
+    if (status != 0)
+        return RefuseBufferRead(status, range);
     checked.frameCount = count;
     if (range != nullptr)
         *range = checked;
@@ -67,7 +65,11 @@ int QVSoundFileReader::ReadNextFrames(QXSampleBuffer<T>* buffer, QVSampleRange* 
                                 range);
 
     unsigned long long count = checked.frameCount;
-    if (count > 0) {
+    if (count == 0) {
+        int const status = ReadNextFrames(static_cast<float*>(nullptr), &count);
+        if (status != 0)
+            return RefuseBufferRead(status, range);
+    } else {
         QXSampleInterleaved<float> block;
         if (!block.Allocate(mFileInfo.channelCount, count, buffer->SampleRate(), false))
             return RefuseBufferRead(AKLogError(kAKErrorNoMemory, "Can't read sound-file \"%s\"", mPath.c_str()), range);
