@@ -9,6 +9,8 @@
 // fallback and return false. Numbers are read as scanf reads them: leading
 // white space is skipped and text after a valid number is ignored. All
 // readers but the two colour readers look at the first 63 characters only.
+// Readers of reals (floats, times, geometry) refuse NaN and infinities,
+// whether written out ("nan", "inf") or reached by a number beyond the range.
 //
 // Writers (strSetas...) print into the caller's buffer, NUL-terminated, and
 // return it. They never write more than kAKStrSetasMaxLen bytes (the date

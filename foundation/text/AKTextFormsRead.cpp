@@ -52,6 +52,16 @@ static bool Give(T* out, T const& value, bool ok)
     return ok;
 }
 
+// The real forms hold numbers only: the C library also reads "nan", "inf"
+// and "infinity", and gives an infinity for a number beyond the type's
+// range. Those are refused, so that no reader hands out a value that would
+// spread through every computation made with it.
+template <typename... T>
+static bool AllFinite(T... values)
+{
+    return (std::isfinite(values) && ...);
+}
+
 bool strGetasBool(char const* text, bool* out, bool fallback)
 {
     long v = 0;
@@ -110,7 +120,7 @@ bool strGetasUInt32(char const* text, uint32_t* out, uint32_t fallback)
 bool strGetasFloat32(char const* text, float* out, float fallback)
 {
     float v = 0.0f;
-    if (strScanfAsDot(text, "%f", &v) == 1)
+    if (strScanfAsDot(text, "%f", &v) == 1 && AllFinite(v))
         return Give(out, v, true);
     return Give(out, fallback, false);
 }
@@ -118,7 +128,7 @@ bool strGetasFloat32(char const* text, float* out, float fallback)
 bool strGetasFloat64(char const* text, double* out, double fallback)
 {
     double v = 0.0;
-    if (strScanfAsDot(text, "%lf", &v) == 1)
+    if (strScanfAsDot(text, "%lf", &v) == 1 && AllFinite(v))
         return Give(out, v, true);
     return Give(out, fallback, false);
 }
@@ -137,18 +147,24 @@ bool strGetasTimeHMS(char const* text, double* seconds, double fallback)
     int h = 0;
     int m = 0;
     double s = 0.0;
+    // A time is a number of seconds: NaN and infinite seconds are refused,
+    // whichever form holds them.
     if (strScanfAsDot(text, "%d:%d:%lf", &h, &m, &s) == 3) {
+        if (!AllFinite(s))
+            return Give(seconds, fallback, false);
         double magnitude =
             std::fabs(s) + 60.0 * std::fabs(static_cast<double>(m)) + 3600.0 * std::fabs(static_cast<double>(h));
         bool negative = h != 0 ? h < 0 : TextStartsWithMinus(text);
         return Give(seconds, negative ? -magnitude : magnitude, true);
     }
     if (strScanfAsDot(text, "%d:%lf", &m, &s) == 2) {
+        if (!AllFinite(s))
+            return Give(seconds, fallback, false);
         double magnitude = std::fabs(s) + 60.0 * std::fabs(static_cast<double>(m));
         bool negative = m != 0 ? m < 0 : TextStartsWithMinus(text);
         return Give(seconds, negative ? -magnitude : magnitude, true);
     }
-    if (strScanfAsDot(text, "%lf", &s) == 1)
+    if (strScanfAsDot(text, "%lf", &s) == 1 && AllFinite(s))
         return Give(seconds, s, true);
     return Give(seconds, fallback, false);
 }
@@ -156,7 +172,7 @@ bool strGetasTimeHMS(char const* text, double* seconds, double fallback)
 bool strGetasAGPoint(char const* text, AGPoint* out, AGPoint const& fallback)
 {
     AGPoint v = {0.0, 0.0};
-    if (strScanfAsDot(text, "(%lf;%lf)", &v.x, &v.y) == 2)
+    if (strScanfAsDot(text, "(%lf;%lf)", &v.x, &v.y) == 2 && AllFinite(v.x, v.y))
         return Give(out, v, true);
     return Give(out, fallback, false);
 }
@@ -164,7 +180,7 @@ bool strGetasAGPoint(char const* text, AGPoint* out, AGPoint const& fallback)
 bool strGetasAGSize(char const* text, AGSize* out, AGSize const& fallback)
 {
     AGSize v = {0.0, 0.0};
-    if (strScanfAsDot(text, "(%lf;%lf)", &v.width, &v.height) == 2)
+    if (strScanfAsDot(text, "(%lf;%lf)", &v.width, &v.height) == 2 && AllFinite(v.width, v.height))
         return Give(out, v, true);
     return Give(out, fallback, false);
 }
@@ -172,7 +188,7 @@ bool strGetasAGSize(char const* text, AGSize* out, AGSize const& fallback)
 bool strGetasAGInterval(char const* text, AGInterval* out, AGInterval const& fallback)
 {
     AGInterval v = {0.0, 0.0};
-    if (strScanfAsDot(text, "(%lf;%lf)", &v.beg, &v.end) == 2)
+    if (strScanfAsDot(text, "(%lf;%lf)", &v.beg, &v.end) == 2 && AllFinite(v.beg, v.end))
         return Give(out, v, true);
     return Give(out, fallback, false);
 }
@@ -180,7 +196,7 @@ bool strGetasAGInterval(char const* text, AGInterval* out, AGInterval const& fal
 bool strGetasAGRect(char const* text, AGRect* out, AGRect const& fallback)
 {
     AGRect v = {0.0, 0.0, 0.0, 0.0};
-    if (strScanfAsDot(text, "(%lf;%lf;%lf;%lf)", &v.x1, &v.y1, &v.x2, &v.y2) == 4)
+    if (strScanfAsDot(text, "(%lf;%lf;%lf;%lf)", &v.x1, &v.y1, &v.x2, &v.y2) == 4 && AllFinite(v.x1, v.y1, v.x2, v.y2))
         return Give(out, v, true);
     return Give(out, fallback, false);
 }

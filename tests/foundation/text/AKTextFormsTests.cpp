@@ -315,6 +315,28 @@ TEST(AKTextForms, ReadersAcceptNullOutput)
 }
 
 // Writers never pass their bound, however long the number.
+TEST(AKTextForms, RealReadersRefuseNaNAndInfinities)
+{
+    // Every way the C library reads a value that is no number: the words,
+    // and numbers beyond the range that read as infinities.
+    for (char const* text : {"nan", "-NaN", "nan(0x7ff)", "inf", "-Infinity", "+INF", "1e999", "-1e400"}) {
+        SCOPED_TRACE(text);
+        ExpectReads<double>(strGetasFloat64, -1.0, {{text, false, 0}});
+        ExpectReads<float>(strGetasFloat32, -1.0f, {{text, false, 0}});
+        ExpectReads<double>(strGetasTimeHMS, -1.0, {{text, false, 0}});
+    }
+    ExpectReads<float>(strGetasFloat32, -1.0f, {{"1e39", false, 0}, {"3e38", true, 3e38f}});
+    ExpectReads<double>(strGetasTimeHMS, -1.0,
+                        {{"1:02:nan", false, 0}, {"5:inf", false, 0}, {"-0:1e999", false, 0}, {"5:1.5", true, 301.5}});
+    ExpectReads<AGPoint>(strGetasAGPoint, AGPoint{9.0, 9.0}, {{"(nan;1)", false, {}}, {"(1;-inf)", false, {}}});
+    ExpectReads<AGSize>(strGetasAGSize, AGSize{1.0, 1.0}, {{"(inf;480)", false, {}}});
+    ExpectReads<AGInterval>(strGetasAGInterval, AGInterval{0.0, 0.0}, {{"(0.25;NAN)", false, {}}});
+    ExpectReads<AGRect>(strGetasAGRect, AGRect{1.0, 1.0, 1.0, 1.0},
+                        {{"(0;1;2.5;infinity)", false, {}}, {"(1e400;1;2;3)", false, {}}});
+    // Numbers too small to hold read as 0, which is a number.
+    ExpectReads<double>(strGetasFloat64, -1.0, {{"1e-400", true, 0.0}});
+}
+
 TEST(AKTextForms, WritersStayWithinTheirBuffer)
 {
     struct Guarded {
