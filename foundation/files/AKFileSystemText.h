@@ -14,8 +14,8 @@
 bool AKEngineTextFromSystemText(std::string const& systemText, AKString* engineText);
 
 // The engine path of a UTF-8 folder path, in directory syntax and simplified;
-// the empty path when the text is empty, cannot be converted or would not fit
-// a system path buffer.
+// the empty path when the text is empty, cannot be converted, would not fit a
+// system path buffer or climbs above the root with "..".
 AKFilePath AKFolderPathFromSystemText(std::string const& systemText);
 
 // Look-ups behind the cached folders of AKFileUtils, made afresh at each call.

@@ -42,7 +42,9 @@ AKFilePath AKFolderPathFromSystemText(std::string const& systemText)
         return AKFilePath();
     AKFilePath path(text);
     path.ForceDirectorySyntax();
-    path.SimplifyPath();
+    // A path whose ".." climbs above the root names no folder we can trust.
+    if (!path.SimplifyPath())
+        return AKFilePath();
     return path;
 }
 
@@ -333,6 +335,9 @@ std::string UserFolderSystemPath(std::string const& name)
         if (name != rule.name)
             continue;
         std::string folder = UserDirsFolder(config, home, rule.userDirsKey);
+        // A value that names no usable folder counts as absent.
+        if (!folder.empty() && AKFolderPathFromSystemText(folder).IsEmpty())
+            folder.clear();
         if (folder.empty() && !home.empty())
             folder = home + "/" + rule.defaultInHome;
         return folder;

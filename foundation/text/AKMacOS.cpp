@@ -253,8 +253,10 @@ unsigned int CFStringGetBytes(__CFString const* string, unsigned int cfEncoding,
         return static_cast<unsigned int>(count);
     if (count > capacity) {
         count = capacity;
-        // Never cut a UTF-8 sequence: back up to the start of the cut character.
-        while (count > 0 && IsContinuation(static_cast<unsigned char>(bytes[count])))
+        // Never cut a UTF-8 sequence: back up to the start of the cut
+        // character. The 8-bit encodings have one byte a character.
+        while (cfEncoding == kCFStringEncodingUTF8 && count > 0 &&
+               IsContinuation(static_cast<unsigned char>(bytes[count])))
             --count;
     }
     bytes.copy(reinterpret_cast<char*>(buffer), count);

@@ -639,6 +639,9 @@ TEST_F(AKUserFoldersTest, UserDirsFileNamesTheMediaFolders)
     EXPECT_EQ(Folder("Pictures"), InHome("Pics/2024/"));
     EXPECT_EQ(Folder("Movies"), InHome("My \"Films\"/"));
     EXPECT_EQ(Folder("User"), InHome(""));
+    // A value whose ".." climbs above the root names no folder: the default holds.
+    mHome.MakeFile(".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"/a/../../x\"\n");
+    EXPECT_EQ(Folder("Documents"), InHome("Documents/"));
 }
 
 TEST_F(AKUserFoldersTest, UserDirsBytesAreReadWithinTheirLines)

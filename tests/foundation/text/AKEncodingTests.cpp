@@ -210,6 +210,19 @@ TEST(AKMacOS, GetBytesSizesFirstAndNeverSplitsACharacter)
     AKMacOS::CFStringRelease(string);
 }
 
+TEST(AKMacOS, GetBytesCutsEightBitTextAtAnyCharacter)
+{
+    // Bytes 0x80 to 0xBF are whole characters in the 8-bit encodings.
+    __CFString const* string = AKMacOS::CFStringCreateWithBytes("\xC3\x84\xC3\x84", 4, kCFStringEncodingUTF8);
+    ASSERT_NE(nullptr, string);
+    unsigned char buffer[2] = {'x', 'x'};
+    EXPECT_EQ(1u, AKMacOS::CFStringGetBytes(string, kCFStringEncodingMacRoman, '?', buffer, 1));
+    EXPECT_EQ(0x80, buffer[0]);
+    EXPECT_EQ(1u, AKMacOS::CFStringGetBytes(string, kCFStringEncodingWindowsLatin1, '?', buffer, 1));
+    EXPECT_EQ(0xC4, buffer[0]);
+    AKMacOS::CFStringRelease(string);
+}
+
 TEST(AKUniString, FromMacRoman)
 {
     unsigned short* units = AKNewUniStringFromAsciiString("a\x8E\xF0\xDB", 0xFFFFFFFF);
