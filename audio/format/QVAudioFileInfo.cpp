@@ -3,6 +3,8 @@
 #include "AKScopedPrintfFloatSepAsDot.h"
 #include "AKTextForms.h"
 
+#include <cmath>
+
 void QVAudioFileInfo::ClearFilePart()
 {
     format = kQVNullAudioFormat;
@@ -19,14 +21,19 @@ void QVAudioFileInfo::Clear(bool keepAudioPart)
         QVAudioInfo::Clear();
 }
 
-// Bit rates are compared as "0 or more" / "above 0", so a NaN is refused.
+namespace {
+
+// A bit rate of 0 or more that is a number: NaN and infinities are refused.
+bool IsUsableBitRate(double bitRate) { return bitRate >= 0.0 && std::isfinite(bitRate); }
+
+}  // namespace
 
 bool QVAudioFileInfo::SetupForRead(QVAudioFormat newFormat, unsigned int channels, unsigned long long frames,
                                    double rate, unsigned int bits, double newBitRate)
 {
     ClearFilePart();
     bool const audioValid = Setup(channels, frames, rate);
-    if (!audioValid || newFormat.IsNull() || !(newBitRate >= 0.0))
+    if (!audioValid || newFormat.IsNull() || !IsUsableBitRate(newBitRate))
         return false;
     format = newFormat;
     bitsPerSample = bits;
@@ -39,7 +46,7 @@ bool QVAudioFileInfo::SetupForMemMap(QVAudioFormat newFormat, unsigned int chann
 {
     ClearFilePart();
     bool const audioValid = Setup(channels, frames, rate);
-    if (!audioValid || newFormat.IsNull() || newRawDataOffset < 0 || !(newBitRate >= 0.0) ||
+    if (!audioValid || newFormat.IsNull() || newRawDataOffset < 0 || !IsUsableBitRate(newBitRate) ||
         !QVAudioPCMInfoIsValid(newPCMInfo))
         return false;
     format = newFormat;
@@ -55,7 +62,8 @@ bool QVAudioFileInfo::SetupForWrite(QVAudioFormat newFormat, unsigned int channe
 {
     ClearFilePart();
     bool const audioValid = Setup(channels, 0, rate);
-    bool const encodable = newBitRate > 0.0 || (newPCMInfo > 0 && QVAudioPCMInfoIsValid(newPCMInfo));
+    bool const encodable =
+        IsUsableBitRate(newBitRate) && (newBitRate > 0.0 || (newPCMInfo > 0 && QVAudioPCMInfoIsValid(newPCMInfo)));
     if (!audioValid || newFormat.IsNull() || !encodable)
         return false;
     format = newFormat;
@@ -69,9 +77,15 @@ void QVAudioFileInfo::SetFrameCount(unsigned long long frames)
 {
     if (!IsValid() || frames == frameCount)
         return;
+    // Numbers that no valid info could hold leave it as it was.
+    unsigned long long samples = 0;
+    double const seconds = static_cast<double>(frames) / sampleRate;
+    if (__builtin_mul_overflow(static_cast<unsigned long long>(channelCount), frames, &samples) ||
+        !std::isfinite(seconds))
+        return;
     frameCount = frames;
-    sampleCount = static_cast<unsigned long long>(channelCount) * frames;
-    duration = static_cast<double>(frames) / sampleRate;
+    sampleCount = samples;
+    duration = seconds;
 }
 
 AKString QVAudioFileInfo::GetShortInfoString() const

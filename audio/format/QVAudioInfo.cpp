@@ -4,19 +4,30 @@
 #include "AKFileTypedIO.h"
 #include "AKValueTyped.h"
 
+#include <cmath>
+#include <limits>
+
+bool QVAudioInfo::IsUsableSampleRate(double rate)
+{
+    // Also refuses NaN, infinities, zero, negative and subnormal rates.
+    return std::isfinite(rate) && rate >= std::numeric_limits<double>::min();
+}
+
 bool QVAudioInfo::Setup(unsigned int channels, unsigned long long frames, double rate)
 {
-    // "Above 0" refuses a NaN rate too.
-    if (channels == 0 || !(rate > 0.0)) {
+    unsigned long long samples = 0;
+    double const seconds = IsUsableSampleRate(rate) ? static_cast<double>(frames) / rate : 0.0;
+    if (channels == 0 || !IsUsableSampleRate(rate) || !std::isfinite(seconds) ||
+        __builtin_mul_overflow(static_cast<unsigned long long>(channels), frames, &samples)) {
         Clear();
         return false;
     }
     isValid = 1;
     channelCount = channels;
     frameCount = frames;
-    sampleCount = static_cast<unsigned long long>(channels) * frames;
+    sampleCount = samples;
     sampleRate = rate;
-    duration = static_cast<double>(frames) / rate;
+    duration = seconds;
     return true;
 }
 

@@ -24,7 +24,9 @@ constexpr char kQVAudioInfoKeySampleRate[] = "SampleRate";
 
 // Valid exactly when the channel count and the sample rate are above 0; an
 // invalid info has every field zero. The sample count is always channels ×
-// frames, the duration frames / rate.
+// frames, the duration frames / rate. A description whose numbers do not
+// hold (a rate that is not a finite normal number, a sample count beyond 64
+// bits, a duration beyond the doubles) is never valid.
 struct QVAudioInfo {
     int isValid = 0;  // 1 valid, 0 not
     unsigned int channelCount = 0;
@@ -35,9 +37,13 @@ struct QVAudioInfo {
 
     bool IsValid() const { return isValid != 0; }
 
-    // With a channel count and a rate above 0, sets every field and returns
-    // true; otherwise clears the info and returns false.
+    // With a channel count above 0, a usable rate, a sample count that fits
+    // in 64 bits and a finite duration, sets every field and returns true;
+    // otherwise clears the info and returns false.
     bool Setup(unsigned int channels, unsigned long long frames, double rate);
+    // A finite rate of at least the smallest normal double: NaN, infinities,
+    // 0, negative and subnormal rates are refused.
+    static bool IsUsableSampleRate(double rate);
     // Every field zero.
     void Clear();
 
@@ -74,24 +80,25 @@ struct QVAudioFileInfo : QVAudioInfo {
     int rawDataOffset = -1;          // byte offset of the first raw sample, -1 none
 
     // A file decoded through its reader. Needs a valid audio part, a format
-    // and a bit rate of 0 or more.
+    // and a finite bit rate of 0 or more.
     bool SetupForRead(QVAudioFormat format, unsigned int channels, unsigned long long frames, double rate,
                       unsigned int bits, double bitRate);
     // A file whose raw samples are mapped. Needs a valid audio part, a format,
-    // an offset and a bit rate of 0 or more and a valid PCM info; the bits
-    // come from the PCM info.
+    // an offset and a finite bit rate of 0 or more and a valid PCM info; the
+    // bits come from the PCM info.
     bool SetupForMemMap(QVAudioFormat format, unsigned int channels, unsigned long long frames, double rate,
                         QVAudioPCMInfo pcmInfo, int rawDataOffset, double bitRate);
     // A file to be written, 0 frames so far. Needs a valid audio part, a
-    // format, and a bit rate above 0 or a valid PCM info; the PCM info is
-    // kept as given and the bits come from it.
+    // format, a finite bit rate, and a bit rate above 0 or a valid PCM info;
+    // the PCM info is kept as given and the bits come from it.
     bool SetupForWrite(QVAudioFormat format, unsigned int channels, double rate, QVAudioPCMInfo pcmInfo,
                        double bitRate);
 
     // Clears the file part, and the audio part too unless asked to keep it.
     void Clear(bool keepAudioPart = false);
     // On a valid info whose frame count differs: the new frame count, with
-    // the sample count and duration that follow. Otherwise nothing.
+    // the sample count and duration that follow. Otherwise, or when the
+    // sample count or the duration would not hold, nothing.
     void SetFrameCount(unsigned long long frames);
 
     // One line for display: "WAV 24Bit Stereo at 44.1kHz / 1m15s"; empty for

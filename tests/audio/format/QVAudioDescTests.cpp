@@ -242,15 +242,37 @@ TEST(QVAudioInfo, SetupDerivesTheCountsOrClearsEverything)
     ASSERT_TRUE(info.Setup(8, 3000000000ull, 96000.0));
     EXPECT_EQ(info.sampleCount, 24000000000ull);
 
-    double const badRates[] = {0.0, -44100.0, std::numeric_limits<double>::quiet_NaN()};
-    for (double rate : badRates) {
+    // The largest counts whose product still fits.
+    unsigned long long const maxFrames = ~0ull / 3;
+    ASSERT_TRUE(info.Setup(3, maxFrames, 48000.0));
+    EXPECT_EQ(info.sampleCount, 3 * maxFrames);
+    ASSERT_TRUE(info.Setup(1, 1, std::numeric_limits<double>::min()));
+
+    double const inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        char const* what;
+        unsigned int channels;
+        unsigned long long frames;
+        double rate;
+    } const refused[] = {
+        {"no channel", 0, 48000, 48000.0},
+        {"rate 0", 2, 10, 0.0},
+        {"negative rate", 2, 10, -44100.0},
+        {"NaN rate", 2, 10, std::numeric_limits<double>::quiet_NaN()},
+        {"infinite rate", 2, 10, inf},
+        {"negative infinite rate", 2, 10, -inf},
+        {"subnormal rate", 2, 10, std::numeric_limits<double>::denorm_min()},
+        {"largest subnormal rate", 2, 10, std::numeric_limits<double>::min() / 2},
+        {"sample count beyond 64 bits", 3, maxFrames + 1, 48000.0},
+        {"every count at its largest", 0xFFFFFFFFu, ~0ull, 48000.0},
+        {"infinite duration", 1, ~0ull, std::numeric_limits<double>::min()},
+    };
+    for (Case const& test : refused) {
+        SCOPED_TRACE(test.what);
         info.Setup(2, 10, 44100.0);
-        EXPECT_FALSE(info.Setup(2, 10, rate)) << rate;
+        EXPECT_FALSE(info.Setup(test.channels, test.frames, test.rate));
         ExpectCleared(info);
     }
-    info.Setup(2, 10, 44100.0);
-    EXPECT_FALSE(info.Setup(0, 48000, 48000.0));
-    ExpectCleared(info);
     ExpectCleared(kQVNullAudioInfo);
 }
 
@@ -280,14 +302,30 @@ TEST(QVAudioInfo, BinaryFormIsTwentyBytesInTheFilesOrder)
 TEST(QVAudioInfo, ReadingNumbersOfNoStreamSucceedsCleared)
 {
     double const nan = std::numeric_limits<double>::quiet_NaN();
-    Bytes const forms[] = {RawInfoBytes(2, 100, 0.0), RawInfoBytes(0, 100, 44100.0), RawInfoBytes(2, 100, -1.0),
-                           RawInfoBytes(2, 100, nan)};
+    double const inf = std::numeric_limits<double>::infinity();
+    Bytes const forms[] = {RawInfoBytes(2, 100, 0.0),
+                           RawInfoBytes(0, 100, 44100.0),
+                           RawInfoBytes(2, 100, -1.0),
+                           RawInfoBytes(2, 100, nan),
+                           RawInfoBytes(2, 100, inf),
+                           RawInfoBytes(2, 100, std::numeric_limits<double>::denorm_min()),
+                           RawInfoBytes(0xFFFFFFFFu, ~0ull, 1e-300)};
     for (Bytes const& bytes : forms) {
         QVAudioInfo info;
         info.Setup(1, 5, 8000.0);
         EXPECT_EQ(ReadInfo(bytes, &info), 0);
         ExpectCleared(info);
     }
+
+    // The dictionary form is read through the same checks.
+    AKDictionary dictionary;
+    dictionary.SetValue(kQVAudioInfoKeyChannelCount, AKValueSetasUInt(2u));
+    dictionary.SetValue(kQVAudioInfoKeyFrameCount, AKValueSetasUInt(100ull));
+    dictionary.SetValue(kQVAudioInfoKeySampleRate, AKValueSetasFloat64(inf));
+    QVAudioInfo info;
+    info.Setup(1, 5, 8000.0);
+    EXPECT_TRUE(info.ReadFromValue(AKValueSetasAKDictionary(dictionary), false));
+    ExpectCleared(info);
 }
 
 TEST(QVAudioInfo, TruncatedBinaryFormFailsCleared)
@@ -312,15 +350,16 @@ TEST(QVAudioInfo, TruncatedBinaryFormFailsCleared)
     }
 }
 
-TEST(QVAudioInfo, HugeCountsReadWithoutHarm)
+TEST(QVAudioInfo, LargestCountsThatHoldReadBack)
 {
-    // Nothing is sized from the numbers: the largest counts just describe a
-    // (very long) stream.
+    // Nothing is sized from the numbers: the largest counts whose product
+    // fits just describe a (very long) stream.
     QVAudioInfo info;
-    EXPECT_EQ(ReadInfo(RawInfoBytes(0xFFFFFFFFu, ~0ull, 1e-300), &info), 0);
+    EXPECT_EQ(ReadInfo(RawInfoBytes(0xFFFFFFFFu, 0x100000001ull, 1e-9), &info), 0);
     EXPECT_EQ(info.isValid, 1);
     EXPECT_EQ(info.channelCount, 0xFFFFFFFFu);
-    EXPECT_TRUE(std::isinf(info.duration));
+    EXPECT_EQ(info.sampleCount, ~0ull);
+    EXPECT_TRUE(std::isfinite(info.duration));
 }
 
 TEST(QVAudioInfo, ValueFormIsADictionaryOfThreeKeys)
@@ -406,6 +445,7 @@ TEST(QVAudioFileInfo, SetupForRead)
     ExpectFilePartCleared(info);
     EXPECT_FALSE(info.SetupForRead(Format("wav"), 2, 441000, 44100.0, 16, -1.0));
     EXPECT_FALSE(info.SetupForRead(Format("wav"), 2, 441000, 44100.0, 16, std::nan("")));
+    EXPECT_FALSE(info.SetupForRead(Format("wav"), 2, 441000, 44100.0, 16, std::numeric_limits<double>::infinity()));
     ExpectFilePartCleared(info);
     EXPECT_FALSE(info.SetupForRead(Format("wav"), 0, 441000, 44100.0, 16, 0.0));
     ExpectCleared(info);
@@ -423,6 +463,8 @@ TEST(QVAudioFileInfo, SetupForMemMap)
     ExpectFilePartCleared(info);
     EXPECT_FALSE(info.SetupForMemMap(Format("wav"), 2, 1000, 48000.0, 0x308, 44, 0.0));
     EXPECT_FALSE(info.SetupForMemMap(Format("wav"), 2, 1000, 48000.0, 0x818, 44, -2.0));
+    EXPECT_FALSE(
+        info.SetupForMemMap(Format("wav"), 2, 1000, 48000.0, 0x818, 44, std::numeric_limits<double>::infinity()));
     EXPECT_FALSE(info.SetupForMemMap(kQVNullAudioFormat, 2, 1000, 48000.0, 0x818, 44, 0.0));
     EXPECT_EQ(info.channelCount, 2u);
     ExpectFilePartCleared(info);
@@ -450,6 +492,10 @@ TEST(QVAudioFileInfo, SetupForWrite)
     EXPECT_EQ(info.bitsPerSample, 0u);
     EXPECT_FALSE(info.SetupForWrite(Format("wav"), 2, 44100.0, 0x308, 0.0));
     EXPECT_FALSE(info.SetupForWrite(kQVNullAudioFormat, 2, 44100.0, 16, 0.0));
+    // A bit rate that is no number is refused even with a valid layout.
+    EXPECT_FALSE(info.SetupForWrite(Format("mp3"), 2, 44100.0, 0, std::numeric_limits<double>::infinity()));
+    EXPECT_FALSE(info.SetupForWrite(Format("wav"), 2, 44100.0, 16, std::nan("")));
+    ExpectFilePartCleared(info);
 }
 
 TEST(QVAudioFileInfo, ClearAndFrameCount)
@@ -467,6 +513,16 @@ TEST(QVAudioFileInfo, ClearAndFrameCount)
     EXPECT_EQ(info.frameCount, 2500u);
     EXPECT_EQ(info.sampleCount, 5000u);
     EXPECT_EQ(info.duration, 2.5);
+
+    // A frame count whose sample count or duration would not hold is ignored.
+    info.SetupForWrite(Format("wav"), 3, 1000.0, 16, 0.0);
+    info.SetFrameCount(~0ull / 3 + 1);
+    EXPECT_EQ(info.frameCount, 0u);
+    EXPECT_EQ(info.sampleCount, 0u);
+    info.SetupForWrite(Format("wav"), 1, std::numeric_limits<double>::min(), 16, 0.0);
+    info.SetFrameCount(~0ull);
+    EXPECT_EQ(info.frameCount, 0u);
+    EXPECT_EQ(info.duration, 0.0);
 
     QVAudioFileInfo invalid;
     invalid.SetFrameCount(100);
