@@ -1,8 +1,10 @@
 #include "QXSampleBuffer.h"
 
 #include "QVSig.h"
+#include "QXSampleLimits.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -23,6 +25,9 @@ template <class T>
 bool QXSampleBuffer<T>::Allocate(unsigned int channelCount, unsigned long long frameCount, double sampleRate,
                                  bool clean)
 {
+    // A rate that is no rate is refused before anything changes.
+    if (!QXSampleIsAcceptableRate(sampleRate))
+        return false;
     // An empty request never counts as a reuse: it always answers false.
     bool const emptyRequest = channelCount == 0 && frameCount == 0;
 
@@ -47,8 +52,11 @@ bool QXSampleBuffer<T>::Allocate(unsigned int channelCount, unsigned long long f
         mSampleRate = sampleRate;
         return false;
     }
-    // One channel block is sized in 32 bits.
-    if (frameCount > 0xFFFFFFFFull / sizeof(T))
+    // One channel block is sized in 32 bits, and the whole buffer is bounded:
+    // the channel array itself is never sized from an unchecked count.
+    unsigned long long const blockBytes = frameCount * sizeof(T);
+    if (channelCount > kQXSampleMaxChannelCount || frameCount > kQXSampleMaxBlockBytes / sizeof(T) ||
+        blockBytes * channelCount > kQXSampleMaxTotalBytes)
         return false;
 
     try {
@@ -302,12 +310,16 @@ bool QXSampleBuffer<T>::Reverse(QVSampleRange const& range)
 template <class T>
 bool QXSampleBuffer<T>::ApplyGain(double gain, QVSampleRange const& range)
 {
+    if (!std::isfinite(gain))
+        return false;
     return LowAlgo("ApplyGain", kOpApplyGain, range, gain, gain);
 }
 
 template <class T>
 bool QXSampleBuffer<T>::ApplyGain(double startGain, double endGain, QVSampleRange const& range)
 {
+    if (!std::isfinite(startGain) || !std::isfinite(endGain))
+        return false;
     return LowAlgo("ApplyGain", kOpApplyGain, range, startGain, endGain);
 }
 

@@ -21,8 +21,9 @@
 // A buffer belongs to one thread at a time.
 //
 // One channel block is sized in 32 bits: a float buffer holds fewer than
-// 2^30 frames per channel, a double buffer fewer than 2^29; Allocate refuses
-// more.
+// 2^30 frames per channel, a double buffer fewer than 2^29. A buffer has at
+// most 1024 channels and 64 GiB of samples in all (QXSampleLimits.h);
+// Allocate refuses more.
 
 #include "AKTimeIntv.h"
 #include "ATArray.h"
@@ -69,8 +70,11 @@ public:
     // range are reset, the rate set; clean zeroes every sample and marks
     // every channel, otherwise the marks are cleared and samples kept).
     // Otherwise frees and allocates anew (zero-filled when clean). 0 channels
-    // and 0 frames: only the rate is set, false. A block that cannot be had
-    // (or would be 2^32 bytes or more) leaves the buffer empty, false.
+    // and 0 frames: only the rate is set, false. A shape beyond the limits
+    // (more than 1024 channels, a block of 2^32 bytes or more, more than
+    // 64 GiB in all) or a block that cannot be had leaves the buffer empty,
+    // false. A rate that is NaN, negative, infinite or subnormal is refused
+    // (false) with the buffer unchanged; 0 stands for a rate not known yet.
     bool Allocate(unsigned int channelCount, unsigned long long frameCount, double sampleRate, bool clean);
     bool AllocateClean(unsigned int channelCount, unsigned long long frameCount, double sampleRate)
     {
@@ -137,6 +141,9 @@ public:
     unsigned int StackedSubRangeCount() const { return mSubRangeCount; }
 
     // --- Filling and in-place operations (false when the range check fails) ---
+    //
+    // Gains must be finite: a NaN or infinite gain is refused (false) before
+    // any sample or mark changes, here and in the two-buffer operations.
 
     // Zeroes the range; skips channels already known to be zero and marks
     // each visited channel when the range covers the whole working range.
@@ -235,7 +242,8 @@ public:
     // Adds every source channel into every destination channel through the
     // matrix (row = destination channel, column = source channel); gains
     // within 0.000001 of 0 are skipped. Both ranges must cover all channels,
-    // and the working channel counts must match the matrix's outputs and inputs.
+    // the working channel counts must match the matrix's outputs and inputs,
+    // and every coefficient must be finite.
     bool CopyAddWithMatrix(QXSampleBuffer const& source, QVGainMatrix const& matrix, QVSampleRange const& range)
     {
         return CopyAddWithMatrix(source, matrix, range, range);

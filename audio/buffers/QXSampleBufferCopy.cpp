@@ -8,6 +8,7 @@
 #include "QVSig.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <type_traits>
 
@@ -113,6 +114,8 @@ template <class T>
 bool QXSampleBuffer<T>::CopyWithGain(QXSampleBuffer const& source, double gain, QVSampleRange const& desRange,
                                      QVSampleRange const& srcRange)
 {
+    if (!std::isfinite(gain))
+        return false;
     return LowCopy("CopyWithGain", kOpCopyWithGain, source, desRange, srcRange, gain, 0.0);
 }
 
@@ -120,6 +123,8 @@ template <class T>
 bool QXSampleBuffer<T>::CopyAddWithGain(QXSampleBuffer const& source, double gain, QVSampleRange const& desRange,
                                         QVSampleRange const& srcRange)
 {
+    if (!std::isfinite(gain))
+        return false;
     return LowCopy("CopyAddWithGain", kOpCopyAddWithGain, source, desRange, srcRange, gain, 0.0);
 }
 
@@ -154,6 +159,9 @@ bool QXSampleBuffer<T>::CopyAddWithMatrix(QXSampleBuffer const& source, QVGainMa
     if (des.channel != kQVSampleRangeAllChannels || src.channel != kQVSampleRangeAllChannels)
         return false;
     if (mWorkingChannelCount != matrix.OutputCount() || source.mWorkingChannelCount != matrix.InputCount())
+        return false;
+    // One NaN or infinite coefficient would spread through the whole output.
+    if (!matrix.HasOnlyFiniteCoeffs())
         return false;
     unsigned int const count = static_cast<unsigned int>(std::min(des.frameCount, src.frameCount));
     if (count == 0)

@@ -39,7 +39,8 @@ public:
     QXSampleCircular& operator=(QXSampleCircular const&) = delete;
 
     // Empties the queue and shapes the storage (not cleared: samples are
-    // undefined until pushed). False when the storage cannot be had.
+    // undefined until pushed). False when the storage cannot be had or the
+    // shape or rate is refused (as by QXSampleBuffer::Allocate).
     bool Allocate(unsigned int channelCount, unsigned long long capacity, double sampleRate);
     // Empties the queue and releases the storage.
     void Free();

@@ -2,18 +2,18 @@
 
 #include "QVSig.h"
 #include "QXSampleBuffer.h"
+#include "QXSampleLimits.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-// Block sizes are 32-bit byte counts.
-static constexpr unsigned long long kMaxBlockBytes = 0xFFFFFFFFull;
-
 template <typename T>
 bool QXSampleInterleaved<T>::Allocate(unsigned int channelCount, unsigned long long frameCount, double sampleRate,
                                       bool clean)
 {
+    if (!QXSampleIsAcceptableRate(sampleRate))
+        return false;
     if (channelCount == mChannelCount && frameCount == mFrameCount && (channelCount != 0 || frameCount != 0)) {
         if (clean)
             Zeroset();
@@ -26,9 +26,11 @@ bool QXSampleInterleaved<T>::Allocate(unsigned int channelCount, unsigned long l
     if (channelCount == 0 && frameCount == 0)
         return false;
 
+    if (channelCount > kQXSampleMaxChannelCount)
+        return false;
     unsigned long long sampleCount = 0;
     if (channelCount != 0 && frameCount != 0) {
-        if (frameCount > kMaxBlockBytes / sizeof(T) / channelCount)
+        if (frameCount > kQXSampleMaxBlockBytes / sizeof(T) / channelCount)
             return false;
         sampleCount = frameCount * channelCount;
         size_t const bytes = static_cast<size_t>(sampleCount) * sizeof(T);

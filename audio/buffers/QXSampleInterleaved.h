@@ -27,9 +27,11 @@ public:
     // The same shape as now keeps the block (zeroed with clean). Otherwise
     // the buffer is freed; 0 channels and 0 frames give false; channels
     // without frames, or frames without channels, give a buffer without a
-    // block (true); a block that is too large or cannot be had leaves the
-    // buffer empty and gives false. The block is zero-filled with clean and
-    // undefined otherwise. The rate is set in every case.
+    // block (true); more than 1024 channels, a block that is too large or
+    // one that cannot be had leave the buffer empty and give false. The
+    // block is zero-filled with clean and undefined otherwise. The rate is
+    // set in every case but one: a rate that is NaN, negative, infinite or
+    // subnormal is refused (false) with the buffer unchanged.
     bool Allocate(unsigned int channelCount, unsigned long long frameCount, double sampleRate, bool clean);
     bool AllocateClean(unsigned int channelCount, unsigned long long frameCount, double sampleRate)
     {

@@ -60,7 +60,10 @@ void QVGainMatrix::FillWithZeros() { std::fill_n(mCoeffs.begin(), CoeffCount(), 
 
 bool QVGainMatrix::FillWithCoeffs(double const* coeffs, unsigned int outputCount, unsigned int inputCount)
 {
-    if (coeffs == nullptr || static_cast<unsigned long long>(outputCount) * inputCount > mCoeffs.size())
+    unsigned long long const count = static_cast<unsigned long long>(outputCount) * inputCount;
+    if (coeffs == nullptr || count > mCoeffs.size())
+        return false;
+    if (!std::all_of(coeffs, coeffs + count, [](double gain) { return std::isfinite(gain); }))
         return false;
     mOutputCount = outputCount;
     mInputCount = inputCount;
@@ -81,17 +84,26 @@ bool QVGainMatrix::IsEqual(QVGainMatrix const& other) const
     return true;
 }
 
-void QVGainMatrix::MulByGain(double gain)
+bool QVGainMatrix::HasOnlyFiniteCoeffs() const
 {
+    return std::all_of(mCoeffs.begin(), mCoeffs.begin() + CoeffCount(),
+                       [](double gain) { return std::isfinite(gain); });
+}
+
+bool QVGainMatrix::MulByGain(double gain)
+{
+    if (!std::isfinite(gain))
+        return false;
     if (QVSig::IsNearZero(gain)) {
         FillWithZeros();
-        return;
+        return true;
     }
     if (QVSig::IsNearOne(gain))
-        return;
+        return true;
     unsigned int const count = CoeffCount();
     for (unsigned int k = 0; k < count; k++)
         mCoeffs[k] *= gain;
+    return true;
 }
 
 bool QVGainMatrix::MakeProduct(QVGainMatrix const& a, QVGainMatrix const& b)

@@ -60,15 +60,18 @@ public:
 
     void FillWithZeros();
     // Takes the size and copies outputs × inputs row-major coefficients; false,
-    // nothing changed, when they do not fit in the reserved storage or there
-    // are no coefficients to copy.
+    // nothing changed, when they do not fit in the reserved storage, there
+    // are no coefficients to copy or one of them is NaN or infinite.
     bool FillWithCoeffs(double const* coeffs, unsigned int outputCount, unsigned int inputCount);
+    // Whether no coefficient is NaN or infinite (true for an empty matrix).
+    bool HasOnlyFiniteCoeffs() const;
 
     // The same object, or the same size and equal coefficients (NaN never equal).
     bool IsEqual(QVGainMatrix const& other) const;
 
-    // Near 0: every coefficient 0; near 1: nothing; otherwise every coefficient × gain.
-    void MulByGain(double gain);
+    // Near 0: every coefficient 0; near 1: nothing; otherwise every
+    // coefficient × gain. False, nothing changed, for a NaN or infinite gain.
+    bool MulByGain(double gain);
     // this = a × b (apply b, then a). Needs a's inputs = b's outputs, this
     // matrix being neither, and room for a's outputs × b's inputs.
     bool MakeProduct(QVGainMatrix const& a, QVGainMatrix const& b);

@@ -9,7 +9,9 @@
 // float instances compute in float wherever a sample is multiplied.
 //
 // Gains within 0.000001 of 0 or 1 are taken as exactly 0 or 1: zero fill,
-// nothing, or a plain copy, without multiplications.
+// nothing, or a plain copy, without multiplications. A gain that is NaN or
+// infinite (or a ramp whose ends are that far apart) leaves the samples as
+// they are: the callers refuse such gains before they reach a kernel.
 //
 // The fade and crossfade kernels read the sine-branch tables: QVSig::InitTables
 // must have run (they do nothing otherwise).

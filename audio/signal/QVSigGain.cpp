@@ -10,7 +10,7 @@ namespace QVSig {
 template <typename T>
 void ApplyGain(T* samples, unsigned int count, double gain)
 {
-    if (samples == nullptr || count == 0)
+    if (samples == nullptr || count == 0 || !std::isfinite(gain))
         return;
     if (IsNearZero(gain)) {
         memset(samples, 0, size_t(count) * sizeof(T));
@@ -26,7 +26,7 @@ void ApplyGain(T* samples, unsigned int count, double gain)
 template <typename T>
 void ApplyGain(T* samples, unsigned int count, double startGain, double endGain)
 {
-    if (samples == nullptr || count == 0)
+    if (samples == nullptr || count == 0 || !std::isfinite(startGain) || !std::isfinite(endGain - startGain))
         return;
     if (std::fabs(endGain - startGain) <= kNearEpsilon) {
         ApplyGain(samples, count, startGain);
@@ -45,7 +45,7 @@ void ApplyGain(T* samples, unsigned int count, double startGain, double endGain)
 template <typename T>
 void CopyWithGain(T* destination, T const* source, unsigned int count, double gain)
 {
-    if (destination == nullptr || count == 0)
+    if (destination == nullptr || count == 0 || !std::isfinite(gain))
         return;
     if (IsNearZero(gain)) {
         memset(destination, 0, size_t(count) * sizeof(T));
@@ -66,7 +66,7 @@ void CopyWithGain(T* destination, T const* source, unsigned int count, double ga
 template <typename T>
 void CopyAddWithGain(T* destination, T const* source, unsigned int count, double gain)
 {
-    if (destination == nullptr || source == nullptr || count == 0 || IsNearZero(gain))
+    if (destination == nullptr || source == nullptr || count == 0 || IsNearZero(gain) || !std::isfinite(gain))
         return;
     if (IsNearOne(gain)) {
         for (unsigned int i = 0; i < count; i++)

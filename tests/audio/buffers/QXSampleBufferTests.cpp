@@ -4,11 +4,14 @@
 #include "QVSampleRawPCMData.h"
 #include "QVSig.h"
 #include "QXSampleInterleaved.h"
+#include "QXSampleLimits.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
+#include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -155,6 +158,65 @@ TYPED_TEST(QXSampleBufferTest, ChannelBlocksOf4GiBOrMoreAreRefused)
     EXPECT_TRUE(buffer.IsEmpty());
     EXPECT_EQ(buffer.TotalChannelCount(), 0u);
     EXPECT_EQ(buffer.UsedMemory(), 0u);
+}
+
+TYPED_TEST(QXSampleBufferTest, ShapesBeyondTheLimitsAreRefusedBeforeAnyMemoryIsAsked)
+{
+    using T = TypeParam;
+    // The largest channel blocks the limits allow for 1024 channels, and
+    // for 16 channels, which each stay below 4 GiB.
+    unsigned long long const framesAtTotal = kQXSampleMaxTotalBytes / kQXSampleMaxChannelCount / sizeof(T);
+    unsigned long long const framesAtBlock = kQXSampleMaxBlockBytes / sizeof(T);
+    struct Case {
+        char const* what;
+        unsigned int channels;
+        unsigned long long frames;
+    } const refused[] = {
+        {"2^31 channels", 1u << 31, 16},
+        {"2^31 channels without frames", 1u << 31, 0},
+        {"every channel", 0xFFFFFFFFu, 1},
+        {"one channel too many", kQXSampleMaxChannelCount + 1, 0},
+        {"the whole beyond 64 GiB", kQXSampleMaxChannelCount, framesAtTotal + 1},
+        {"17 blocks below 4 GiB", 17, framesAtBlock},
+    };
+    QXSampleBuffer<T> buffer;
+    for (Case const& test : refused) {
+        SCOPED_TRACE(test.what);
+        ASSERT_TRUE(buffer.AllocateClean(1, 16, 44100.0));
+        EXPECT_FALSE(buffer.Allocate(test.channels, test.frames, 44100.0, true));
+        EXPECT_EQ(buffer.TotalChannelCount(), 0u);
+        EXPECT_EQ(buffer.UsedMemory(), 0u);
+    }
+    ASSERT_TRUE(buffer.Allocate(kQXSampleMaxChannelCount, 0, 44100.0, false));
+    ASSERT_TRUE(buffer.AllocateClean(kQXSampleMaxChannelCount, 4, 44100.0));
+    EXPECT_EQ(buffer.TotalChannelCount(), kQXSampleMaxChannelCount);
+    EXPECT_EQ(buffer.UsedMemory(), kQXSampleMaxChannelCount * 4 * sizeof(T));
+}
+
+TYPED_TEST(QXSampleBufferTest, RatesThatAreNoRatesAreRefusedAndChangeNothing)
+{
+    using T = TypeParam;
+    double const rates[] = {std::nan(""), -44100.0, HUGE_VAL, -HUGE_VAL, std::numeric_limits<double>::denorm_min()};
+    for (double rate : rates) {
+        SCOPED_TRACE(rate);
+        QXSampleBuffer<T> buffer;
+        ASSERT_TRUE(buffer.AllocateClean(2, 8, 44100.0));
+        FillPattern(buffer);
+        T const* block = buffer.SamplePtrConst(0, 0);
+        // The same shape (the real-time re-preparation), another shape and
+        // the empty request.
+        EXPECT_FALSE(buffer.Allocate(2, 8, rate, true));
+        EXPECT_FALSE(buffer.Allocate(3, 8, rate, false));
+        EXPECT_FALSE(buffer.Allocate(0, 0, rate, false));
+        EXPECT_EQ(buffer.SampleRate(), 44100.0);
+        EXPECT_EQ(buffer.TotalChannelCount(), 2u);
+        EXPECT_EQ(buffer.SamplePtrConst(0, 0), block);
+        EXPECT_EQ(At(buffer, 1, 7), static_cast<T>(Pattern(1, 7)));
+    }
+    // 0 stands for a rate not known yet.
+    QXSampleBuffer<T> unknown;
+    EXPECT_TRUE(unknown.Allocate(2, 8, 0.0, false));
+    EXPECT_EQ(unknown.BufferDuration(), 0.0);
 }
 
 TYPED_TEST(QXSampleBufferTest, FreeEmptiesButKeepsTheUserFlag)
@@ -754,6 +816,47 @@ TYPED_TEST(QXSampleBufferTest, MatrixMixRefusals)
     EXPECT_FALSE(des.CopyAddWithMatrix(src, matrix, kQVSampleRangeAll));
     for (unsigned long long f = 0; f < 16; f++)
         EXPECT_EQ(At(des, 0, f), static_cast<T>(Pattern(0, f)));
+}
+
+TYPED_TEST(QXSampleBufferTest, GainsThatAreNoNumbersAreRefusedBeforeAnythingChanges)
+{
+    using T = TypeParam;
+    double const nan = std::numeric_limits<double>::quiet_NaN();
+    double const inf = std::numeric_limits<double>::infinity();
+    QXSampleBuffer<T> des, src, before;
+    ASSERT_TRUE(des.Allocate(2, 16, 44100.0, false));
+    ASSERT_TRUE(src.Allocate(2, 16, 44100.0, false));
+    ASSERT_TRUE(before.Allocate(2, 16, 44100.0, false));
+    FillPattern(src);
+    QVGainMatrix withNaN(2, 2), withInf(2, 2);
+    withNaN.DistributeDiagonal(0, 0);
+    withNaN.SetCoeff(0, 1, nan);
+    withInf.DistributeDiagonal(0, 0);
+    withInf.SetCoeff(1, 1, -inf);
+
+    QVSampleRange const all = kQVSampleRangeAll;
+    std::function<bool()> const operations[] = {
+        [&] { return des.ApplyGain(nan, all); },
+        [&] { return des.ApplyGain(inf, all); },
+        [&] { return des.ApplyGain(0.5, nan, all); },
+        [&] { return des.ApplyGain(-inf, 1.0, all); },
+        [&] { return des.CopyWithGain(src, nan, all); },
+        [&] { return des.CopyWithGain(src, inf, all, all); },
+        [&] { return des.CopyAddWithGain(src, -inf, all); },
+        [&] { return des.CopyAddWithGain(src, nan, all, all); },
+        [&] { return des.CopyAddWithMatrix(src, withNaN, all); },
+        [&] { return des.CopyAddWithMatrix(src, withInf, all, all); },
+    };
+    for (size_t k = 0; k < std::size(operations); k++) {
+        SCOPED_TRACE("operation " + std::to_string(k));
+        // Channel 0 holds the pattern, channel 1 is marked silent.
+        FillPattern(des);
+        ASSERT_TRUE(des.Zeroset(QVSampleRangeMake(1, 0, kQVSampleRangeToEnd)));
+        ASSERT_TRUE(before.Copy(des, all));
+        EXPECT_FALSE(operations[k]());
+        EXPECT_TRUE(des.IsAlmostEqual(before, all, T(0)));
+        EXPECT_TRUE(des.IsChannelKnownZero(1));
+    }
 }
 
 // --- Queries ---

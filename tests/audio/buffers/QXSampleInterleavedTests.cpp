@@ -5,9 +5,11 @@
 #include "AllocationProbe.h"
 #include "QXSampleBuffer.h"
 #include "QXSampleInterleaved.h"
+#include "QXSampleLimits.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -82,6 +84,31 @@ TEST(QXSampleInterleaved, AllocationShapesAndLimits)
     EXPECT_EQ(0.0, buffer.SampleRate());
     EXPECT_EQ(42, buffer.UserFlag());
     EXPECT_EQ(0.0, buffer.BufferDuration());
+}
+
+TEST(QXSampleInterleaved, RatesThatAreNoRatesAndTooManyChannelsAreRefused)
+{
+    QXSampleInterleaved<float> buffer;
+    ASSERT_TRUE(buffer.AllocateClean(2, 8, 44100.0));
+    float* block = buffer.FramePtr(0);
+    block[3] = 0.5f;
+    for (double rate : {std::nan(""), -44100.0, HUGE_VAL, -HUGE_VAL, 1e-310}) {
+        SCOPED_TRACE(rate);
+        // The same shape, another shape and the empty request: nothing changes.
+        EXPECT_FALSE(buffer.Allocate(2, 8, rate, true));
+        EXPECT_FALSE(buffer.Allocate(3, 8, rate, false));
+        EXPECT_FALSE(buffer.Allocate(0, 0, rate, false));
+        EXPECT_EQ(44100.0, buffer.SampleRate());
+        EXPECT_EQ(block, buffer.FramePtr(0));
+        EXPECT_EQ(0.5f, block[3]);
+    }
+    // A rate not known yet is one.
+    EXPECT_TRUE(buffer.Allocate(2, 8, 0.0, false));
+
+    EXPECT_TRUE(buffer.Allocate(kQXSampleMaxChannelCount, 0, 44100.0, false));
+    EXPECT_FALSE(buffer.Allocate(kQXSampleMaxChannelCount + 1, 0, 44100.0, false));
+    EXPECT_FALSE(buffer.Allocate(1u << 31, 1, 44100.0, false));
+    EXPECT_EQ(0u, buffer.ChannelCount());
 }
 
 TEST(QXSampleInterleaved, InterleavesFrameMajor)

@@ -122,6 +122,33 @@ TEST(QVGainMatrix, FillWithCoeffsIsEqualAndMulByGain)
     ExpectRows(a, {{0, 0}, {0, 0}});
 }
 
+TEST(QVGainMatrix, GainsThatAreNoNumbersAreRefused)
+{
+    double const nan = std::numeric_limits<double>::quiet_NaN();
+    double const inf = std::numeric_limits<double>::infinity();
+    double const coeffs[4] = {1, 0.5, 0, 2};
+    QVGainMatrix m(2, 2);
+    ASSERT_TRUE(m.FillWithCoeffs(coeffs, 2, 2));
+    EXPECT_TRUE(m.HasOnlyFiniteCoeffs());
+
+    for (double gain : {nan, inf, -inf}) {
+        SCOPED_TRACE(gain);
+        EXPECT_FALSE(m.MulByGain(gain));
+        ExpectRows(m, {{1, 0.5}, {0, 2}});
+
+        double const withOne[2] = {0.25, gain};
+        EXPECT_FALSE(m.FillWithCoeffs(withOne, 1, 2));
+        ExpectRows(m, {{1, 0.5}, {0, 2}});
+    }
+    EXPECT_TRUE(m.MulByGain(2.0));
+    ExpectRows(m, {{2, 1}, {0, 4}});
+
+    // A coefficient set one by one is found by the check the mixer makes.
+    m.SetCoeff(1, 0, nan);
+    EXPECT_FALSE(m.HasOnlyFiniteCoeffs());
+    EXPECT_TRUE(QVGainMatrix().HasOnlyFiniteCoeffs());
+}
+
 TEST(QVGainMatrix, MakeProductAppliesTheSecondThenTheFirst)
 {
     QVGainMatrix a(2, 3), b(3, 1), product(2, 1), tooSmall(1, 1);

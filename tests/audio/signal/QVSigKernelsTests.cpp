@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 using namespace QVSig;
@@ -140,6 +141,29 @@ TYPED_TEST(QVSigKernels, CopyAddWithGain)
     CopyAddWithGain(destination, source, 2, 0.5);
     EXPECT_EQ(destination[0], T(2.5));
     EXPECT_EQ(destination[1], T(-2));
+}
+
+TYPED_TEST(QVSigKernels, GainsThatAreNoNumbersLeaveTheSamples)
+{
+    using T = TypeParam;
+    double const nan = std::numeric_limits<double>::quiet_NaN();
+    double const inf = std::numeric_limits<double>::infinity();
+    T const source[2] = {1, -2};
+    for (double gain : {nan, inf, -inf}) {
+        SCOPED_TRACE(gain);
+        T samples[2] = {0.5, -0.25};
+        ApplyGain(samples, 2, gain);
+        ApplyGain(samples, 2, gain, 1.0);
+        ApplyGain(samples, 2, 0.5, gain);
+        CopyWithGain(samples, source, 2, gain);
+        CopyAddWithGain(samples, source, 2, gain);
+        EXPECT_EQ(samples[0], T(0.5));
+        EXPECT_EQ(samples[1], T(-0.25));
+    }
+    // Finite ends too far apart for their difference to be a number.
+    T samples[2] = {0.5, -0.25};
+    ApplyGain(samples, 2, -1e308, 1e308);
+    EXPECT_EQ(samples[0], T(0.5));
 }
 
 // --- Noise ---
