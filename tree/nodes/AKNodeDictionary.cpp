@@ -39,7 +39,6 @@ static_assert(2 * kAKNodeDictionaryMaxDepth + 1 + 32 <= kAKValueChunkMaxNesting,
 // children's dictionaries so far (held apart until the node is complete) and
 // the next child to write.
 struct PendingNode {
-    AKNode const* fNode;
     AKDictionary* fDictionary;
     AKValue fSubs;
     AKNode const* fNextChild;
@@ -107,7 +106,7 @@ int AKNode::WriteNodeWithRChildrenToDictionary(AKDictionary& dictionary, bool wi
     // One entry per level below this node; a failure leaves this node's own
     // keys and drops every child written so far with the pending arrays.
     std::vector<PendingNode> pending;
-    pending.push_back({this, &dictionary, AKValue(), fSub});
+    pending.push_back({&dictionary, AKValue(), fSub});
     while (!pending.empty()) {
         PendingNode& parent = pending.back();
         AKNode const* child = parent.fNextChild;
@@ -137,7 +136,7 @@ int AKNode::WriteNodeWithRChildrenToDictionary(AKDictionary& dictionary, bool wi
         if (status != 0)
             return status;
         // `parent` is not used past this push, which may move the entries.
-        pending.push_back({child, childDictionary, AKValue(), child->fSub});
+        pending.push_back({childDictionary, AKValue(), child->fSub});
     }
     return 0;
 }
