@@ -85,11 +85,11 @@ public:
     // (called before any node exists: objects keep the context they got).
     void SetupCustomContextObject(AKContextObject* context);
     // Accepted between the current next ID and 90000, both included; else
-    // -694 is logged and nothing changes.
+    // kAKErrorTreeNodeBadID is logged and nothing changes.
     int SetupPreferedNextNodeID(int nextNodeID);
 
-    // --- Initialisation: once, all or nothing; -699 (not logged) when the
-    // tree already has nodes ---
+    // --- Initialisation: once, all or nothing; kAKErrorTreeAlreadyInitialized
+    // (not logged) when the tree already has nodes ---
 
     // A tree holding only its root, for the document type.
     int InitDefault(unsigned int documentType);
@@ -176,11 +176,11 @@ public:
 
     // --- Checks ---
 
-    // 0, or -698 logged with the first failing condition.
+    // 0, or kAKErrorTreeBadCoherency logged with the first failing condition.
     int CheckTreeCoherency() const;
     int CheckDANodesCoherency() const;
     int CheckAuthoChildClasses() const;
-    // 0; warning 604 when objects still hold UI-peer data.
+    // 0; kAKWarningTreeNodesStillHaveUIPeerData when objects still hold UI-peer data.
     int CheckObjectsUIPeerDataCoherency() const;
     // Return 0 without checking (the handler calls the first after each edit).
     int CheckTreeCoherencyDebug() const { return 0; }
@@ -214,9 +214,9 @@ private:
     int CompleteLoadedNodes(AKTreeRenum* map);
     // Back to an empty tree after a failed initialisation.
     void DiscardAllNodes(AKTreeRenum* map);
-    // Frees the table and logs warning 603, once.
+    // Frees the table and logs kAKWarningTreeCantUseDirectAccessNodes, once.
     void TurnOffDirectAccess();
-    // Logs -698 with the reason.
+    // Logs kAKErrorTreeBadCoherency with the reason.
     int FailCoherency(char const* reason) const;
     // The number of nodes of the root's subtree, or more than the node
     // count when the walk had to stop there.

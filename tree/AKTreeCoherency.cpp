@@ -1,7 +1,7 @@
-// The tree's coherency checks. The conditions are tested in a fixed order
-// and the first one that fails is logged as -698 with its reason. Every walk
-// here is bounded by the node count, so that links read from a corrupt file
-// cannot keep a check running for ever.
+// The tree's coherency checks. The conditions are tested in a fixed order and
+// the first one that fails is logged as kAKErrorTreeBadCoherency with its
+// reason. Every walk here is bounded by the node count, so that links read
+// from a corrupt file cannot keep a check running for ever.
 
 #include "AKTree.h"
 

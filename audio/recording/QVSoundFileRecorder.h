@@ -47,16 +47,18 @@ public:
     ~QVSoundFileRecorder() override;
 
     // Creates and opens the writer and, when queued, allocates the queue and
-    // the drain block and asks for idle time. -588 when already open; the
-    // writer's status when it cannot open; -587 when no writer handles the
-    // description; -899 when the queue cannot be had. A failure leaves the
+    // the drain block and asks for idle time. kQVErrorSoundFileYetOpened when
+    // already open; the writer's status when it cannot open;
+    // kQVErrorSoundFileCantInit when no writer handles the description;
+    // kAKErrorNoMemory when the queue cannot be had. A failure leaves the
     // recorder closed.
     int Open();
-    // Producer. Takes the block's whole working range. Queued: 0 also when
-    // the block does not fit and is dropped. A latched write error is
-    // answered as is; -589 when no file is open; -582 for a block whose
-    // channel count is not the file's (queued mode answers these without
-    // logging: the draining side reports refused and dropped blocks).
+    // Producer. Takes the block's whole working range. Queued: 0 also when the
+    // block does not fit and is dropped. A latched write error is answered as
+    // is; kQVErrorSoundFileNotOpened when no file is open;
+    // kQVErrorSoundFileCantWrite for a block whose channel count is not the
+    // file's (queued mode answers these without logging: the draining side
+    // reports refused and dropped blocks).
     int PushNextFrames(QXSampleBuffer<double> const& block);
     // Draining side: writes what the queue held at the start of the pass.
     void DoIdling() override;

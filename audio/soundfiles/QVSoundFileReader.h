@@ -33,14 +33,14 @@ public:
     // --- Factory ---
 
     // The first reader of the reader table that accepts the file, or null
-    // (nothing logged for a missing file, -585 when no reader accepts it).
-    // With keepOpen clear the reader is returned closed, keeping its name
-    // and infos. The caller owns the reader.
+    // (nothing logged for a missing file, kQVErrorSoundFileCantOpen when no
+    // reader accepts it). With keepOpen clear the reader is returned closed,
+    // keeping its name and infos. The caller owns the reader.
     static QVSoundFileReader* New(AKFilePath const& path, bool keepOpen);
 
     // The file's info through the factory, and optionally the name and raw
-    // info of the reader that accepted it. 0, or -585 with a null info and
-    // empty strings; nothing is logged.
+    // info of the reader that accepted it. 0, or kQVErrorSoundFileCantOpen
+    // with a null info and empty strings; nothing is logged.
     static int ReadSoundInfo(AKFilePath const& path, QVAudioFileInfo* info, AKString* readerName, AKString* rawInfo);
     static int ReadSoundInfo(AKFilePath const& path, QVAudioInfo* info, AKString* readerName, AKString* rawInfo);
 
@@ -55,21 +55,23 @@ public:
 
     virtual bool IsOpened() const = 0;
     // Opens the path and fills the file info and raw info; position 0, end
-    // flag clear. -588 on an open reader, -585 for an empty path or a file
-    // that cannot be opened, -586 for unusable parameters.
+    // flag clear. kQVErrorSoundFileYetOpened on an open reader,
+    // kQVErrorSoundFileCantOpen for an empty path or a file that cannot be
+    // opened, kQVErrorSoundFileCantGetInfo for unusable parameters.
     virtual int Open() = 0;
     // Releases the file; position 0, end flag clear. Nothing when closed.
     virtual void Close() = 0;
     // Interleaved frames of every channel of the file. `count` holds the
     // frames wanted on entry and the frames delivered on return; the rest of
-    // the buffer after them is zeroed. -589 when closed, -583 when reading
-    // failed (0 frames).
+    // the buffer after them is zeroed. kQVErrorSoundFileNotOpened when closed,
+    // kQVErrorSoundFileCantRead when reading failed (0 frames).
     virtual int ReadNextFrames(float* frames, unsigned long long* count) const = 0;
     // Whether skipping lands on exactly the asked frame: here, whether the
     // file holds raw samples.
     virtual bool IsSkipNextFramesSafe() const;
     // `count` holds the frames to skip on entry and the frames skipped on
-    // return. -589 when closed, -584 when skipping failed (0 frames).
+    // return. kQVErrorSoundFileNotOpened when closed,
+    // kQVErrorSoundFileCantSkip when skipping failed (0 frames).
     virtual int SkipNextFrames(unsigned long long* count) const = 0;
 
     // The virtual skip on a local count.
@@ -77,10 +79,10 @@ public:
 
     // Reads into a range of an interleaved or planar buffer (instances for
     // float). A null range means all channels from frame 0 over the buffer's
-    // frames. A range that does not fit the buffer, a range naming one
-    // channel or a buffer whose channel count differs from the file's is
-    // refused with -583 and reads nothing. On success the range becomes the
-    // resolved range, its frame count the frames delivered.
+    // frames. A range that does not fit the buffer, a range naming one channel
+    // or a buffer whose channel count differs from the file's is refused with
+    // kQVErrorSoundFileCantRead and reads nothing. On success the range
+    // becomes the resolved range, its frame count the frames delivered.
     template <typename T>
     int ReadNextFrames(QXSampleInterleaved<T>* buffer, QVSampleRange* range) const;
     template <typename T>

@@ -32,9 +32,10 @@ public:
     QVSoundFileReaderLibMad& operator=(QVSoundFileReaderLibMad const&) = delete;
 
     bool IsOpened() const override { return mStream != nullptr; }
-    // -588 open, -585 empty path or not openable, -587 the frames cannot be
-    // counted or decoding cannot start, -586 a first frame without rate or
-    // bit rate.
+    // kQVErrorSoundFileYetOpened open, kQVErrorSoundFileCantOpen empty path or
+    // not openable, kQVErrorSoundFileCantInit the frames cannot be counted or
+    // decoding cannot start, kQVErrorSoundFileCantGetInfo a first frame
+    // without rate or bit rate.
     int Open() override;
     void Close() override;
     int ReadNextFrames(float* frames, unsigned long long* count) const override;

@@ -28,8 +28,9 @@ public:
     QVSoundFileReaderLibSnd& operator=(QVSoundFileReaderLibSnd const&) = delete;
 
     bool IsOpened() const override { return mHandle != nullptr; }
-    // -588 open, -585 empty path or not openable, -586 no channel, a
-    // negative frame count or no positive rate.
+    // kQVErrorSoundFileYetOpened open, kQVErrorSoundFileCantOpen empty path or
+    // not openable, kQVErrorSoundFileCantGetInfo no channel, a negative frame
+    // count or no positive rate.
     int Open() override;
     void Close() override;
     int ReadNextFrames(float* frames, unsigned long long* count) const override;

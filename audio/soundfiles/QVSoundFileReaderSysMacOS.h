@@ -34,9 +34,10 @@ public:
     QVSoundFileReaderSysMacOS& operator=(QVSoundFileReaderSysMacOS const&) = delete;
 
     bool IsOpened() const override { return mExtFile != nullptr; }
-    // -588 open, -585 empty path or not openable, -586 a property not
-    // readable or unusable parameters, -587 the float client format or the
-    // first tell refused.
+    // kQVErrorSoundFileYetOpened open, kQVErrorSoundFileCantOpen empty path or
+    // not openable, kQVErrorSoundFileCantGetInfo a property not readable or
+    // unusable parameters, kQVErrorSoundFileCantInit the float client format
+    // or the first tell refused.
     int Open() override;
     void Close() override;
     int ReadNextFrames(float* frames, unsigned long long* count) const override;

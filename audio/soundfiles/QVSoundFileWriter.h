@@ -12,13 +12,14 @@
 // 0 and grows by the frames of every successful raw write, so it always
 // tells how many frames the file holds.
 //
-// Every failure is logged at once and its code returned: -588 Open on an
-// open writer, -585 a file that cannot be created, -589 a write on a closed
-// writer, -582 a write that failed or was refused. A failed Open leaves the
-// writer closed; a failed write leaves it open and the frame count as it
-// was. Writers allocate (buffer writes build a temporary interleaved block):
-// they never run on the audio device thread. A writer belongs to one thread
-// at a time.
+// Every failure is logged at once and its code returned:
+// kQVErrorSoundFileYetOpened Open on an open writer, kQVErrorSoundFileCantOpen
+// a file that cannot be created, kQVErrorSoundFileNotOpened a write on a
+// closed writer, kQVErrorSoundFileCantWrite a write that failed or was
+// refused. A failed Open leaves the writer closed; a failed write leaves it
+// open and the frame count as it was. Writers allocate (buffer writes build a
+// temporary interleaved block): they never run on the audio device thread. A
+// writer belongs to one thread at a time.
 
 #include "AKFilePath.h"
 #include "AKStatus.h"
@@ -69,7 +70,8 @@ public:
     // Appends a range of an interleaved or planar buffer (instances for float
     // and double). A range that does not fit the source, a range naming one
     // channel or a source whose channel count differs from the file's is
-    // refused with -582 and writes nothing. Otherwise the raw write's status.
+    // refused with kQVErrorSoundFileCantWrite and writes nothing. Otherwise
+    // the raw write's status.
     template <typename T>
     int WriteNextFrames(QXSampleInterleaved<T> const& source, QVSampleRange const& range);
     template <typename T>
@@ -92,6 +94,6 @@ protected:
     QVAudioFileInfo mFileInfo;
 
 private:
-    // The checked range of a buffer write, or -582 logged.
+    // The checked range of a buffer write, or kQVErrorSoundFileCantWrite logged.
     int CheckWriteRange(QVSampleRange* range, unsigned int channelCount, unsigned long long frameCount) const;
 };

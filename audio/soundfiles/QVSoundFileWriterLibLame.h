@@ -36,11 +36,11 @@ public:
     int GetMoreOption(unsigned int option) const override;
 
     bool IsOpened() const override { return mStream != nullptr; }
-    // -588 open; -585 empty path, file not creatable, encoder refused.
+    // kQVErrorSoundFileYetOpened open; kQVErrorSoundFileCantOpen empty path, file not creatable, encoder refused.
     int Open() override;
     // Flushes the encoder and closes the file; flush failures are logged.
     void Close() override;
-    // -589 closed, -582 the encoder or the file refused the frames.
+    // kQVErrorSoundFileNotOpened closed, kQVErrorSoundFileCantWrite the encoder or the file refused the frames.
     int WriteNextFrames(float const* frames, unsigned long long count) override;
     int WriteNextFrames(double const* frames, unsigned long long count) override;
     using QVSoundFileWriter::WriteNextFrames;

@@ -25,12 +25,12 @@ public:
     QVSoundFileWriterLibSnd& operator=(QVSoundFileWriterLibSnd const&) = delete;
 
     bool IsOpened() const override { return mHandle != nullptr; }
-    // -588 open; -585 empty path, unsupported description, path without a
-    // system form, or libsndfile refusing the file. The rate is rounded to
-    // the nearest integer.
+    // kQVErrorSoundFileYetOpened open; kQVErrorSoundFileCantOpen empty path,
+    // unsupported description, path without a system form, or libsndfile
+    // refusing the file. The rate is rounded to the nearest integer.
     int Open() override;
     void Close() override;
-    // -589 closed, -582 libsndfile wrote fewer frames than given.
+    // kQVErrorSoundFileNotOpened closed, kQVErrorSoundFileCantWrite libsndfile wrote fewer frames than given.
     int WriteNextFrames(float const* frames, unsigned long long count) override;
     int WriteNextFrames(double const* frames, unsigned long long count) override;
     using QVSoundFileWriter::WriteNextFrames;

@@ -48,7 +48,7 @@ public:
 
     // Size, creation (birth, else modification) and modification times in
     // seconds since 1970 of a regular file; any out-parameter may be null.
-    // -896 kAKErrorCantFindFile (not logged), with all values 0, otherwise.
+    // kAKErrorCantFindFile (not logged), with all values 0, otherwise.
     static int GetFileInfo(AKFilePath const& path, unsigned long long* size, unsigned long long* created,
                            unsigned long long* modified);
 
@@ -96,9 +96,9 @@ public:
     // the extension "bundle" of dir, in the system's order; names starting
     // with "." and every other kind of entry (links included) are skipped.
     // When recursive, other folders are walked where they are met. A false
-    // answer of the callback, or a sub-folder that cannot be opened, stops
-    // the walk. -897 kAKErrorCantFindDirectory (not logged) when dir cannot
-    // be opened, else 0.
+    // answer of the callback, or a sub-folder that cannot be opened, stops the
+    // walk. kAKErrorCantFindDirectory (not logged) when dir cannot be opened,
+    // else 0.
     static int ParseDirectory(AKFilePath const& dir, bool recursive, bool (*callback)(AKFilePath const&, void*),
                               void* data);
 };
@@ -114,11 +114,12 @@ public:
     virtual bool RetainFilePath(AKFilePath const& path) const = 0;
 
     // Empties the collection and collects the retained files of dir in the
-    // walk's order; -897 logged as "Can't find the directory" when dir is missing.
+    // walk's order; kAKErrorCantFindDirectory logged as "Can't find the
+    // directory" when dir is missing.
     int GrabFilePaths(AKFilePath const& dir, bool recursive);
-    // The same over several folders; each missing folder is logged and
-    // counted into missing (may be null). -897 when every folder (or an
-    // empty list) is missing, else 0.
+    // The same over several folders; each missing folder is logged and counted
+    // into missing (may be null). kAKErrorCantFindDirectory when every folder
+    // (or an empty list) is missing, else 0.
     int GrabFilePaths(AKFilePathArray const& dirs, bool recursive, unsigned int* missing);
 
     AKFilePathArray const& GetFilePaths() const { return mFilePaths; }

@@ -20,11 +20,15 @@
 //
 // Outcomes of the keyed operations (none logs anything; the caller decides
 // whether a code is an error, and a failing operation changes nothing):
-//   invalid key                        -874 kAKErrorDictionaryInvalidKey
-//   a middle component is missing      Get/Replace/Remove: -873; Set/Add create it
-//   a middle component is no dictionary Add: -872, every other: -874
-//   the last component is missing      Get/Replace/Remove: -873; Set/Add insert
-//   the last component exists          Add: -872; Set/Replace replace; Remove erases
+//   invalid key                         kAKErrorDictionaryInvalidKey
+//   a middle component is missing       Get/Replace/Remove: kAKErrorDictionaryUnknownKey;
+//                                       Set/Add create it
+//   a middle component is no dictionary Add: kAKErrorDictionaryCantAddKey,
+//                                       every other: kAKErrorDictionaryInvalidKey
+//   the last component is missing       Get/Replace/Remove: kAKErrorDictionaryUnknownKey;
+//                                       Set/Add insert
+//   the last component exists           Add: kAKErrorDictionaryCantAddKey;
+//                                       Set/Replace replace; Remove erases
 //
 // Binary chunk form 'dict': the chunk header, an unsigned 32-bit count, then
 // for each entry in key order the key in the string file form and the

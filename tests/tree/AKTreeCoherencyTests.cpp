@@ -23,8 +23,8 @@ char const kDASynchro[] = " (Bad synchro with direct-access nodes)";
 char const kDACount[] = " (Bad count of direct-access nodes)";
 char const kAutho[] = " (Some objects are not authorized by their parent)";
 
-// The message of the only -698 line logged (without the line's prefix and
-// final period), "" when there is none or several.
+// The message of the only kAKErrorTreeBadCoherency line logged (without the
+// line's prefix and final period), "" when there is none or several.
 std::string CoherencyLine(LogCapture const& log)
 {
     std::string found;

@@ -1,6 +1,6 @@
-// The direct-access table: in use while the next ID stays at or below
-// 99,999, given up for good past it (warning 603), look-ups searching the
-// sorted nodes from then on.
+// The direct-access table: in use while the next ID stays at or below 99,999,
+// given up for good past it (kAKWarningTreeCantUseDirectAccessNodes), look-ups
+// searching the sorted nodes from then on.
 
 #include "AKStatus.h"
 #include "AKTreeSelBuilders.h"

@@ -1799,12 +1799,12 @@ TEST_F(TreeRandomisedFindingsTest, ARevisionNeverMergesIntoTheLastActionOfALonge
     EXPECT_EQ(handler.GetHistory().GetCurrentPosition(), 0u);
 }
 
-// A tree read from its 'TREE' form gets a root folder that accepts objects
-// of every class: the form holds no document type, and the load asks for
-// none. Such a document accepts what its type forbids under the root (here a
-// pasted copy of a root folder), and its dictionary form, whose root is made
-// for the document type, then fails to load (-698 "Some objects are not
-// authorized by their parent"). Either the 'TREE' load must learn the
+// A tree read from its 'TREE' form gets a root folder that accepts objects of
+// every class: the form holds no document type, and the load asks for none.
+// Such a document accepts what its type forbids under the root (here a pasted
+// copy of a root folder), and its dictionary form, whose root is made for the
+// document type, then fails to load (kAKErrorTreeBadCoherency "Some objects
+// are not authorized by their parent"). Either the 'TREE' load must learn the
 // document type or the document must set its root up after loading; the
 // randomised session does the latter.
 TEST_F(TreeRandomisedFindingsTest, DISABLED_ATreeLoadedFromItsTreeFormKeepsItsDocumentTypeRules)

@@ -18,45 +18,72 @@
 // command is one undo step named by its menu label.
 //
 // Checks log nothing: they answer the first refusal in the orders below and
-// the caller reports it. Below, "-690" on a selection means: the record's
-// tree, or the tree of the record's selection, is not the handler's, or a
-// selected node is not one of its nodes.
+// the caller reports it. Below, kAKErrorTreeHandlerBadTreeOwner on a selection
+// means: the record's tree, or the tree of the record's selection, is not the
+// handler's, or a selected node is not one of its nodes.
 //
-//   CheckCanBeModified       -691 read-only tree
-//   CheckHasSomeTreeSel      -691 (writable flag set); -688 empty selection; -690
-//   CheckHasTargetNode       -691 (writable flag set); -690 record or target of
-//                            another tree; -685 no target; -684 null class, target without
+//   CheckCanBeModified       kAKErrorTreeHandlerReadOnly read-only tree
+//   CheckHasSomeTreeSel      kAKErrorTreeHandlerReadOnly (writable flag set);
+//                            kAKErrorTreeHandlerEmptyTreeSel empty selection;
+//                            kAKErrorTreeHandlerBadTreeOwner
+//   CheckHasTargetNode       kAKErrorTreeHandlerReadOnly (writable flag set);
+//                            kAKErrorTreeHandlerBadTreeOwner record or target of another tree;
+//                            kAKErrorTreeHandlerNoTargetNode no target;
+//                            kAKErrorTreeHandlerBadTargetNodeType null class, target without
 //                            object, or target's object not a kind of the class
 //   CheckDelete, CheckCutToPasteboard, CheckDuplicate
-//                            -691; -688; -690; -689 the selection holds the root
-//   CheckReviseObjects       -691; -688; -690
-//   CheckRename              -691; -688; -690; -689 unless exactly one node
-//   CheckCopyToPasteboard    -688; -690 (a read-only tree may be copied from)
-//   CheckPasteFromPasteboard -691; -680 empty store; -679 no target accepts it
-//   CheckMoveTo              -691; -688; -690; -689 the selection holds the root;
-//                            -690 target of another tree; -685 no target;
-//                            -683 the record's target comes with link mode 0;
-//                            -681 cannot be linked there; -686 the tree refuses
-//   CheckCopyTo              -691; -688; -690 target of another tree; -685; -683;
-//                            -681 (the selection may belong to another tree)
-//   CheckAddNewObjects(rec)  -691; -682 no new objects; -690 target of another
-//                            tree; -685 no target; -683 link mode 0; -681
+//                            kAKErrorTreeHandlerReadOnly; kAKErrorTreeHandlerEmptyTreeSel;
+//                            kAKErrorTreeHandlerBadTreeOwner;
+//                            kAKErrorTreeHandlerBadTreeSelType the selection holds the root
+//   CheckReviseObjects       kAKErrorTreeHandlerReadOnly; kAKErrorTreeHandlerEmptyTreeSel;
+//                            kAKErrorTreeHandlerBadTreeOwner
+//   CheckRename              kAKErrorTreeHandlerReadOnly; kAKErrorTreeHandlerEmptyTreeSel;
+//                            kAKErrorTreeHandlerBadTreeOwner;
+//                            kAKErrorTreeHandlerBadTreeSelType unless exactly one node
+//   CheckCopyToPasteboard    kAKErrorTreeHandlerEmptyTreeSel; kAKErrorTreeHandlerBadTreeOwner
+//                            (a read-only tree may be copied from)
+//   CheckPasteFromPasteboard kAKErrorTreeHandlerReadOnly;
+//                            kAKErrorTreeHandlerEmptyPasteboard empty store;
+//                            kAKErrorTreeHandlerIncompatiblePasteboard no target accepts it
+//   CheckMoveTo              kAKErrorTreeHandlerReadOnly; kAKErrorTreeHandlerEmptyTreeSel;
+//                            kAKErrorTreeHandlerBadTreeOwner;
+//                            kAKErrorTreeHandlerBadTreeSelType the selection holds the root;
+//                            kAKErrorTreeHandlerBadTreeOwner target of another tree;
+//                            kAKErrorTreeHandlerNoTargetNode no target;
+//                            kAKErrorTreeHandlerNoLinkMode the record's target comes with link mode 0;
+//                            kAKErrorTreeHandlerIncompatibleLink cannot be linked there;
+//                            kAKErrorTreeHandlerCantMoveTreeSel the tree refuses
+//   CheckCopyTo              kAKErrorTreeHandlerReadOnly; kAKErrorTreeHandlerEmptyTreeSel;
+//                            kAKErrorTreeHandlerBadTreeOwner target of another tree;
+//                            kAKErrorTreeHandlerNoTargetNode; kAKErrorTreeHandlerNoLinkMode;
+//                            kAKErrorTreeHandlerIncompatibleLink (the selection may belong to
+//                            another tree)
+//   CheckAddNewObjects(rec)  kAKErrorTreeHandlerReadOnly;
+//                            kAKErrorTreeHandlerNoObjectToAdd no new objects;
+//                            kAKErrorTreeHandlerBadTreeOwner target of another tree;
+//                            kAKErrorTreeHandlerNoTargetNode no target;
+//                            kAKErrorTreeHandlerNoLinkMode link mode 0;
+//                            kAKErrorTreeHandlerIncompatibleLink
 //   CheckAddNewObjects(rec, class)
-//                            -691; -690 target of another tree; -685; -683; -681
+//                            kAKErrorTreeHandlerReadOnly;
+//                            kAKErrorTreeHandlerBadTreeOwner target of another tree;
+//                            kAKErrorTreeHandlerNoTargetNode; kAKErrorTreeHandlerNoLinkMode;
+//                            kAKErrorTreeHandlerIncompatibleLink
 //
 // Target resolution. Moves and copies: the record's target and link mode;
 // without a target, GetDefaultFolderTargetNode(common base class of the
 // selection, false) with link mode 2. A move's target and mode are then
-// adjusted by the tree (AKTree::CanTreeSelMove). The outputs (when given)
-// are null and 0 after the refusals that come before the resolution; after
-// it they hold the resolved target and mode (null and 2 when there is no
-// target, the record's target and 0 for -683), also when a later refusal
-// follows, except that the tree's refusal of a move (-686) leaves null and 0.
-// Pastes (a null store is the shared pasteboard): the first node of the
-// handler's tree that the store can be linked into as last children: the
-// record's target, the common parent of the record's selection, then
-// GetDefaultFolderTargetNode(store's common base class, true); the mode
-// output is always 2 and the node output null on a refusal.
+// adjusted by the tree (AKTree::CanTreeSelMove). The outputs (when given) are
+// null and 0 after the refusals that come before the resolution; after it they
+// hold the resolved target and mode (null and 2 when there is no target, the
+// record's target and 0 for kAKErrorTreeHandlerNoLinkMode), also when a later
+// refusal follows, except that the tree's refusal of a move
+// (kAKErrorTreeHandlerCantMoveTreeSel) leaves null and 0. Pastes (a null store
+// is the shared pasteboard): the first node of the handler's tree that the
+// store can be linked into as last children: the record's target, the common
+// parent of the record's selection, then GetDefaultFolderTargetNode(store's
+// common base class, true); the mode output is always 2 and the node output
+// null on a refusal.
 //
 // Results. A refused or failed action leaves the record's results as they
 // were. On success:
@@ -125,7 +152,7 @@ public:
     // there is none. Either output may be null.
     virtual bool CanUndo(int* commandID, AKString* name) const;
     virtual bool CanRedo(int* commandID, AKString* name) const;
-    // -691 for a read-only tree; else the history's undo or redo of one step.
+    // kAKErrorTreeHandlerReadOnly for a read-only tree; else the history's undo or redo of one step.
     virtual int DoUndo(AKTreeActionParam& param);
     virtual int DoRedo(AKTreeActionParam& param);
 
@@ -255,14 +282,17 @@ public:
 private:
     // The tree is read-only.
     bool IsReadOnly() const;
-    // -690 unless the record and its selection belong to the handler's tree.
+    // kAKErrorTreeHandlerBadTreeOwner unless the record and its selection belong to the handler's tree.
     int CheckOwnTreeSel(AKTreeActionParam const& param) const;
-    // -691, -688, -690, -689: the selection may be removed or moved.
+    // kAKErrorTreeHandlerReadOnly, kAKErrorTreeHandlerEmptyTreeSel, kAKErrorTreeHandlerBadTreeOwner,
+    // kAKErrorTreeHandlerBadTreeSelType: the selection may be removed or moved.
     int CheckRemovableTreeSel(AKTreeActionParam const& param) const;
     // The record's target and mode, or the default folder (with mode 2) for
-    // the selection's common base class; then -690, -685 and -683.
+    // the selection's common base class; then kAKErrorTreeHandlerBadTreeOwner,
+    // kAKErrorTreeHandlerNoTargetNode and kAKErrorTreeHandlerNoLinkMode.
     int ResolveMoveOrCopyTarget(AKTreeActionParam const& param, AKNode** target, AKLinkMode* mode) const;
-    // -690, -685 and -683 for the record's own target and mode.
+    // kAKErrorTreeHandlerBadTreeOwner, kAKErrorTreeHandlerNoTargetNode and kAKErrorTreeHandlerNoLinkMode for the
+    // record's own target and mode.
     int CheckRecordTarget(AKTreeActionParam const& param) const;
     // Whether an action starting now runs inside a group (its stamps move
     // when the group ends).

@@ -24,7 +24,7 @@ public:
     AKTreeHistoryActionOnLink(int commandID, AKString const& name, AKTreeSel const& selection,
                               AKNodeIDArray const& oldLinks, AKNodeIDArray const& newLinks);
 
-    // Either link list empty: -688, nothing written.
+    // Either link list empty: kAKErrorTreeHandlerEmptyTreeSel, nothing written.
     int Stack(AKHistoryFile& file) override;
     int Undo(AKHistoryFile const& file, bool inGroup, AKTreeSel* resultSel, AKDictionary* moreInfo) override;
     int Redo(AKHistoryFile const& file, bool inGroup, AKTreeSel* resultSel, AKDictionary* moreInfo) override;

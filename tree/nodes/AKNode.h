@@ -55,7 +55,8 @@ public:
     static int sErrorNew;
 
     // A node of that ID owning the object, all links empty. A null object
-    // fails with -1, an object that already has an owner node with -692.
+    // fails with kAKErrorMiscellaneous, an object that already has an owner
+    // node with kAKErrorTreeNodeYetOwnedObject.
     static AKNode* NewNodeWithObject(AKNodeAllocator& allocator, AKContextObject const* context, AKNodeID nodeID,
                                      AKObject* object);
     // Reads one 'NODE' chunk; `how` goes to the object's akmInitFromFile.
@@ -68,10 +69,12 @@ public:
                                          AKDictionary const& dictionary);
 
     // The node owns the object (which must have no owner node) and gives it
-    // the context, logging warning 602 when the object had another one.
+    // the context, logging kAKWarningTreeContextObjectIsWrong when the object
+    // had another one.
     AKNode(AKNodeAllocator* allocator, AKContextObject const* context, AKNodeID nodeID, AKObject* object);
-    // A node still owning its object detaches it, logs warning 605 and
-    // deletes the object through its class.
+    // A node still owning its object detaches it, logs
+    // kAKWarningTreeNodeDeletedStillOwner and deletes the object through its
+    // class.
     ~AKNode();
 
     AKNode(AKNode const&) = delete;
@@ -179,7 +182,8 @@ public:
     // --- File and dictionary forms ---
 
     // One 'NODE' chunk; negateOuterLinks writes the sup, prev and next IDs
-    // negated. A node without object fails with -693 (not logged).
+    // negated. A node without object fails with kAKErrorTreeNodeNoOwnedObject
+    // (not logged).
     int WriteNodeToFile(AKFile& file, bool negateOuterLinks) const;
     // The node with negated outer links, then every descendant depth-first
     // with its links as they are.
@@ -200,7 +204,8 @@ public:
 
     // Maps the node ID (negatives not kept) and the four link IDs (negatives
     // kept as asked), then the object's extra IDs for objects with option 1;
-    // the first failure returns -694 (not logged). Pointers are not touched.
+    // the first failure returns kAKErrorTreeNodeBadID (not logged). Pointers
+    // are not touched.
     int RenumberIDs(AKTreeRenum const& renum, bool keepNegative);
 
     bool CheckNodeLinks() const;

@@ -90,7 +90,8 @@ public:
     // Three IDs per node: sup, prev, next.
     void GrabNodeLinkIDs(AKNodeIDArray* linkIDs) const;
     // Sets each node's sup, prev and next IDs to the negated stored values;
-    // a length other than three per node returns -1 and changes nothing.
+    // a length other than three per node returns kAKErrorMiscellaneous and
+    // changes nothing.
     int ApplyNodeLinkIDs(AKNodeIDArray const& linkIDs) const;
 
     // --- Searches and IDs ---
@@ -108,7 +109,8 @@ public:
     void GrabNodeIDs(AKNodeIDArray* nodeIDs) const;
     void GrabRawNodeIDs(AKRawNodeIDArray* nodeIDs) const;
     // The nodes of the IDs, in ID-list order, found by binary search in
-    // `nodes`; a missing one empties the array and returns -694 (not logged).
+    // `nodes`; a missing one empties the array and returns
+    // kAKErrorTreeNodeBadID (not logged).
     int FillWithNodesOfID(AKNodeIDArray const& nodeIDs, AKNodeArray const& nodes);
     // The owner node of each object (null for a detached object).
     void FillWithOwnerNodesOfObjects(ATObjectArray<AKObject> const& objects);
@@ -130,8 +132,8 @@ public:
 
     // --- Renumbering, deleting, checking ---
 
-    // AKNode::RenumberIDs of each node in order; the first failure stops
-    // with -694.
+    // AKNode::RenumberIDs of each node in order; the first failure stops with
+    // kAKErrorTreeNodeBadID.
     int RenumberIDs(AKTreeRenum const& renum, bool keepNegative) const;
     // From the last node to the first: detaches the object (deleting it
     // through its class when deleteObjects is set), then deletes the node.

@@ -34,9 +34,9 @@ public:
     // A null source or a count of 0 or less empties the array.
     void FillWithRawNodeIDs(int const* raw, int count);
 
-    // Maps every entry through the map in order; stops at the first entry
-    // that does not map and returns -694 (not logged), the earlier entries
-    // staying mapped. keepNegative keeps negative entries as they are.
+    // Maps every entry through the map in order; stops at the first entry that
+    // does not map and returns kAKErrorTreeNodeBadID (not logged), the earlier
+    // entries staying mapped. keepNegative keeps negative entries as they are.
     int RenumberIDs(AKTreeRenum const& renum, bool keepNegative);
 };
 

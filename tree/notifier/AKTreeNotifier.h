@@ -75,14 +75,15 @@ public:
 
     // --- Change stamps ---
 
-    // Marks the stamps that an action of the given kinds (result-flag bits
-    // of AKTreeActionParam.h) on the selection must move: the links rule on
-    // the selection's common parent for created, deleted or linked nodes
-    // (on each node's parent when there is no common parent owning an
-    // object); for revised nodes the revision rule on each node's parent and
-    // the node's own Revised mark. `unused` is accepted and ignored.
-    // -688 for an empty selection, -690 for one of another tree, both before
-    // any mark is set; else 0.
+    // Marks the stamps that an action of the given kinds (result-flag bits of
+    // AKTreeActionParam.h) on the selection must move: the links rule on the
+    // selection's common parent for created, deleted or linked nodes (on each
+    // node's parent when there is no common parent owning an object); for
+    // revised nodes the revision rule on each node's parent and the node's own
+    // Revised mark. `unused` is accepted and ignored.
+    // kAKErrorTreeHandlerEmptyTreeSel for an empty selection,
+    // kAKErrorTreeHandlerBadTreeOwner for one of another tree, both before any
+    // mark is set; else 0.
     int UpdateObjectsStampPrepare(AKTreeSel const& selection, unsigned int kinds, bool unused);
     // With defer (an action group is open; its end calls again without),
     // nothing. Else every pending mark becomes one increment of its stamp
@@ -100,7 +101,7 @@ public:
     void GrabPendingMarks(AKTreeNotifierMarks* marks) const;
     // Whether an update has work to do.
     bool HasPendingMarks() const;
-    // -698, logged, when an object still holds a mark; else 0.
+    // kAKErrorTreeBadCoherency, logged, when an object still holds a mark; else 0.
     int CheckObjectsFlags() const;
 
     // --- Messages ---

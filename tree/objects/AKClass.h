@@ -100,8 +100,8 @@ public:
     // RegisterClass on the shared registry, external when the flag is not 0.
     static int ClassSetup(AKClassInfo const& info, unsigned int external, AKClass** outClass);
     // Sets the user, display and plural names (an empty plural gives the
-    // display name followed by "s"); -794 once registration is complete,
-    // -1 for a null class.
+    // display name followed by "s"); kAKErrorClassAlreadyInited once
+    // registration is complete, kAKErrorMiscellaneous for a null class.
     static int SetClassName(AKClass* aClass, AKString const& user, AKString const& display, AKString const& plural);
     static int SetClassComments(AKClass* aClass, AKString const& comments);
 

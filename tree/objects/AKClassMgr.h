@@ -31,14 +31,14 @@ public:
     AKClassMgr(AKClassMgr const&) = delete;
     AKClassMgr& operator=(AKClassMgr const&) = delete;
 
-    // -798 while classes are registered or pending.
+    // kAKErrorClassRegisterClosed while classes are registered or pending.
     int RegisterBegin();
     // Appends a new pending record; out (may be null) receives it, or null
-    // when refused (-798 once a pass is complete).
+    // when refused (kAKErrorClassRegisterClosed once a pass is complete).
     int RegisterClass(AKClassInfo const& info, bool external, AKClass** outClass);
-    // Closes the pass; rejected (may be null) receives the source names of
-    // the classes left out. -799 when a built-in class is faulty: the
-    // registry is then empty.
+    // Closes the pass; rejected (may be null) receives the source names of the
+    // classes left out. kAKErrorClassInternalFatalError when a built-in class
+    // is faulty: the registry is then empty.
     int RegisterComplete(AKStringArray* rejected);
     // Deletes every record and forgets the top class.
     void Terminate();

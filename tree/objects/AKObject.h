@@ -195,10 +195,10 @@ public:
 
     // --- User-interface peers ---
 
-    // False with warning 704 for a null peer or one already attached here.
+    // False with kAKWarningObjectCantAttachUIPeer for a null peer or one already attached here.
     bool AttachUIPeer(AKObjectUIPeer* peer);
-    // False with warning 705 for a null peer or one not attached here; the
-    // stored UI-peer data goes with the last peer.
+    // False with kAKWarningObjectCantDetachUIPeer for a null peer or one not
+    // attached here; the stored UI-peer data goes with the last peer.
     bool DetachUIPeer(AKObjectUIPeer* peer);
     ATArray<AKObjectUIPeer*> const& GetUIPeers() const { return fUIPeers; }
     // Null when the object stores none.

@@ -51,8 +51,9 @@ public:
     // Moves past a 'UIPR' chunk when one comes next; otherwise leaves the
     // position alone. 0 when there is none.
     static int UIPeerSkipFromFile(AKFile const& file);
-    // Reads a 'UIPR' chunk when one comes next; a non-empty dictionary
-    // becomes the object's UI-peer data (replacing any, with warning 706).
+    // Reads a 'UIPR' chunk when one comes next; a non-empty dictionary becomes
+    // the object's UI-peer data (replacing any, with
+    // kAKWarningObjectInitedHaveUIPeerData).
     static int UIPeerReadFromFile(AKObject* object, AKFile const& file);
     // Writes the chunk when the gathered data is not empty.
     static int UIPeerWriteToFile(AKObject const* object, AKFile& file);

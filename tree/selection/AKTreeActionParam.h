@@ -89,8 +89,9 @@ public:
     // --- The input selection ---
 
     // A selection of the record's tree is taken as it is (its ID included).
-    // One of another tree is refused with warning 601 and one without tree
-    // silently: the input selection then becomes the empty selection.
+    // One of another tree is refused with kAKWarningTreeActionParamWrongOwner
+    // and one without tree silently: the input selection then becomes the
+    // empty selection.
     AKTreeActionParam& WithTreeSel(AKTreeSel const& selection);
     // Taken whatever its tree, for actions whose source may lie in another
     // tree (copying to another document).

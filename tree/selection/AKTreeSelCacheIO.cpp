@@ -88,9 +88,10 @@ bool ChildrenFitTheirParents(AKNodeArray const& nodes, AKNodeArray const& top)
 
 // Reads the nested node dictionaries of a dictionary form into a detached
 // array, renumbered for the tree and relinked; `top` receives the top nodes
-// (the first node read and its next brothers), empty when the dictionary
-// holds none. Nodes that could not be linked at the target with the mode,
-// or that their parents would not accept, are refused with -681.
+// (the first node read and its next brothers), empty when the dictionary holds
+// none. Nodes that could not be linked at the target with the mode, or that
+// their parents would not accept, are refused with
+// kAKErrorTreeHandlerIncompatibleLink.
 int ReadDictionaryForm(AKDictionary const& dictionary, AKNodeAllocator& allocator, AKContextObject const* context,
                        AKNodeID nextID, AKNode const* target, AKLinkMode mode, AKNodeArray* nodes, AKNodeArray* top)
 {

@@ -27,14 +27,16 @@
 // library's white-space condensing: leading and trailing white space
 // dropped, inner runs made one space; white space written as a reference
 // (&#x0A;) survives. Errors, each logged once where found:
-//   -870 the text is not well-formed XML (or cannot be read)
-//   -868 the wrapper's version sorts after "1.0"
-//   -867 any other structure fault (a missing or misplaced element, a key
-//        without text, a number that does not parse, values nested deeper
-//        than the binary form allows, elements nested deeper than
-//        kAKXmlMaxElementNesting)
-//   -866 an element of unknown name
-//   -874 a key that is not a valid key path (not logged)
+//   kAKErrorDictionaryXmlCantRead the text is not well-formed XML (or
+//       cannot be read)
+//   kAKErrorDictionaryXmlBadVersion the wrapper's version sorts after "1.0"
+//   kAKErrorDictionaryXmlBadStructure any other structure fault (a missing
+//       or misplaced element, a key without text, a number that does not
+//       parse, values nested deeper than the binary form allows, elements
+//       nested deeper than kAKXmlMaxElementNesting)
+//   kAKErrorDictionaryXmlUnknownType an element of unknown name
+//   kAKErrorDictionaryInvalidKey a key that is not a valid key path (not
+//       logged)
 // The line of the error (0 without one) is handed to the caller.
 
 constexpr char kAKXmlPlistElementPlist[] = "plist";

@@ -296,7 +296,7 @@ TEST_F(LibSndReaderTest, SkippingPastTheEndFailsAndKeepsThePosition)
     EXPECT_EQ(reader->SkipNextFrames(&skipped), kQVErrorSoundFileCantSkip);
     EXPECT_EQ(skipped, 0u);
     EXPECT_EQ(reader->GetPosition(), 40u);
-    EXPECT_EQ(log.Lines(), std::vector<std::string>{ErrorLine(-584, "kQVErrorSoundFileCantSkip",
+    EXPECT_EQ(log.Lines(), std::vector<std::string>{ErrorLine(kQVErrorSoundFileCantSkip, "kQVErrorSoundFileCantSkip",
                                                               "Can't skip in sound-file \"" + path + "\"")});
 
     // Exactly to the end is a skip; after the end flag nothing is skipped.
@@ -459,14 +459,20 @@ TEST_F(LibSndReaderTest, OpenRefusalsAndClosedReader)
     };
     std::string const cantOpen = "kQVErrorSoundFileCantOpen";
     for (Case const& c : std::vector<Case>{
-             {"", -585, ErrorLine(-585, cantOpen.c_str(), "Can't open (for read) sound-file \"\"")},
-             {mFolder.File("missing.wav"), -585,
-              ErrorLine(-585, cantOpen.c_str(),
+             {"", kQVErrorSoundFileCantOpen,
+              ErrorLine(kQVErrorSoundFileCantOpen, cantOpen.c_str(), "Can't open (for read) sound-file \"\"")},
+             {mFolder.File("missing.wav"), kQVErrorSoundFileCantOpen,
+              ErrorLine(kQVErrorSoundFileCantOpen, cantOpen.c_str(),
                         "Can't open (for read) sound-file \"" + mFolder.File("missing.wav") + "\"")},
-             {garbage, -585, ErrorLine(-585, cantOpen.c_str(), "Can't open (for read) sound-file \"" + garbage + "\"")},
-             {headerOnly, -585,
-              ErrorLine(-585, cantOpen.c_str(), "Can't open (for read) sound-file \"" + headerOnly + "\"")},
-             {empty, -585, ErrorLine(-585, cantOpen.c_str(), "Can't open (for read) sound-file \"" + empty + "\"")},
+             {garbage, kQVErrorSoundFileCantOpen,
+              ErrorLine(kQVErrorSoundFileCantOpen, cantOpen.c_str(),
+                        "Can't open (for read) sound-file \"" + garbage + "\"")},
+             {headerOnly, kQVErrorSoundFileCantOpen,
+              ErrorLine(kQVErrorSoundFileCantOpen, cantOpen.c_str(),
+                        "Can't open (for read) sound-file \"" + headerOnly + "\"")},
+             {empty, kQVErrorSoundFileCantOpen,
+              ErrorLine(kQVErrorSoundFileCantOpen, cantOpen.c_str(),
+                        "Can't open (for read) sound-file \"" + empty + "\"")},
          }) {
         std::unique_ptr<QVSoundFileReader> reader(QVSoundFileReaderLibSnd::New(AKFilePath(c.path)));
         LogCapture log;
@@ -483,8 +489,8 @@ TEST_F(LibSndReaderTest, OpenRefusalsAndClosedReader)
         LogCapture log;
         EXPECT_EQ(reader->ReadNextFrames(buffer.data(), &count), kQVErrorSoundFileNotOpened);
         EXPECT_EQ(reader->SkipNextFrames(&skip), kQVErrorSoundFileNotOpened);
-        std::string const line =
-            ErrorLine(-589, "kQVErrorSoundFileNotOpened", "The sound-file \"" + good + "\" is not opened");
+        std::string const line = ErrorLine(kQVErrorSoundFileNotOpened, "kQVErrorSoundFileNotOpened",
+                                           "The sound-file \"" + good + "\" is not opened");
         EXPECT_EQ(log.Lines(), (std::vector<std::string>{line, line}));
     }
     ASSERT_EQ(reader->Open(), 0);
@@ -493,7 +499,7 @@ TEST_F(LibSndReaderTest, OpenRefusalsAndClosedReader)
         EXPECT_EQ(reader->Open(), kQVErrorSoundFileYetOpened);
         EXPECT_TRUE(reader->IsOpened());
         EXPECT_EQ(log.Lines(),
-                  std::vector<std::string>{ErrorLine(-588, "kQVErrorSoundFileYetOpened",
+                  std::vector<std::string>{ErrorLine(kQVErrorSoundFileYetOpened, "kQVErrorSoundFileYetOpened",
                                                      "The sound-file \"" + good + "\" is already opened")});
     }
 }

@@ -227,18 +227,26 @@ struct RefusalCase {
 };
 
 RefusalCase const kRefusalCases[] = {
-    {"open", FakeSysFile::kFailOpen, 2, 10, 44100.0, -585, "Can't open (for read) sound-file"},
-    {"wrap", FakeSysFile::kFailWrap, 2, 10, 44100.0, -585, "Can't open (for read) sound-file"},
-    {"file type", FakeSysFile::kFailFileType, 2, 10, 44100.0, -586, "Can't get info of sound-file"},
-    {"bit rate", FakeSysFile::kFailBitRate, 2, 10, 44100.0, -586, "Can't get info of sound-file"},
-    {"data offset", FakeSysFile::kFailDataOffset, 2, 10, 44100.0, -586, "Can't get info of sound-file"},
-    {"length", FakeSysFile::kFailLength, 2, 10, 44100.0, -586, "Can't get info of sound-file"},
-    {"data format", FakeSysFile::kFailDataFormat, 2, 10, 44100.0, -586, "Can't get info of sound-file"},
-    {"no channel", FakeSysFile::kFailNowhere, 0, 10, 44100.0, -586, "Can't get info of sound-file"},
-    {"negative length", FakeSysFile::kFailNowhere, 2, -1, 44100.0, -586, "Can't get info of sound-file"},
-    {"no rate", FakeSysFile::kFailNowhere, 2, 10, 0.0, -586, "Can't get info of sound-file"},
-    {"client format", FakeSysFile::kFailClientFormat, 2, 10, 44100.0, -587, "Can't init the decoder for sound-file"},
-    {"first tell", FakeSysFile::kFailFirstTell, 2, 10, 44100.0, -587, "Can't init the decoder for sound-file"},
+    {"open", FakeSysFile::kFailOpen, 2, 10, 44100.0, kQVErrorSoundFileCantOpen, "Can't open (for read) sound-file"},
+    {"wrap", FakeSysFile::kFailWrap, 2, 10, 44100.0, kQVErrorSoundFileCantOpen, "Can't open (for read) sound-file"},
+    {"file type", FakeSysFile::kFailFileType, 2, 10, 44100.0, kQVErrorSoundFileCantGetInfo,
+     "Can't get info of sound-file"},
+    {"bit rate", FakeSysFile::kFailBitRate, 2, 10, 44100.0, kQVErrorSoundFileCantGetInfo,
+     "Can't get info of sound-file"},
+    {"data offset", FakeSysFile::kFailDataOffset, 2, 10, 44100.0, kQVErrorSoundFileCantGetInfo,
+     "Can't get info of sound-file"},
+    {"length", FakeSysFile::kFailLength, 2, 10, 44100.0, kQVErrorSoundFileCantGetInfo, "Can't get info of sound-file"},
+    {"data format", FakeSysFile::kFailDataFormat, 2, 10, 44100.0, kQVErrorSoundFileCantGetInfo,
+     "Can't get info of sound-file"},
+    {"no channel", FakeSysFile::kFailNowhere, 0, 10, 44100.0, kQVErrorSoundFileCantGetInfo,
+     "Can't get info of sound-file"},
+    {"negative length", FakeSysFile::kFailNowhere, 2, -1, 44100.0, kQVErrorSoundFileCantGetInfo,
+     "Can't get info of sound-file"},
+    {"no rate", FakeSysFile::kFailNowhere, 2, 10, 0.0, kQVErrorSoundFileCantGetInfo, "Can't get info of sound-file"},
+    {"client format", FakeSysFile::kFailClientFormat, 2, 10, 44100.0, kQVErrorSoundFileCantInit,
+     "Can't init the decoder for sound-file"},
+    {"first tell", FakeSysFile::kFailFirstTell, 2, 10, 44100.0, kQVErrorSoundFileCantInit,
+     "Can't init the decoder for sound-file"},
 };
 
 // Each refusal is logged once, leaves the reader closed with every handle

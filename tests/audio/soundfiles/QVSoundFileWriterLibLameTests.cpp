@@ -310,7 +310,7 @@ TEST_F(Mp3WriterTest, EveryRefusalIsLoggedAndReturned)
     EXPECT_FALSE(three.IsOpened());
 
     std::vector<std::string> const lines = log.Lines();
-    // The refused buffer writes come between the -588 and the open failures.
+    // The refused buffer writes come between the kQVErrorSoundFileYetOpened and the open failures.
     ASSERT_EQ(lines.size(), expected.size() + 3 + 3);
     for (size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(lines[i], expected[i]);

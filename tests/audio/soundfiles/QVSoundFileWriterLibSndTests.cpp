@@ -311,8 +311,8 @@ TEST_F(LibSndWriterTest, RefusedBufferWritesFail)
     QXSampleBuffer<float> planarSix;
     ASSERT_TRUE(planarSix.AllocateClean(6, 100, 44100.0));
 
-    std::string const line =
-        ErrorLine(-582, "kQVErrorSoundFileCantWrite", "Can't write to sound-file \"" + path + "\"");
+    std::string const line = ErrorLine(kQVErrorSoundFileCantWrite, "kQVErrorSoundFileCantWrite",
+                                       "Can't write to sound-file \"" + path + "\"");
     LogCapture log;
     EXPECT_EQ(writer->WriteNextFrames(stereo, QVSampleRangeMake(-1, 90, 11)), kQVErrorSoundFileCantWrite);
     EXPECT_EQ(writer->WriteNextFrames(stereo, QVSampleRangeMake(1, 0, 10)), kQVErrorSoundFileCantWrite);
@@ -351,7 +351,7 @@ TEST_F(LibSndWriterTest, OpenRefusals)
         EXPECT_EQ(writer.Open(), kQVErrorSoundFileCantOpen);
         EXPECT_FALSE(writer.IsOpened());
         EXPECT_EQ(log.Lines(),
-                  std::vector<std::string>{ErrorLine(-585, "kQVErrorSoundFileCantOpen",
+                  std::vector<std::string>{ErrorLine(kQVErrorSoundFileCantOpen, "kQVErrorSoundFileCantOpen",
                                                      "Can't open (for write) sound-file \"" + c.path + "\"")});
     }
 }
@@ -370,10 +370,10 @@ TEST_F(LibSndWriterTest, StateRefusals)
     EXPECT_TRUE(writer->IsOpened());
     EXPECT_FALSE(writer->SetMoreOption(1, 5));
     EXPECT_EQ(writer->GetMoreOption(1), 0);
-    std::string const notOpened =
-        ErrorLine(-589, "kQVErrorSoundFileNotOpened", "The sound-file \"" + path + "\" is not opened");
+    std::string const notOpened = ErrorLine(kQVErrorSoundFileNotOpened, "kQVErrorSoundFileNotOpened",
+                                            "The sound-file \"" + path + "\" is not opened");
     EXPECT_EQ(log.Lines(), (std::vector<std::string>{notOpened, notOpened,
-                                                     ErrorLine(-588, "kQVErrorSoundFileYetOpened",
+                                                     ErrorLine(kQVErrorSoundFileYetOpened, "kQVErrorSoundFileYetOpened",
                                                                "The sound-file \"" + path + "\" is already opened")}));
     EXPECT_EQ(writer->GetFileInfo().frameCount, 0u);
 }
@@ -389,7 +389,7 @@ TEST_F(LibSndWriterTest, ShortWriteFails)
     EXPECT_EQ(writer->WriteNextFrames(frames.data(), 20000), kQVErrorSoundFileCantWrite);
     EXPECT_EQ(writer->GetFileInfo().frameCount, 0u);
     EXPECT_TRUE(writer->IsOpened());
-    EXPECT_EQ(log.Lines(), std::vector<std::string>{ErrorLine(-582, "kQVErrorSoundFileCantWrite",
+    EXPECT_EQ(log.Lines(), std::vector<std::string>{ErrorLine(kQVErrorSoundFileCantWrite, "kQVErrorSoundFileCantWrite",
                                                               "Can't write to sound-file \"/dev/full\"")});
 }
 

@@ -88,7 +88,8 @@ TEST(AKFileStreamTests, ReadSequenceOfTenBytes)
 
     LogCapture log;
     EXPECT_EQ(file.Read(buffer, 7), kAKErrorFileCantRead);
-    EXPECT_EQ(log.Lines(), Only(ErrorLine(-890, "kAKErrorFileCantRead", "Can't read in file \"Memory Stream\"")));
+    EXPECT_EQ(log.Lines(),
+              Only(ErrorLine(kAKErrorFileCantRead, "kAKErrorFileCantRead", "Can't read in file \"Memory Stream\"")));
     ASSERT_EQ(file.GetPos(&pos), 0);
     EXPECT_EQ(pos, 4u);
 
@@ -108,8 +109,8 @@ TEST(AKFileStreamTests, SetPosPastEndFailsThenSetFileSizeExtendsWithZeros)
 
     LogCapture log;
     EXPECT_EQ(file.SetPos(20), kAKErrorFileCantSetPos);
-    EXPECT_EQ(log.Lines(),
-              Only(ErrorLine(-888, "kAKErrorFileCantSetPos", "Can't set position in file \"Memory Stream\"")));
+    EXPECT_EQ(log.Lines(), Only(ErrorLine(kAKErrorFileCantSetPos, "kAKErrorFileCantSetPos",
+                                          "Can't set position in file \"Memory Stream\"")));
     log.Clear();
 
     ASSERT_EQ(file.SetFileSize(20), 0);
@@ -141,9 +142,11 @@ TEST(AKFileStreamTests, SeekChecksRangeAndOrigin)
         unsigned long long pos;  // position afterwards
     };
     Case const cases[] = {
-        {3, kAKFileWhenceStart, 0, 3},       {4, kAKFileWhenceCurrent, 0, 7},    {-7, kAKFileWhenceCurrent, 0, 0},
-        {-1, kAKFileWhenceCurrent, -888, 0}, {-4, kAKFileWhenceEnd, 0, 6},       {1, kAKFileWhenceEnd, -888, 6},
-        {10, kAKFileWhenceStart, 0, 10},     {11, kAKFileWhenceStart, -888, 10}, {0, 7, -888, 10},
+        {3, kAKFileWhenceStart, 0, 3},      {4, kAKFileWhenceCurrent, 0, 7},
+        {-7, kAKFileWhenceCurrent, 0, 0},   {-1, kAKFileWhenceCurrent, kAKErrorFileCantSetPos, 0},
+        {-4, kAKFileWhenceEnd, 0, 6},       {1, kAKFileWhenceEnd, kAKErrorFileCantSetPos, 6},
+        {10, kAKFileWhenceStart, 0, 10},    {11, kAKFileWhenceStart, kAKErrorFileCantSetPos, 10},
+        {0, 7, kAKErrorFileCantSetPos, 10},
     };
     for (Case const& c : cases) {
         EXPECT_EQ(file.Seek(c.offset, c.whence), c.status) << c.offset << " from " << c.whence;
@@ -200,15 +203,16 @@ TEST(AKFileStreamTests, OperationsOnClosedOrOpenStreamAreRefused)
     EXPECT_EQ(file.CheckIsOpened(), kAKErrorFileNotOpened);
     EXPECT_TRUE(file.IsEndOfFile(0));
     ASSERT_EQ(log.Lines().size(), 5u);
-    EXPECT_EQ(log.Lines()[0], ErrorLine(-893, "kAKErrorFileNotOpened", "The file \"Memory Stream\" is not opened"));
+    EXPECT_EQ(log.Lines()[0],
+              ErrorLine(kAKErrorFileNotOpened, "kAKErrorFileNotOpened", "The file \"Memory Stream\" is not opened"));
 
     log.Clear();
     ASSERT_EQ(file.OpenForRead(), 0);
     EXPECT_EQ(file.CheckIsOpenedForRead(), 0);
     EXPECT_EQ(file.CheckIsOpenedForWrite(), kAKErrorFileNotOpened);
     EXPECT_EQ(file.CreateForReadWrite(), kAKErrorFileYetOpened);
-    EXPECT_EQ(log.Lines().back(),
-              ErrorLine(-892, "kAKErrorFileYetOpened", "The file \"Memory Stream\" is already opened"));
+    EXPECT_EQ(log.Lines().back(), ErrorLine(kAKErrorFileYetOpened, "kAKErrorFileYetOpened",
+                                            "The file \"Memory Stream\" is already opened"));
 }
 
 TEST(AKFileStreamTests, WritesGrowTheStreamAndOverwriteInPlace)
@@ -247,8 +251,8 @@ TEST(AKFileStreamTests, SizesBeyond32BitsAreRefused)
     EXPECT_EQ(file.Write(&byte, 0x100000000ull), kAKErrorFileDataTooBig);
     EXPECT_EQ(file.Read(&byte, 0x100000000ull), kAKErrorFileDataTooBig);
     ASSERT_EQ(log.Lines().size(), 3u);
-    EXPECT_EQ(log.Lines()[0],
-              ErrorLine(-881, "kAKErrorFileDataTooBig", "Data size or position too big in file \"Memory Stream\""));
+    EXPECT_EQ(log.Lines()[0], ErrorLine(kAKErrorFileDataTooBig, "kAKErrorFileDataTooBig",
+                                        "Data size or position too big in file \"Memory Stream\""));
 }
 
 TEST(AKFileStreamTests, EndiannessTakesOnlyOneOrTwo)
@@ -299,8 +303,8 @@ TEST(AKFileStreamTests, MappingListsOneEntryPerAddress)
     EXPECT_EQ(map->Map(2, 9), nullptr);
     EXPECT_EQ(map->LastError(), kAKErrorFileMmapOutOfBounds);
     EXPECT_EQ(map->Map(0, 0), nullptr);
-    EXPECT_EQ(log.Lines().front(),
-              ErrorLine(-882, "kAKErrorFileMmapOutOfBounds", "Can't mmap on file (out of bounds) \"Memory Stream\""));
+    EXPECT_EQ(log.Lines().front(), ErrorLine(kAKErrorFileMmapOutOfBounds, "kAKErrorFileMmapOutOfBounds",
+                                             "Can't mmap on file (out of bounds) \"Memory Stream\""));
 
     unsigned long long size = 0;
     unsigned char const* all = static_cast<unsigned char const*>(file.MemMapAll(&size));
@@ -382,8 +386,8 @@ TEST_F(AKFileDiskTests, OpenTwiceIsRefusedAndTheFileStaysOpen)
     ASSERT_EQ(file.OpenForRead(), 0);
     LogCapture log;
     EXPECT_EQ(file.OpenForRead(), kAKErrorFileYetOpened);
-    EXPECT_EQ(log.Lines(),
-              Only(ErrorLine(-892, "kAKErrorFileYetOpened", "The file \"" + path + "\" is already opened")));
+    EXPECT_EQ(log.Lines(), Only(ErrorLine(kAKErrorFileYetOpened, "kAKErrorFileYetOpened",
+                                          "The file \"" + path + "\" is already opened")));
     char buffer[2];
     EXPECT_EQ(file.Read(buffer, 2), 0);
     EXPECT_EQ(file.CheckIsOpenedForWrite(), kAKErrorFileNotOpened);
@@ -400,7 +404,7 @@ TEST_F(AKFileDiskTests, SystemFailuresCarryTheirErrnoText)
     EXPECT_FALSE(absent.IsOpened());
     EXPECT_FALSE(std::filesystem::exists(missing));
     std::string const noEntry = "errno 2: ENOENT: No such file or directory";
-    EXPECT_EQ(log.Lines(), std::vector<std::string>(2, ErrorLine(-891, "kAKErrorFileCantOpen",
+    EXPECT_EQ(log.Lines(), std::vector<std::string>(2, ErrorLine(kAKErrorFileCantOpen, "kAKErrorFileCantOpen",
                                                                  "Can't open file \"" + missing + "\"", noEntry)));
 
     // Writing to a file opened for reading only.
@@ -409,8 +413,9 @@ TEST_F(AKFileDiskTests, SystemFailuresCarryTheirErrnoText)
     AKFile readOnly(AKFilePath(path.c_str()), 0);
     ASSERT_EQ(readOnly.OpenForRead(), 0);
     EXPECT_EQ(readOnly.Write("b", 1), kAKErrorFileCantWrite);
-    EXPECT_EQ(log.Lines(), Only(ErrorLine(-889, "kAKErrorFileCantWrite", "Can't write to file \"" + path + "\"",
-                                          "errno 9: EBADF: Bad file descriptor")));
+    EXPECT_EQ(log.Lines(),
+              Only(ErrorLine(kAKErrorFileCantWrite, "kAKErrorFileCantWrite", "Can't write to file \"" + path + "\"",
+                             "errno 9: EBADF: Bad file descriptor")));
 
     // A folder opens for reading but cannot be read.
     log.Clear();
@@ -419,15 +424,17 @@ TEST_F(AKFileDiskTests, SystemFailuresCarryTheirErrnoText)
     ASSERT_EQ(dir.OpenForRead(), 0);
     char byte;
     EXPECT_EQ(dir.Read(&byte, 1), kAKErrorFileCantRead);
-    EXPECT_EQ(log.Lines(), Only(ErrorLine(-890, "kAKErrorFileCantRead", "Can't read in file \"" + folder + "\"",
-                                          "errno 21: EISDIR: Is a directory")));
+    EXPECT_EQ(log.Lines(),
+              Only(ErrorLine(kAKErrorFileCantRead, "kAKErrorFileCantRead", "Can't read in file \"" + folder + "\"",
+                             "errno 21: EISDIR: Is a directory")));
 
     // Reading past the end is a short read: no system error to add.
     log.Clear();
     readOnly.SetPos(0);
     char two[2];
     EXPECT_EQ(readOnly.Read(two, 2), kAKErrorFileCantRead);
-    EXPECT_EQ(log.Lines(), Only(ErrorLine(-890, "kAKErrorFileCantRead", "Can't read in file \"" + path + "\"")));
+    EXPECT_EQ(log.Lines(),
+              Only(ErrorLine(kAKErrorFileCantRead, "kAKErrorFileCantRead", "Can't read in file \"" + path + "\"")));
 
     // A closed disk file.
     log.Clear();
@@ -437,7 +444,8 @@ TEST_F(AKFileDiskTests, SystemFailuresCarryTheirErrnoText)
     EXPECT_EQ(pos, 0u);
     EXPECT_EQ(closed.Read(two, 1), kAKErrorFileNotOpened);
     EXPECT_TRUE(closed.IsEndOfFile(0));
-    EXPECT_EQ(log.Lines().front(), ErrorLine(-893, "kAKErrorFileNotOpened", "The file \"" + path + "\" is not opened"));
+    EXPECT_EQ(log.Lines().front(),
+              ErrorLine(kAKErrorFileNotOpened, "kAKErrorFileNotOpened", "The file \"" + path + "\" is not opened"));
 
     // Memory-stream data asked of a disk file.
     log.Clear();
@@ -446,7 +454,8 @@ TEST_F(AKFileDiskTests, SystemFailuresCarryTheirErrnoText)
     EXPECT_EQ(closed.GetMemoryStreamDataPtr(&data, &size), kAKErrorFileCantGetInfo);
     EXPECT_EQ(data, nullptr);
     EXPECT_EQ(size, 0u);
-    EXPECT_EQ(log.Lines(), Only(ErrorLine(-885, "kAKErrorFileCantGetInfo", "Can't get size of file \"" + path + "\"")));
+    EXPECT_EQ(log.Lines(), Only(ErrorLine(kAKErrorFileCantGetInfo, "kAKErrorFileCantGetInfo",
+                                          "Can't get size of file \"" + path + "\"")));
 }
 
 TEST_F(AKFileDiskTests, TemporaryFileLifeCycle)
@@ -526,13 +535,13 @@ TEST_F(AKFileDiskTests, MappingRegionsOfADiskFile)
     EXPECT_EQ(map->Map(1, 10), nullptr);
     EXPECT_EQ(map->LastError(), kAKErrorFileMmapBadOffset);
     EXPECT_EQ(file.MemMapLastError(), kAKErrorFileMmapBadOffset);
-    EXPECT_EQ(log.Lines(),
-              Only(ErrorLine(-883, "kAKErrorFileMmapBadOffset", "Can't mmap on file (bad offset) \"" + path + "\"")));
+    EXPECT_EQ(log.Lines(), Only(ErrorLine(kAKErrorFileMmapBadOffset, "kAKErrorFileMmapBadOffset",
+                                          "Can't mmap on file (bad offset) \"" + path + "\"")));
 
     log.Clear();
     EXPECT_EQ(map->Map(page, 101), nullptr);
     EXPECT_EQ(map->LastError(), kAKErrorFileMmapOutOfBounds);
-    EXPECT_EQ(log.Lines(), Only(ErrorLine(-882, "kAKErrorFileMmapOutOfBounds",
+    EXPECT_EQ(log.Lines(), Only(ErrorLine(kAKErrorFileMmapOutOfBounds, "kAKErrorFileMmapOutOfBounds",
                                           "Can't mmap on file (out of bounds) \"" + path + "\"")));
 
     unsigned char const* second = static_cast<unsigned char const*>(map->Map(page, 100));
@@ -630,9 +639,10 @@ TEST_F(AKFileDiskTests, ResourceLoadNamesTheMissingResource)
     LogCapture log;
     EXPECT_EQ(AKFileLoadContentToStringFromResources(AKString("Nope.txt"), &text), kAKErrorCantFindResource);
     std::string missing = PathOf("Nope.txt");
-    EXPECT_EQ(log.Lines(), (std::vector<std::string>{
-                               ErrorLine(-891, "kAKErrorFileCantOpen", "Can't open file \"" + missing + "\"",
-                                         "errno 2: ENOENT: No such file or directory"),
-                               ErrorLine(-895, "kAKErrorCantFindResource", "Can't find resource \"Nope.txt\"")}));
+    EXPECT_EQ(log.Lines(), (std::vector<std::string>{ErrorLine(kAKErrorFileCantOpen, "kAKErrorFileCantOpen",
+                                                               "Can't open file \"" + missing + "\"",
+                                                               "errno 2: ENOENT: No such file or directory"),
+                                                     ErrorLine(kAKErrorCantFindResource, "kAKErrorCantFindResource",
+                                                               "Can't find resource \"Nope.txt\"")}));
     ::unsetenv("ORVEL_RESOURCES_DIR");
 }

@@ -36,30 +36,30 @@ TEST(AKLogTests, ErrorAndWarningLinesAreExact)
         char const* expectedLine;
     };
     Case const cases[] = {
-        {"error with name and message", [] { return AKLogError(-894, "Can't start thread"); }, -894,
-         "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread.\n"},
+        {"error with name and message", [] { return AKLogError(kAKErrorCantStartThread, "Can't start thread"); },
+         kAKErrorCantStartThread, "# Quorvex Error -894 (kAKErrorCantStartThread): Can't start thread.\n"},
         {"message with arguments",
-         [] { return AKLogError(kAKErrorFileCantOpen, "Can't open \"%s\" (%d)", "a.wav", 7); }, -891,
+         [] { return AKLogError(kAKErrorFileCantOpen, "Can't open \"%s\" (%d)", "a.wav", 7); }, kAKErrorFileCantOpen,
          "# Quorvex Error -891 (kAKErrorFileCantOpen): Can't open \"a.wav\" (7).\n"},
-        {"null format has no colon", [] { return AKLogError(-899, kNoFormat); }, -899,
+        {"null format has no colon", [] { return AKLogError(kAKErrorNoMemory, kNoFormat); }, kAKErrorNoMemory,
          "# Quorvex Error -899 (kAKErrorNoMemory).\n"},
-        {"empty format has no colon", [] { return AKLogError(-899, kEmptyFormat); }, -899,
+        {"empty format has no colon", [] { return AKLogError(kAKErrorNoMemory, kEmptyFormat); }, kAKErrorNoMemory,
          "# Quorvex Error -899 (kAKErrorNoMemory).\n"},
         {"code 0 is a warning without name", [] { return AKLogError(0, "x"); }, 0, "# Quorvex Warning 0: x.\n"},
-        {"named warning returns 0", [] { return AKLogError(503, "field %s", "Rate"); }, 0,
+        {"named warning returns 0", [] { return AKLogError(kQVWarningProviderIncompleteField, "field %s", "Rate"); }, 0,
          "# Quorvex Warning 503 (kQVWarningProviderIncompleteField): field Rate.\n"},
         {"code without a name", [] { return AKLogError(-1985, "OSC"); }, -1985, "# Quorvex Error -1985: OSC.\n"},
         {"unnamed positive warning", [] { return AKLogError(1990, kNoFormat); }, 0, "# Quorvex Warning 1990.\n"},
         {"miscellaneous", [] { return AKLogError(-1, "m"); }, -1, "# Quorvex Error -1 (kAKErrorMiscellaneous): m.\n"},
         {"warning call",
          [] {
-             AKLogWarning(601, "owner %d", 3);
+             AKLogWarning(kAKWarningTreeActionParamWrongOwner, "owner %d", 3);
              return 0;
          },
          0, "# Quorvex Warning 601 (kAKWarningTreeActionParamWrongOwner): owner 3.\n"},
         {"warning call with an error code",
          [] {
-             AKLogWarning(-697, kNoFormat);
+             AKLogWarning(kAKErrorTreeHistoryClosed, kNoFormat);
              return 0;
          },
          0, "# Quorvex Error -697 (kAKErrorTreeHistoryClosed).\n"},
@@ -95,7 +95,7 @@ TEST(AKLogTests, ErrnoPartFollowsTheLine)
         SCOPED_TRACE(c.errnoValue);
         LogCapture capture;
         errno = c.errnoValue;
-        EXPECT_EQ(-894, AKLogErrorWithErrno(-894, "Can't start thread"));
+        EXPECT_EQ(kAKErrorCantStartThread, AKLogErrorWithErrno(kAKErrorCantStartThread, "Can't start thread"));
         EXPECT_EQ(c.errnoValue, errno) << "logging must leave errno as it found it";
         EXPECT_EQ(Only(c.expectedLine), capture.Lines());
     }
@@ -106,7 +106,7 @@ TEST(AKLogTests, ErrnoIsReadBeforeTheMessageIsFormatted)
     LogCapture capture;
     errno = EACCES;
     // Formatting a float may touch errno; the value on entry is the one reported.
-    EXPECT_EQ(-891, AKLogErrorWithErrno(-891, "%s %.3f", "open", 1.5));
+    EXPECT_EQ(kAKErrorFileCantOpen, AKLogErrorWithErrno(kAKErrorFileCantOpen, "%s %.3f", "open", 1.5));
     EXPECT_EQ(Only("# Quorvex Error -891 (kAKErrorFileCantOpen): open 1.500. (errno 13: EACCES: Permission denied).\n"),
               capture.Lines());
 }
@@ -126,11 +126,11 @@ TEST(AKLogTests, WithoutSinkNothingIsWrittenAndCodesAreReturned)
 {
     LogCapture capture;
     AKSetCustomLogMessageProc(nullptr, true);
-    EXPECT_EQ(-891, AKLogError(-891, "no sink"));
-    EXPECT_EQ(0, AKLogError(503, "no sink"));
+    EXPECT_EQ(kAKErrorFileCantOpen, AKLogError(kAKErrorFileCantOpen, "no sink"));
+    EXPECT_EQ(0, AKLogError(kQVWarningProviderIncompleteField, "no sink"));
     errno = EIO;
-    EXPECT_EQ(-890, AKLogErrorWithErrno(-890, "no sink"));
-    AKLogWarning(702, "no sink");
+    EXPECT_EQ(kAKErrorFileCantRead, AKLogErrorWithErrno(kAKErrorFileCantRead, "no sink"));
+    AKLogWarning(kAKWarningObjectCantInit, "no sink");
     AKLog("no sink");
     EXPECT_TRUE(capture.Lines().empty());
 }
@@ -141,7 +141,7 @@ TEST(AKLogTests, OverlongLinesAreCutAtTheBufferEnd)
     std::string const prefix = "# Quorvex Error -896 (kAKErrorCantFindFile): ";
     {
         LogCapture capture;
-        AKLogError(-896, "%s", longMessage.c_str());
+        AKLogError(kAKErrorCantFindFile, "%s", longMessage.c_str());
         std::vector<std::string> lines = capture.Lines();
         ASSERT_EQ(1u, lines.size());
         EXPECT_EQ(kAKLogLineBufferSize - 1, lines[0].size());
@@ -151,7 +151,7 @@ TEST(AKLogTests, OverlongLinesAreCutAtTheBufferEnd)
     {
         LogCapture capture;
         errno = ENOMEM;
-        AKLogErrorWithErrno(-896, "%s", longMessage.c_str());
+        AKLogErrorWithErrno(kAKErrorCantFindFile, "%s", longMessage.c_str());
         std::vector<std::string> lines = capture.Lines();
         ASSERT_EQ(1u, lines.size());
         EXPECT_EQ(kAKLogLineBufferSize - 1, lines[0].size());
@@ -172,14 +172,14 @@ TEST(AKLogTests, LinesAtTheBufferLimit)
         // The whole line, line feed included, fills the buffer exactly.
         LogCapture capture;
         std::string const message(lineRoom - prefix.size() - 2, 'b');
-        AKLogError(-896, "%s", message.c_str());
+        AKLogError(kAKErrorCantFindFile, "%s", message.c_str());
         EXPECT_EQ(Only(prefix + message + ".\n"), capture.Lines());
     }
     {
         // One byte more: the full stop fits, the line feed does not.
         LogCapture capture;
         std::string const message(lineRoom - prefix.size() - 1, 'b');
-        AKLogError(-896, "%s", message.c_str());
+        AKLogError(kAKErrorCantFindFile, "%s", message.c_str());
         EXPECT_EQ(Only(prefix + message + "."), capture.Lines());
     }
 }
@@ -189,19 +189,19 @@ TEST(AKLogTests, MutingNestsAndSparesPlainText)
     LogCapture capture;
     AKLogErrorMute();
     AKLogErrorMute();
-    EXPECT_EQ(-896, AKLogError(-896, "muted"));
+    EXPECT_EQ(kAKErrorCantFindFile, AKLogError(kAKErrorCantFindFile, "muted"));
     AKLogErrorUnmute();
-    AKLogError(-896, "still muted");
-    AKLogWarning(702, "still muted");
+    AKLogError(kAKErrorCantFindFile, "still muted");
+    AKLogWarning(kAKWarningObjectCantInit, "still muted");
     errno = ENOENT;
-    EXPECT_EQ(-896, AKLogErrorWithErrno(-896, "still muted"));
+    EXPECT_EQ(kAKErrorCantFindFile, AKLogErrorWithErrno(kAKErrorCantFindFile, "still muted"));
     AKLog("plain\n");
     AKLogErrorUnmute();
-    AKLogError(-896, "heard");
+    AKLogError(kAKErrorCantFindFile, "heard");
     AKLogErrorUnmute();  // one unmute too many leaves the counter at 0
-    AKLogError(-896, "heard again");
+    AKLogError(kAKErrorCantFindFile, "heard again");
     AKLogErrorMute();  // so a single mute silences again
-    AKLogError(-896, "muted again");
+    AKLogError(kAKErrorCantFindFile, "muted again");
     AKLogErrorUnmute();
     EXPECT_EQ((std::vector<std::string>{
                   "plain\n",
@@ -215,12 +215,12 @@ TEST(AKLogTests, SinkNotThreadSafeHearsOnlyTheMainThread)
 {
     LogCapture capture(false);
     OnWorkerThread([] {
-        AKLogError(-894, "from worker");
-        AKLogWarning(503, "from worker");
+        AKLogError(kAKErrorCantStartThread, "from worker");
+        AKLogWarning(kQVWarningProviderIncompleteField, "from worker");
         AKLog("from worker\n");
     });
     EXPECT_TRUE(capture.Lines().empty());
-    AKLogError(-894, "from main");
+    AKLogError(kAKErrorCantStartThread, "from main");
     EXPECT_EQ(Only("# Quorvex Error -894 (kAKErrorCantStartThread): from main.\n"), capture.Lines());
 }
 
@@ -228,8 +228,8 @@ TEST(AKLogTests, ThreadSafeSinkHearsWorkerThreads)
 {
     LogCapture capture(true);
     int result = 0;
-    OnWorkerThread([&result] { result = AKLogError(-894, "from worker"); });
-    EXPECT_EQ(-894, result);
+    OnWorkerThread([&result] { result = AKLogError(kAKErrorCantStartThread, "from worker"); });
+    EXPECT_EQ(kAKErrorCantStartThread, result);
     EXPECT_EQ(Only("# Quorvex Error -894 (kAKErrorCantStartThread): from worker.\n"), capture.Lines());
 }
 

@@ -289,7 +289,7 @@ TEST(AKXmlPlistWriter, EmptyValueFailsTheWholeSaveWithoutText)
     AKString text("previous");
     EXPECT_EQ(d.SaveToXmlString(&text, true), kAKErrorDictionaryXmlUnknownType);
     EXPECT_TRUE(text.IsEmpty());
-    EXPECT_EQ(log.Lines(), Only(ErrorLine(-866, "kAKErrorDictionaryXmlUnknownType",
+    EXPECT_EQ(log.Lines(), Only(ErrorLine(kAKErrorDictionaryXmlUnknownType, "kAKErrorDictionaryXmlUnknownType",
                                           "Unknown type <enum 0> in Xml-file at line -1")));
 }
 
@@ -308,42 +308,52 @@ TEST(AKXmlPlistReader, EveryReadingErrorGivesItsCodeMessageAndLine)
 {
     std::string const badStructure = "Bad structure in Xml-file at line ";
     std::vector<ReadErrorCase> const cases = {
-        {"empty text", "", true, -870, 0, "Can't read the Xml-file \"\" (error at line 0)"},
-        {"white space only", " \n\t\n", false, -870, 0, "Can't read the Xml-file \"\" (error at line 0)"},
-        {"text after a NUL byte", std::string("\0<dict/>", 8), false, -870, 0,
+        {"empty text", "", true, kAKErrorDictionaryXmlCantRead, 0, "Can't read the Xml-file \"\" (error at line 0)"},
+        {"white space only", " \n\t\n", false, kAKErrorDictionaryXmlCantRead, 0,
          "Can't read the Xml-file \"\" (error at line 0)"},
-        {"unclosed element", "<dict>\n<key>a</key>\n<integer>1</integer>\n<string>x</dict>\n", false, -870, 4,
-         "Can't read the Xml-file \"\" (error at line 4)"},
-        {"no element at all", "<!-- nothing -->\n", false, -867, 0, badStructure + "0"},
-        {"root dict with the wrapper expected", kDeclaration + "\n<dict/>\n", true, -867, 3, badStructure + "3"},
-        {"root plist without the wrapper expected", "<plist version=\"1.0\">\n<dict/>\n</plist>\n", false, -867, 1,
-         badStructure + "1"},
-        {"newer version", kDeclaration + "<plist version=\"1.1\">\n<dict/>\n</plist>\n", true, -868, 2,
-         "Bad version (1.1) in Xml-file at line 2"},
-        {"longer version", "<plist version=\"1.0.1\"><dict/></plist>", true, -868, 1,
+        {"text after a NUL byte", std::string("\0<dict/>", 8), false, kAKErrorDictionaryXmlCantRead, 0,
+         "Can't read the Xml-file \"\" (error at line 0)"},
+        {"unclosed element", "<dict>\n<key>a</key>\n<integer>1</integer>\n<string>x</dict>\n", false,
+         kAKErrorDictionaryXmlCantRead, 4, "Can't read the Xml-file \"\" (error at line 4)"},
+        {"no element at all", "<!-- nothing -->\n", false, kAKErrorDictionaryXmlBadStructure, 0, badStructure + "0"},
+        {"root dict with the wrapper expected", kDeclaration + "\n<dict/>\n", true, kAKErrorDictionaryXmlBadStructure,
+         3, badStructure + "3"},
+        {"root plist without the wrapper expected", "<plist version=\"1.0\">\n<dict/>\n</plist>\n", false,
+         kAKErrorDictionaryXmlBadStructure, 1, badStructure + "1"},
+        {"newer version", kDeclaration + "<plist version=\"1.1\">\n<dict/>\n</plist>\n", true,
+         kAKErrorDictionaryXmlBadVersion, 2, "Bad version (1.1) in Xml-file at line 2"},
+        {"longer version", "<plist version=\"1.0.1\"><dict/></plist>", true, kAKErrorDictionaryXmlBadVersion, 1,
          "Bad version (1.0.1) in Xml-file at line 1"},
-        {"empty wrapper", kDeclaration + "<plist version=\"1.0\">\n</plist>\n", true, -867, 0, badStructure + "0"},
-        {"wrapper holding an array", "<plist>\n<array/>\n</plist>\n", true, -867, 2, badStructure + "2"},
-        {"key without value", PlistAround("<key>a</key>\n"), true, -867, 0, badStructure + "0"},
-        {"value without key", PlistAround("<key>a</key>\n<true/>\n<integer>1</integer>\n"), true, -867, 6,
-         badStructure + "6"},
-        {"two keys in a row", PlistAround("<key>a</key>\n<key>b</key>\n<true/>\n"), true, -867, 5, badStructure + "5"},
-        {"empty key", PlistAround("<key></key>\n<true/>\n"), true, -867, 4, badStructure + "4"},
-        {"key inside an array", PlistAround("<key>a</key>\n<array>\n<key>b</key>\n</array>\n"), true, -867, 6,
-         badStructure + "6"},
-        {"integer that does not parse", PlistAround("<key>a</key>\n<integer>abc</integer>\n"), true, -867, 5,
+        {"empty wrapper", kDeclaration + "<plist version=\"1.0\">\n</plist>\n", true, kAKErrorDictionaryXmlBadStructure,
+         0, badStructure + "0"},
+        {"wrapper holding an array", "<plist>\n<array/>\n</plist>\n", true, kAKErrorDictionaryXmlBadStructure, 2,
+         badStructure + "2"},
+        {"key without value", PlistAround("<key>a</key>\n"), true, kAKErrorDictionaryXmlBadStructure, 0,
+         badStructure + "0"},
+        {"value without key", PlistAround("<key>a</key>\n<true/>\n<integer>1</integer>\n"), true,
+         kAKErrorDictionaryXmlBadStructure, 6, badStructure + "6"},
+        {"two keys in a row", PlistAround("<key>a</key>\n<key>b</key>\n<true/>\n"), true,
+         kAKErrorDictionaryXmlBadStructure, 5, badStructure + "5"},
+        {"empty key", PlistAround("<key></key>\n<true/>\n"), true, kAKErrorDictionaryXmlBadStructure, 4,
+         badStructure + "4"},
+        {"key inside an array", PlistAround("<key>a</key>\n<array>\n<key>b</key>\n</array>\n"), true,
+         kAKErrorDictionaryXmlBadStructure, 6, badStructure + "6"},
+        {"integer that does not parse", PlistAround("<key>a</key>\n<integer>abc</integer>\n"), true,
+         kAKErrorDictionaryXmlBadStructure, 5, badStructure + "5"},
+        {"empty integer", PlistAround("<key>a</key>\n<integer/>\n"), true, kAKErrorDictionaryXmlBadStructure, 5,
          badStructure + "5"},
-        {"empty integer", PlistAround("<key>a</key>\n<integer/>\n"), true, -867, 5, badStructure + "5"},
-        {"real that does not parse", PlistAround("<key>a</key>\n<real>x1</real>\n"), true, -867, 5, badStructure + "5"},
-        {"unknown element", PlistAround("<key>when</key>\n<date>2024-01-01</date>\n"), true, -866, 5,
-         "Unknown type <date> in Xml-file at line 5"},
+        {"real that does not parse", PlistAround("<key>a</key>\n<real>x1</real>\n"), true,
+         kAKErrorDictionaryXmlBadStructure, 5, badStructure + "5"},
+        {"unknown element", PlistAround("<key>when</key>\n<date>2024-01-01</date>\n"), true,
+         kAKErrorDictionaryXmlUnknownType, 5, "Unknown type <date> in Xml-file at line 5"},
         {"unknown element deep inside",
          PlistAround("<key>a</key>\n<array>\n<dict>\n<key>b</key>\n<Real>1</Real>\n"
                      "</dict>\n</array>\n"),
-         true, -866, 8, "Unknown type <Real> in Xml-file at line 8"},
-        {"invalid key", PlistAround("<key>ok</key>\n<true/>\n<key>My Key</key>\n<true/>\n"), true, -874, 6, ""},
-        {"key path through a value", PlistAround("<key>a</key>\n<true/>\n<key>a.b</key>\n<true/>\n"), true, -874, 6,
-         ""},
+         true, kAKErrorDictionaryXmlUnknownType, 8, "Unknown type <Real> in Xml-file at line 8"},
+        {"invalid key", PlistAround("<key>ok</key>\n<true/>\n<key>My Key</key>\n<true/>\n"), true,
+         kAKErrorDictionaryInvalidKey, 6, ""},
+        {"key path through a value", PlistAround("<key>a</key>\n<true/>\n<key>a.b</key>\n<true/>\n"), true,
+         kAKErrorDictionaryInvalidKey, 6, ""},
     };
 
     for (ReadErrorCase const& c : cases) {
@@ -358,10 +368,10 @@ TEST(AKXmlPlistReader, EveryReadingErrorGivesItsCodeMessageAndLine)
         if (c.message.empty()) {
             EXPECT_TRUE(log.Lines().empty());
         } else {
-            char const* name = c.status == -870   ? "kAKErrorDictionaryXmlCantRead"
-                               : c.status == -868 ? "kAKErrorDictionaryXmlBadVersion"
-                               : c.status == -867 ? "kAKErrorDictionaryXmlBadStructure"
-                                                  : "kAKErrorDictionaryXmlUnknownType";
+            char const* name = c.status == kAKErrorDictionaryXmlCantRead       ? "kAKErrorDictionaryXmlCantRead"
+                               : c.status == kAKErrorDictionaryXmlBadVersion   ? "kAKErrorDictionaryXmlBadVersion"
+                               : c.status == kAKErrorDictionaryXmlBadStructure ? "kAKErrorDictionaryXmlBadStructure"
+                                                                               : "kAKErrorDictionaryXmlUnknownType";
             EXPECT_EQ(log.Lines(), Only(ErrorLine(c.status, name, c.message)));
         }
     }
@@ -706,7 +716,7 @@ TEST_F(XmlFileTest, FailedSaveLeavesThePreviousFileIntact)
     {
         LogCapture log;
         EXPECT_EQ(bad.SaveToXmlFile(AKFilePath(path), true), kAKErrorDictionaryXmlUnknownType);
-        EXPECT_EQ(log.Lines(), Only(ErrorLine(-866, "kAKErrorDictionaryXmlUnknownType",
+        EXPECT_EQ(log.Lines(), Only(ErrorLine(kAKErrorDictionaryXmlUnknownType, "kAKErrorDictionaryXmlUnknownType",
                                               "Unknown type <enum 0> in Xml-file at line -1")));
     }
     EXPECT_EQ(Content(path), previous);
@@ -720,8 +730,8 @@ TEST_F(XmlFileTest, FailedSaveLeavesThePreviousFileIntact)
         LogCapture log;
         EXPECT_EQ(good.SaveToXmlFile(AKFilePath(target), true), kAKErrorDictionaryXmlCantWrite);
         ASSERT_FALSE(log.Lines().empty());
-        EXPECT_EQ(log.Lines().back(),
-                  ErrorLine(-869, "kAKErrorDictionaryXmlCantWrite", "Can't write the Xml-file \"" + target + "\""));
+        EXPECT_EQ(log.Lines().back(), ErrorLine(kAKErrorDictionaryXmlCantWrite, "kAKErrorDictionaryXmlCantWrite",
+                                                "Can't write the Xml-file \"" + target + "\""));
     }
     EXPECT_EQ(Content(path), previous);
     struct stat info;
@@ -772,8 +782,8 @@ TEST_F(XmlFileTest, OpenedStreamsAreWrittenFromTheirStartAndCutToTheText)
     LogCapture log;
     EXPECT_EQ(d.SaveToOpenedXmlFile(full, true), kAKErrorDictionaryXmlCantWrite);
     ASSERT_EQ(log.Lines().size(), 2u);
-    EXPECT_EQ(log.Lines()[1],
-              ErrorLine(-869, "kAKErrorDictionaryXmlCantWrite", "Can't write the Xml-file \"/dev/full\""));
+    EXPECT_EQ(log.Lines()[1], ErrorLine(kAKErrorDictionaryXmlCantWrite, "kAKErrorDictionaryXmlCantWrite",
+                                        "Can't write the Xml-file \"/dev/full\""));
 }
 
 }  // namespace

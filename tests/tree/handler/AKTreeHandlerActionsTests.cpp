@@ -348,8 +348,8 @@ TEST_F(AKTreeHandlerActionsTest, RemovalsWhoseStepCannotBeWrittenLeaveTheTreeUnt
         TestTreeHandler& h = NewDocumentHandler();
         TreeSnapshot const before = SnapshotOf(*h.GetTree());
         AKTreeActionParam param = P(h, {Folder(h, "G"), Item(h, 6)});
-        AKTreeHistory::SetNextWriteFailureForTesting(-875);
-        EXPECT_EQ(cut ? h.DoCutToPasteboard(param, nullptr) : h.DoDelete(param), -875);
+        AKTreeHistory::SetNextWriteFailureForTesting(kAKErrorChunkBadItemCount);
+        EXPECT_EQ(cut ? h.DoCutToPasteboard(param, nullptr) : h.DoDelete(param), kAKErrorChunkBadItemCount);
         EXPECT_EQ(SnapshotOf(*h.GetTree()), before);
         EXPECT_EQ(h.GetHistory().CountActions(), 0u);
         EXPECT_EQ(param.GetResultFlags(), 0u);
@@ -360,8 +360,8 @@ TEST_F(AKTreeHandlerActionsTest, CreationsWhoseStepCannotBeWrittenStayUnrecorded
 {
     TestTreeHandler& h = NewDocumentHandler();
     AKTreeActionParam param = P(h, {Item(h, 4)});
-    AKTreeHistory::SetNextWriteFailureForTesting(-875);
-    EXPECT_EQ(h.DoDuplicate(param), -875);
+    AKTreeHistory::SetNextWriteFailureForTesting(kAKErrorChunkBadItemCount);
+    EXPECT_EQ(h.DoDuplicate(param), kAKErrorChunkBadItemCount);
     EXPECT_EQ(Shape(h), "F[1,2,3],4,4,G[5],6") << "the change is made";
     EXPECT_EQ(h.GetHistory().CountActions(), 0u);
     EXPECT_EQ(param.GetResultFlags(), 0u);

@@ -111,85 +111,123 @@ TEST_F(AKTreeHandlerChecksTest, ChecksRefuseInOrderWithTheirCodes)
         int expected;
     };
     Row const rows[] = {
-        // The move's chain: -691, -688, -690, -689, -685, -683, -681, -686.
-        {"move: read-only tree, empty selection", &ro, [&] { return P(ro, {}); }, Move, -691},
-        {"move: empty selection of a record of another tree", &d, [&] { return P(o, {}); }, Move, -688},
-        {"move: the root of another tree, no target", &d, [&] { return RootAlone(o); }, Move, -690},
+        // The move's chain: kAKErrorTreeHandlerReadOnly,
+        // kAKErrorTreeHandlerEmptyTreeSel, kAKErrorTreeHandlerBadTreeOwner,
+        // kAKErrorTreeHandlerBadTreeSelType, kAKErrorTreeHandlerNoTargetNode,
+        // kAKErrorTreeHandlerNoLinkMode, kAKErrorTreeHandlerIncompatibleLink,
+        // kAKErrorTreeHandlerCantMoveTreeSel.
+        {"move: read-only tree, empty selection", &ro, [&] { return P(ro, {}); }, Move, kAKErrorTreeHandlerReadOnly},
+        {"move: empty selection of a record of another tree", &d, [&] { return P(o, {}); }, Move,
+         kAKErrorTreeHandlerEmptyTreeSel},
+        {"move: the root of another tree, no target", &d, [&] { return RootAlone(o); }, Move,
+         kAKErrorTreeHandlerBadTreeOwner},
         {"move: far selection of another tree", &d,
-         [&] { return P(d, {}).WithFarTreeSel(AKTreeSelWithNode(o.GetTree(), Item(o, 4))); }, Move, -690},
-        {"move: the root alone, no target", &d, [&] { return RootAlone(d); }, Move, -689},
-        {"move: no target, no default folder, mode 0", &d, [&] { return P(d, {Item(d, 4)}); }, Move, -685},
+         [&] { return P(d, {}).WithFarTreeSel(AKTreeSelWithNode(o.GetTree(), Item(o, 4))); }, Move,
+         kAKErrorTreeHandlerBadTreeOwner},
+        {"move: the root alone, no target", &d, [&] { return RootAlone(d); }, Move, kAKErrorTreeHandlerBadTreeSelType},
+        {"move: no target, no default folder, mode 0", &d, [&] { return P(d, {Item(d, 4)}); }, Move,
+         kAKErrorTreeHandlerNoTargetNode},
         {"move: a target of another tree", &d,
-         [&] { return P(d, {Item(d, 4)}, Folder(o, "F"), kAKLinkModeLastChildren); }, Move, -690},
-        {"move: a target without link mode", &d, [&] { return P(d, {Item(d, 4)}, Item(d, 6)); }, Move, -683},
+         [&] { return P(d, {Item(d, 4)}, Folder(o, "F"), kAKLinkModeLastChildren); }, Move,
+         kAKErrorTreeHandlerBadTreeOwner},
+        {"move: a target without link mode", &d, [&] { return P(d, {Item(d, 4)}, Item(d, 6)); }, Move,
+         kAKErrorTreeHandlerNoLinkMode},
         {"move: an item into an item", &d, [&] { return P(d, {Item(d, 4)}, Item(d, 6), kAKLinkModeLastChildren); },
-         Move, -681},
+         Move, kAKErrorTreeHandlerIncompatibleLink},
         {"move: a nest before its own child", &n, [&] { return P(n, {Nest("A")}, Nest("B"), kAKLinkModeBefore); }, Move,
-         -686},
-        // Copies: -691, -688, -685, -683, -681; another tree's selection is welcome.
-        {"copy: read-only tree, empty selection", &ro, [&] { return P(ro, {}); }, CopyTo, -691},
-        {"copy: empty selection, no target", &d, [&] { return P(d, {}); }, CopyTo, -688},
-        {"copy: no target", &d, [&] { return P(d, {Item(d, 4)}); }, CopyTo, -685},
-        {"copy: target without link mode", &d, [&] { return P(d, {Item(d, 4)}, Folder(d, "F")); }, CopyTo, -683},
+         kAKErrorTreeHandlerCantMoveTreeSel},
+        // Copies: kAKErrorTreeHandlerReadOnly,
+        // kAKErrorTreeHandlerEmptyTreeSel, kAKErrorTreeHandlerNoTargetNode,
+        // kAKErrorTreeHandlerNoLinkMode, kAKErrorTreeHandlerIncompatibleLink;
+        // another tree's selection is welcome.
+        {"copy: read-only tree, empty selection", &ro, [&] { return P(ro, {}); }, CopyTo, kAKErrorTreeHandlerReadOnly},
+        {"copy: empty selection, no target", &d, [&] { return P(d, {}); }, CopyTo, kAKErrorTreeHandlerEmptyTreeSel},
+        {"copy: no target", &d, [&] { return P(d, {Item(d, 4)}); }, CopyTo, kAKErrorTreeHandlerNoTargetNode},
+        {"copy: target without link mode", &d, [&] { return P(d, {Item(d, 4)}, Folder(d, "F")); }, CopyTo,
+         kAKErrorTreeHandlerNoLinkMode},
         {"copy: a folder into a folder", &d,
-         [&] { return P(d, {Folder(d, "G")}, Folder(d, "F"), kAKLinkModeLastChildren); }, CopyTo, -681},
+         [&] { return P(d, {Folder(d, "G")}, Folder(d, "F"), kAKLinkModeLastChildren); }, CopyTo,
+         kAKErrorTreeHandlerIncompatibleLink},
         {"copy: from another document", &d,
          [&] {
              return P(d, {}, Folder(d, "F"), kAKLinkModeLastChildren)
                  .WithFarTreeSel(AKTreeSelWithNode(o.GetTree(), Item(o, 4)));
          },
          CopyTo, 0},
-        // Removals, duplicates and revisions: -691, -688, -690, then -689 for the root.
-        {"delete: read-only tree, empty selection", &ro, [&] { return P(ro, {}); }, Delete, -691},
-        {"delete: empty selection of another tree", &d, [&] { return P(o, {}); }, Delete, -688},
-        {"delete: the root of another tree", &d, [&] { return RootAlone(o); }, Delete, -690},
-        {"delete: the root", &d, [&] { return RootAlone(d); }, Delete, -689},
-        {"cut: the root", &d, [&] { return RootAlone(d); }, Cut, -689},
-        {"duplicate: the root", &d, [&] { return RootAlone(d); }, Duplicate, -689},
+        // Removals, duplicates and revisions: kAKErrorTreeHandlerReadOnly,
+        // kAKErrorTreeHandlerEmptyTreeSel, kAKErrorTreeHandlerBadTreeOwner,
+        // then kAKErrorTreeHandlerBadTreeSelType for the root.
+        {"delete: read-only tree, empty selection", &ro, [&] { return P(ro, {}); }, Delete,
+         kAKErrorTreeHandlerReadOnly},
+        {"delete: empty selection of another tree", &d, [&] { return P(o, {}); }, Delete,
+         kAKErrorTreeHandlerEmptyTreeSel},
+        {"delete: the root of another tree", &d, [&] { return RootAlone(o); }, Delete, kAKErrorTreeHandlerBadTreeOwner},
+        {"delete: the root", &d, [&] { return RootAlone(d); }, Delete, kAKErrorTreeHandlerBadTreeSelType},
+        {"cut: the root", &d, [&] { return RootAlone(d); }, Cut, kAKErrorTreeHandlerBadTreeSelType},
+        {"duplicate: the root", &d, [&] { return RootAlone(d); }, Duplicate, kAKErrorTreeHandlerBadTreeSelType},
         {"revise: the root", &d, [&] { return RootAlone(d); }, Revise, 0},
-        {"revise: another tree's node", &d, [&] { return P(o, {Item(o, 4)}); }, Revise, -690},
+        {"revise: another tree's node", &d, [&] { return P(o, {Item(o, 4)}); }, Revise,
+         kAKErrorTreeHandlerBadTreeOwner},
         // Renames need exactly one node.
         {"rename: two nodes", &d,
          [&] {
              return P(d, {Item(d, 1), Item(d, 4)});
          },
-         Rename, -689},
-        {"rename: one node of another document's record", &d, [&] { return P(o, {Item(o, 4)}); }, Rename, -690},
+         Rename, kAKErrorTreeHandlerBadTreeSelType},
+        {"rename: one node of another document's record", &d, [&] { return P(o, {Item(o, 4)}); }, Rename,
+         kAKErrorTreeHandlerBadTreeOwner},
         {"rename: one node", &d, [&] { return P(d, {Item(d, 4)}); }, Rename, 0},
-        // Copying out: -688, -690, and a read-only tree may be copied from.
-        {"copy out: empty selection of another tree", &d, [&] { return P(o, {}); }, CopyOut, -688},
-        {"copy out: another tree's node", &d, [&] { return P(o, {Item(o, 4)}); }, CopyOut, -690},
+        // Copying out: kAKErrorTreeHandlerEmptyTreeSel,
+        // kAKErrorTreeHandlerBadTreeOwner, and a read-only tree may be copied
+        // from.
+        {"copy out: empty selection of another tree", &d, [&] { return P(o, {}); }, CopyOut,
+         kAKErrorTreeHandlerEmptyTreeSel},
+        {"copy out: another tree's node", &d, [&] { return P(o, {Item(o, 4)}); }, CopyOut,
+         kAKErrorTreeHandlerBadTreeOwner},
         {"copy out: read-only tree", &ro, [&] { return P(ro, {Item(ro, 4)}); }, CopyOut, 0},
-        // Pastes: -691, -680, -679.
-        {"paste: read-only tree, empty pasteboard", &ro, [&] { return P(ro, {}); }, Paste, -691},
-        {"paste: empty pasteboard, no target", &d, [&] { return P(d, {}); }, Paste, -680},
-        // Additions: -691, -682, -685, -683, -681.
-        {"add: read-only tree, no object", &ro, [&] { return P(ro, {}); }, Add, -691},
-        {"add: no object, no target", &d, [&] { return P(d, {}); }, Add, -682},
-        {"add: no target", &d, [&] { return P(d, {}).WithNewObject(Item(d, 6)->GetObject()); }, Add, -685},
+        // Pastes: kAKErrorTreeHandlerReadOnly, kAKErrorTreeHandlerEmptyPasteboard,
+        // kAKErrorTreeHandlerIncompatiblePasteboard.
+        {"paste: read-only tree, empty pasteboard", &ro, [&] { return P(ro, {}); }, Paste, kAKErrorTreeHandlerReadOnly},
+        {"paste: empty pasteboard, no target", &d, [&] { return P(d, {}); }, Paste, kAKErrorTreeHandlerEmptyPasteboard},
+        // Additions: kAKErrorTreeHandlerReadOnly,
+        // kAKErrorTreeHandlerNoObjectToAdd, kAKErrorTreeHandlerNoTargetNode,
+        // kAKErrorTreeHandlerNoLinkMode, kAKErrorTreeHandlerIncompatibleLink.
+        {"add: read-only tree, no object", &ro, [&] { return P(ro, {}); }, Add, kAKErrorTreeHandlerReadOnly},
+        {"add: no object, no target", &d, [&] { return P(d, {}); }, Add, kAKErrorTreeHandlerNoObjectToAdd},
+        {"add: no target", &d, [&] { return P(d, {}).WithNewObject(Item(d, 6)->GetObject()); }, Add,
+         kAKErrorTreeHandlerNoTargetNode},
         {"add: target without link mode", &d,
-         [&] { return P(d, {}, Folder(d, "F")).WithNewObject(Item(d, 6)->GetObject()); }, Add, -683},
+         [&] { return P(d, {}, Folder(d, "F")).WithNewObject(Item(d, 6)->GetObject()); }, Add,
+         kAKErrorTreeHandlerNoLinkMode},
         {"add: a folder into a folder", &d,
          [&] { return P(d, {}, Folder(d, "F"), kAKLinkModeLastChildren).WithNewObject(Folder(d, "G")->GetObject()); },
-         Add, -681},
-        {"add of a class: read-only tree", &ro, [&] { return P(ro, {}); }, AddOfClass(TestItem::_Class()), -691},
-        {"add of a class: no target", &d, [&] { return P(d, {}); }, AddOfClass(TestItem::_Class()), -685},
+         Add, kAKErrorTreeHandlerIncompatibleLink},
+        {"add of a class: read-only tree", &ro, [&] { return P(ro, {}); }, AddOfClass(TestItem::_Class()),
+         kAKErrorTreeHandlerReadOnly},
+        {"add of a class: no target", &d, [&] { return P(d, {}); }, AddOfClass(TestItem::_Class()),
+         kAKErrorTreeHandlerNoTargetNode},
         {"add of a class: no link mode", &d, [&] { return P(d, {}, Folder(d, "F")); }, AddOfClass(TestItem::_Class()),
-         -683},
+         kAKErrorTreeHandlerNoLinkMode},
         {"add of a class: folders into a folder", &d,
-         [&] { return P(d, {}, Folder(d, "F"), kAKLinkModeFirstChildren); }, AddOfClass(TestFolder::_Class()), -681},
+         [&] { return P(d, {}, Folder(d, "F"), kAKLinkModeFirstChildren); }, AddOfClass(TestFolder::_Class()),
+         kAKErrorTreeHandlerIncompatibleLink},
         {"add of a class: items into a folder", &d, [&] { return P(d, {}, Folder(d, "F"), kAKLinkModeFirstChildren); },
          AddOfClass(TestItem::_Class()), 0},
         // The building blocks.
-        {"some selection: read-only only when writable", &ro, [&] { return P(ro, {}); }, HasSel(false), -688},
-        {"target: read-only, another tree", &ro, [&] { return P(o, {}); }, HasTarget(nullptr, true), -691},
-        {"target: another tree, no target", &d, [&] { return P(o, {}); }, HasTarget(nullptr, true), -690},
+        {"some selection: read-only only when writable", &ro, [&] { return P(ro, {}); }, HasSel(false),
+         kAKErrorTreeHandlerEmptyTreeSel},
+        {"target: read-only, another tree", &ro, [&] { return P(o, {}); }, HasTarget(nullptr, true),
+         kAKErrorTreeHandlerReadOnly},
+        {"target: another tree, no target", &d, [&] { return P(o, {}); }, HasTarget(nullptr, true),
+         kAKErrorTreeHandlerBadTreeOwner},
         {"target: of another tree", &d, [&] { return P(d, {}, Folder(o, "F")); }, HasTarget(TestFolder::_Class(), true),
-         -690},
-        {"target: none, no class", &d, [&] { return P(d, {}); }, HasTarget(nullptr, true), -685},
-        {"target: no class", &d, [&] { return P(d, {}, Folder(d, "F")); }, HasTarget(nullptr, true), -684},
+         kAKErrorTreeHandlerBadTreeOwner},
+        {"target: none, no class", &d, [&] { return P(d, {}); }, HasTarget(nullptr, true),
+         kAKErrorTreeHandlerNoTargetNode},
+        {"target: no class", &d, [&] { return P(d, {}, Folder(d, "F")); }, HasTarget(nullptr, true),
+         kAKErrorTreeHandlerBadTargetNodeType},
         {"target: an item is no folder", &d, [&] { return P(d, {}, Item(d, 4)); },
-         HasTarget(TestFolder::_Class(), true), -684},
+         HasTarget(TestFolder::_Class(), true), kAKErrorTreeHandlerBadTargetNodeType},
         {"target: a folder", &ro, [&] { return P(ro, {}, Folder(ro, "F")); }, HasTarget(TestFolder::_Class(), false),
          0},
     };
@@ -198,12 +236,14 @@ TEST_F(AKTreeHandlerChecksTest, ChecksRefuseInOrderWithTheirCodes)
         EXPECT_EQ(row.check(*row.handler, param), row.expected) << row.what;
     }
 
-    // -680 and -679 with a store of the caller's.
-    EXPECT_EQ(d.CheckPasteFromPasteboard(P(d, {}), &empty, nullptr, nullptr), -680);
+    // kAKErrorTreeHandlerEmptyPasteboard and kAKErrorTreeHandlerIncompatiblePasteboard with a store of the caller's.
+    EXPECT_EQ(d.CheckPasteFromPasteboard(P(d, {}), &empty, nullptr, nullptr), kAKErrorTreeHandlerEmptyPasteboard);
     ASSERT_EQ(
         d.GetTree()->WriteTreeSelToCache(&AKTreePasteboard::sShared, AKTreeSelWithNode(d.GetTree(), Folder(d, "G"))),
         0);
-    EXPECT_EQ(Paste(d, P(d, {Item(d, 1)}, Item(d, 4), kAKLinkModeLastChildren)), -679) << "no folder takes folders";
+    EXPECT_EQ(Paste(d, P(d, {Item(d, 1)}, Item(d, 4), kAKLinkModeLastChildren)),
+              kAKErrorTreeHandlerIncompatiblePasteboard)
+        << "no folder takes folders";
     EXPECT_FALSE(d.CanPasteFromPasteboard(P(d, {Item(d, 1)}, Item(d, 4), kAKLinkModeLastChildren)));
 }
 
@@ -242,11 +282,11 @@ TEST_F(AKTreeHandlerChecksTest, TheRootCanBeNeitherRemovedNorDuplicatedNorMoved)
 
     AKTreeActionParam param = RootAlone(h);
     ASSERT_EQ(param.GetTreeSel().CountNodes(), 1u);
-    EXPECT_EQ(h.DoDelete(param), -689);
-    EXPECT_EQ(h.DoCutToPasteboard(param, nullptr), -689);
-    EXPECT_EQ(h.DoDuplicate(param), -689);
-    EXPECT_EQ(h.DoMoveTo(param), -689);
-    EXPECT_EQ(h.DoMoveTo(param.WithTargetNode(Item(h, 4), kAKLinkModeAfter)), -689);
+    EXPECT_EQ(h.DoDelete(param), kAKErrorTreeHandlerBadTreeSelType);
+    EXPECT_EQ(h.DoCutToPasteboard(param, nullptr), kAKErrorTreeHandlerBadTreeSelType);
+    EXPECT_EQ(h.DoDuplicate(param), kAKErrorTreeHandlerBadTreeSelType);
+    EXPECT_EQ(h.DoMoveTo(param), kAKErrorTreeHandlerBadTreeSelType);
+    EXPECT_EQ(h.DoMoveTo(param.WithTargetNode(Item(h, 4), kAKLinkModeAfter)), kAKErrorTreeHandlerBadTreeSelType);
     EXPECT_EQ(SnapshotOf(tree), before);
     EXPECT_TRUE(AKTreePasteboard::sShared.IsEmpty());
     EXPECT_EQ(h.GetHistory().CountActions(), 0u);
@@ -286,7 +326,7 @@ TEST_F(AKTreeHandlerChecksTest, AReadOnlyTreeAllowsOnlyCopying)
     };
     for (Row const& row : rows) {
         AKTreeActionParam param = fresh();
-        EXPECT_EQ(row.run(param), -691) << row.what;
+        EXPECT_EQ(row.run(param), kAKErrorTreeHandlerReadOnly) << row.what;
         EXPECT_EQ(param.GetResultFlags(), 0u) << row.what;
         EXPECT_TRUE(param.GetResultTreeSel().IsEmpty()) << row.what;
     }
@@ -337,9 +377,9 @@ TEST_F(AKTreeHandlerChecksTest, MovesAndCopiesWithoutTargetGoToTheDefaultFolderA
     EXPECT_EQ(mode, kAKLinkModeBefore);
     EXPECT_TRUE(h.Questions().empty());
 
-    // Without a default folder for the class: -685, the outputs null and 2.
+    // Without a default folder for the class: kAKErrorTreeHandlerNoTargetNode, the outputs null and 2.
     AKTreeActionParam folders = ParamOf(h, {Folder(h, "G")});
-    EXPECT_EQ(h.CheckMoveTo(folders, &target, &mode), -685);
+    EXPECT_EQ(h.CheckMoveTo(folders, &target, &mode), kAKErrorTreeHandlerNoTargetNode);
     EXPECT_EQ(target, nullptr);
     EXPECT_EQ(mode, kAKLinkModeLastChildren);
     EXPECT_FALSE(h.CanCopyTo(folders));
@@ -363,16 +403,18 @@ TEST_F(AKTreeHandlerChecksTest, TheMoveCheckGivesTheTreesTargetAndClearsItOnTheT
     EXPECT_EQ(mode, kAKLinkModeBefore);
 
     // A refusal after the resolution still tells the target found.
-    EXPECT_EQ(d.CheckMoveTo(P(d, {Item(d, 4)}, Item(d, 6), kAKLinkModeLastChildren), &target, &mode), -681);
+    EXPECT_EQ(d.CheckMoveTo(P(d, {Item(d, 4)}, Item(d, 6), kAKLinkModeLastChildren), &target, &mode),
+              kAKErrorTreeHandlerIncompatibleLink);
     EXPECT_EQ(target, Item(d, 6));
     EXPECT_EQ(mode, kAKLinkModeLastChildren);
 
     // The tree's refusal clears them; so do the refusals before resolution.
-    EXPECT_EQ(fNests->CheckMoveTo(P(*fNests, {Nest("A")}, Nest("B"), kAKLinkModeBefore), &target, &mode), -686);
+    EXPECT_EQ(fNests->CheckMoveTo(P(*fNests, {Nest("A")}, Nest("B"), kAKLinkModeBefore), &target, &mode),
+              kAKErrorTreeHandlerCantMoveTreeSel);
     EXPECT_EQ(target, nullptr);
     EXPECT_EQ(mode, kAKLinkModeNone);
     target = Item(d, 1);
-    EXPECT_EQ(d.CheckMoveTo(P(d, {}, Item(d, 6), kAKLinkModeAfter), &target, &mode), -688);
+    EXPECT_EQ(d.CheckMoveTo(P(d, {}, Item(d, 6), kAKLinkModeAfter), &target, &mode), kAKErrorTreeHandlerEmptyTreeSel);
     EXPECT_EQ(target, nullptr);
 }
 
@@ -420,11 +462,13 @@ TEST_F(AKTreeHandlerChecksTest, APasteFallsBackFromTheTargetToTheCommonParentToT
     ASSERT_EQ(tree.WriteTreeSelToCache(nullptr, AKTreeSelWithNode(&tree, Folder(d, "G"))), 0);
     AKNode* target = Item(d, 1);
     AKLinkMode mode = kAKLinkModeNone;
-    EXPECT_EQ(d.CheckPasteFromPasteboard(P(d, {Item(d, 1)}, Item(d, 6)), nullptr, &target, &mode), -679);
+    EXPECT_EQ(d.CheckPasteFromPasteboard(P(d, {Item(d, 1)}, Item(d, 6)), nullptr, &target, &mode),
+              kAKErrorTreeHandlerIncompatiblePasteboard);
     EXPECT_EQ(target, nullptr);
     // A catch-all folder that cannot take them does not help either...
     d.SetCatchAllFolder(Folder(d, "F"));
-    EXPECT_EQ(d.CheckPasteFromPasteboard(P(d, {Item(d, 1)}), nullptr, &target, &mode), -679);
+    EXPECT_EQ(d.CheckPasteFromPasteboard(P(d, {Item(d, 1)}), nullptr, &target, &mode),
+              kAKErrorTreeHandlerIncompatiblePasteboard);
     // ...the root can.
     d.SetCatchAllFolder(Root(d));
     EXPECT_EQ(d.CheckPasteFromPasteboard(P(d, {Item(d, 1)}), nullptr, &target, &mode), 0);

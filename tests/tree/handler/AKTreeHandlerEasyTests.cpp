@@ -158,7 +158,8 @@ TEST_F(AKTreeHandlerEasyTest, AFailedStepInsideACommandLeavesItForTheEnd)
     AKObject* one = Obj(Item(h, 1));
     ASSERT_EQ(h.DoEasyDeleteObject(&one), 0);
     AKObject* four = Obj(Item(h, 4));
-    EXPECT_EQ(h.DoEasyMoveObject(nullptr, &four, Obj(Item(h, 6)), kAKLinkModeLastChildren), -681);
+    EXPECT_EQ(h.DoEasyMoveObject(nullptr, &four, Obj(Item(h, 6)), kAKLinkModeLastChildren),
+              kAKErrorTreeHandlerIncompatibleLink);
     EXPECT_EQ(h.GetHistory().GetGroupDepth(), 1u);
     EXPECT_EQ(h.DoEasyEnd(), 0x201u);
     EXPECT_EQ(h.GetHistory().GetGroupDepth(), 0u);
@@ -177,10 +178,10 @@ TEST_F(AKTreeHandlerEasyTest, DeletionsEmptyTheListAndClearThePointerWhateverHap
 
     // Refused: the root.
     list = List({Obj(h.GetTree()->GetRootNode())});
-    EXPECT_EQ(h.DoEasyDeleteObjects(&list), -689);
+    EXPECT_EQ(h.DoEasyDeleteObjects(&list), kAKErrorTreeHandlerBadTreeSelType);
     EXPECT_TRUE(list.IsEmpty());
     AKObject* root = Obj(h.GetTree()->GetRootNode());
-    EXPECT_EQ(h.DoEasyDeleteObject(&root), -689);
+    EXPECT_EQ(h.DoEasyDeleteObject(&root), kAKErrorTreeHandlerBadTreeSelType);
     EXPECT_EQ(root, nullptr);
 
     // Nothing to do.
@@ -198,12 +199,14 @@ TEST_F(AKTreeHandlerEasyTest, AdditionsDeleteTheObjectsTheTreeDidNotTake)
     TestItem::DeletedValues().clear();
     // Items take no children.
     ATObjectArray<AKObject> list = List({NewItem(71), NewItem(72)});
-    EXPECT_EQ(h.DoEasyAddNewObjects(&list, Obj(Item(h, 4)), kAKLinkModeLastChildren), -681);
+    EXPECT_EQ(h.DoEasyAddNewObjects(&list, Obj(Item(h, 4)), kAKLinkModeLastChildren),
+              kAKErrorTreeHandlerIncompatibleLink);
     EXPECT_TRUE(list.IsEmpty());
     EXPECT_TRUE(WasDeleted(71) && WasDeleted(72));
 
     AKObject* single = NewItem(73);
-    EXPECT_EQ(h.DoEasyAddNewObject(&single, Obj(Item(h, 4)), kAKLinkModeLastChildren), -681);
+    EXPECT_EQ(h.DoEasyAddNewObject(&single, Obj(Item(h, 4)), kAKLinkModeLastChildren),
+              kAKErrorTreeHandlerIncompatibleLink);
     EXPECT_EQ(single, nullptr);
     EXPECT_TRUE(WasDeleted(73));
 
@@ -222,14 +225,14 @@ TEST_F(AKTreeHandlerEasyTest, AnAdditionThatCouldNotBeRecordedKeepsTheObjectsThe
     TestTreeHandler& h = NewDocumentHandler();
     TestItem::DeletedValues().clear();
     AKObject* single = NewItem(81);
-    AKTreeHistory::SetNextWriteFailureForTesting(-875);
-    EXPECT_EQ(h.DoEasyAddNewObject(&single, Obj(Folder(h, "G")), kAKLinkModeLastChildren), -875);
+    AKTreeHistory::SetNextWriteFailureForTesting(kAKErrorChunkBadItemCount);
+    EXPECT_EQ(h.DoEasyAddNewObject(&single, Obj(Folder(h, "G")), kAKLinkModeLastChildren), kAKErrorChunkBadItemCount);
     EXPECT_NE(single, nullptr);
     EXPECT_TRUE(h.GetTree()->IsOwnerOfObject(single));
 
     ATObjectArray<AKObject> list = List({NewItem(82)});
-    AKTreeHistory::SetNextWriteFailureForTesting(-875);
-    EXPECT_EQ(h.DoEasyAddNewObjects(&list, Obj(Folder(h, "G")), kAKLinkModeLastChildren), -875);
+    AKTreeHistory::SetNextWriteFailureForTesting(kAKErrorChunkBadItemCount);
+    EXPECT_EQ(h.DoEasyAddNewObjects(&list, Obj(Folder(h, "G")), kAKLinkModeLastChildren), kAKErrorChunkBadItemCount);
     EXPECT_TRUE(list.IsEmpty());
     EXPECT_EQ(Shape(h), "F[1,2,3],4,G[5,81,82],6");
     EXPECT_FALSE(WasDeleted(81) || WasDeleted(82));
@@ -258,7 +261,8 @@ TEST_F(AKTreeHandlerEasyTest, MovesTellWhetherLinksChanged)
     EXPECT_EQ(h.DoEasyMoveObject(&moved, &five, Obj(Folder(h, "G")), kAKLinkModeLastChildren), 0);
     EXPECT_FALSE(moved) << "already there";
     EXPECT_EQ(five, Obj(Item(h, 5)));
-    EXPECT_EQ(h.DoEasyMoveObject(&moved, &five, Obj(Item(h, 1)), kAKLinkModeLastChildren), -681);
+    EXPECT_EQ(h.DoEasyMoveObject(&moved, &five, Obj(Item(h, 1)), kAKLinkModeLastChildren),
+              kAKErrorTreeHandlerIncompatibleLink);
     EXPECT_FALSE(moved);
     EXPECT_EQ(h.GetHistory().CountActions(), 1u);
 }
@@ -279,7 +283,8 @@ TEST_F(AKTreeHandlerEasyTest, CopiesHandBackTheCopiesObjects)
 
     // Refused, or nothing to copy: emptied.
     AKObject* four = Obj(Item(h, 4));
-    EXPECT_EQ(h.DoEasyCopyObject(&copies, &four, Obj(Item(h, 6)), kAKLinkModeLastChildren), -681);
+    EXPECT_EQ(h.DoEasyCopyObject(&copies, &four, Obj(Item(h, 6)), kAKLinkModeLastChildren),
+              kAKErrorTreeHandlerIncompatibleLink);
     EXPECT_TRUE(copies.IsEmpty());
     copies = List({four});
     EXPECT_EQ(h.DoEasyCopyObject(&copies, nullptr, Obj(Item(h, 6)), kAKLinkModeAfter), 0);
@@ -346,11 +351,12 @@ TEST_F(AKTreeHandlerEasyTest, ObjectsOfAnotherDocumentAreLeftAlone)
     TreeSnapshot const theirs = SnapshotOf(*other.GetTree());
 
     AKObject* foreign = Obj(Item(other, 4));
-    EXPECT_EQ(h.DoEasyDeleteObject(&foreign), -688);
+    EXPECT_EQ(h.DoEasyDeleteObject(&foreign), kAKErrorTreeHandlerEmptyTreeSel);
     EXPECT_EQ(foreign, nullptr);
     foreign = Obj(Item(other, 4));
     bool moved = true;
-    EXPECT_EQ(h.DoEasyMoveObject(&moved, &foreign, Obj(Folder(h, "F")), kAKLinkModeLastChildren), -688);
+    EXPECT_EQ(h.DoEasyMoveObject(&moved, &foreign, Obj(Folder(h, "F")), kAKLinkModeLastChildren),
+              kAKErrorTreeHandlerEmptyTreeSel);
     EXPECT_FALSE(moved);
 
     struct Row {
@@ -371,7 +377,7 @@ TEST_F(AKTreeHandlerEasyTest, ObjectsOfAnotherDocumentAreLeftAlone)
         AKTreeActionParam param(h.GetTree());
         param.WithTreeRawSelNodes(NodesOf({Item(h, 6), Item(other, 4)}));
         ASSERT_EQ(param.GetTreeSel().CountNodes(), 2u);
-        EXPECT_EQ(row.run(param), -690) << row.what;
+        EXPECT_EQ(row.run(param), kAKErrorTreeHandlerBadTreeOwner) << row.what;
     }
 
     EXPECT_EQ(SnapshotOf(*h.GetTree()), mine);

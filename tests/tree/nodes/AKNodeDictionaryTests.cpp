@@ -201,7 +201,7 @@ TEST(AKNodeDictionary, ReadingOneNodeTakesItsIDOrTheDefault)
         if (test.expectedID == 0) {
             EXPECT_EQ(node, nullptr);
             EXPECT_EQ(nodes.Allocator().CountAllocatedNodes(), 0u);
-            // -694 is an answer, not logged.
+            // kAKErrorTreeNodeBadID is an answer, not logged.
             if (test.status == kAKErrorTreeNodeBadID) {
                 EXPECT_TRUE(log.Lines().empty());
             }

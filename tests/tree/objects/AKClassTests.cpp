@@ -203,7 +203,8 @@ TEST_F(AKClassMgrTest, RegistrationIsRefusedOnceClosed)
     {
         LogCapture log;
         EXPECT_EQ(registry.RegisterBegin(), kAKErrorClassRegisterClosed);
-        EXPECT_TRUE(HasLine(log, Line(-798, "kAKErrorClassRegisterClosed", "Registering classes stuff is closed")));
+        EXPECT_TRUE(HasLine(log, Line(kAKErrorClassRegisterClosed, "kAKErrorClassRegisterClosed",
+                                      "Registering classes stuff is closed")));
     }
     ASSERT_EQ(registry.RegisterComplete(nullptr), 0);
 
@@ -228,10 +229,10 @@ TEST_F(AKClassMgrTest, BadIDOfABuiltInClassEmptiesTheRegistry)
     AddRaw(AKClassID("a-b"), "object", false, "Bad");
     LogCapture log;
     EXPECT_EQ(registry.RegisterComplete(nullptr), kAKErrorClassInternalFatalError);
-    EXPECT_TRUE(
-        HasLine(log, Line(-793, "kAKErrorClassBadFormatedID", "In class <Bad>, ID <a-b> contains a bad character")));
-    EXPECT_TRUE(
-        HasLine(log, Line(-799, "kAKErrorClassInternalFatalError", "Internal classes bad coherency (Fatal Error)")));
+    EXPECT_TRUE(HasLine(log, Line(kAKErrorClassBadFormatedID, "kAKErrorClassBadFormatedID",
+                                  "In class <Bad>, ID <a-b> contains a bad character")));
+    EXPECT_TRUE(HasLine(log, Line(kAKErrorClassInternalFatalError, "kAKErrorClassInternalFatalError",
+                                  "Internal classes bad coherency (Fatal Error)")));
     EXPECT_TRUE(registry.GetRegisteredClasses().IsEmpty());
     EXPECT_EQ(registry.CountPendingClasses(), 0u);
     EXPECT_EQ(registry.GetTopClass(), nullptr);
@@ -248,7 +249,8 @@ TEST_F(AKClassMgrTest, BadIDOfAnExternalClassIsOnlyLeftOut)
     LogCapture log;
     ASSERT_EQ(registry.RegisterComplete(&rejected), 0);
     EXPECT_EQ(Names(rejected), (std::vector<std::string>{"Reserved", "Nul"}));
-    EXPECT_TRUE(HasLine(log, Line(-793, "kAKErrorClassBadFormatedID", "In class <Reserved>, ID <_ext> is reserved")));
+    EXPECT_TRUE(HasLine(log, Line(kAKErrorClassBadFormatedID, "kAKErrorClassBadFormatedID",
+                                  "In class <Reserved>, ID <_ext> is reserved")));
     EXPECT_EQ(registry.GetRegisteredClasses().Count(), 2u);
     EXPECT_NE(registry.GetClassOfID(AKClassID("ok")), nullptr);
 }
@@ -263,7 +265,7 @@ TEST_F(AKClassMgrTest, DuplicateIDsFollowTheBuiltInAndExternalRules)
         AKStringArray rejected;
         LogCapture log;
         ASSERT_EQ(registry.RegisterComplete(&rejected), 0);
-        EXPECT_TRUE(HasLine(log, Line(-796, "kAKErrorClassAlreadyExistID",
+        EXPECT_TRUE(HasLine(log, Line(kAKErrorClassAlreadyExistID, "kAKErrorClassAlreadyExistID",
                                       "Classes <First> and <Second> has the same unique ID <dup>")));
         EXPECT_EQ(Names(rejected), (std::vector<std::string>{"Second"}));
         EXPECT_EQ(registry.GetClassOfID(AKClassID("dup")), first);
@@ -303,8 +305,8 @@ TEST_F(AKClassMgrTest, UnknownSuperClassRejectsTheClassAndItsOrphans)
     AKStringArray rejected;
     LogCapture log;
     ASSERT_EQ(registry.RegisterComplete(&rejected), 0);
-    EXPECT_TRUE(HasLine(
-        log, Line(-795, "kAKErrorClassUnknownSupClass", "In class <Orphan>, super-class <missing> is unknown")));
+    EXPECT_TRUE(HasLine(log, Line(kAKErrorClassUnknownSupClass, "kAKErrorClassUnknownSupClass",
+                                  "In class <Orphan>, super-class <missing> is unknown")));
     EXPECT_EQ(rejected.Count(), 3u);
     EXPECT_EQ(registry.GetRegisteredClasses().Count(), 2u);
     EXPECT_EQ(registry.GetClassOfID(AKClassID("grand")), nullptr);
@@ -373,7 +375,7 @@ TEST_P(AKClassMgrCountTest, TheSixtyFifthClassHasNoBit)
     AKStringArray rejected;
     LogCapture log;
     int status = registry.RegisterComplete(&rejected);
-    EXPECT_TRUE(HasLine(log, Line(-797, "kAKErrorClassTooManyClasses", "Too many classes")));
+    EXPECT_TRUE(HasLine(log, Line(kAKErrorClassTooManyClasses, "kAKErrorClassTooManyClasses", "Too many classes")));
     if (lastExternal) {
         ASSERT_EQ(status, 0);
         EXPECT_EQ(Names(rejected), (std::vector<std::string>{"Last"}));
@@ -415,7 +417,8 @@ TEST_F(AKClassMgrTest, NamesAndCommentsAreSetBeforeCompletionOnly)
 
     LogCapture log;
     EXPECT_EQ(AKClass::SetClassName(track, "x", "X", "Xs"), kAKErrorClassAlreadyInited);
-    EXPECT_TRUE(HasLine(log, Line(-794, "kAKErrorClassAlreadyInited", "Class <QVObjectTrack> is already inited")));
+    EXPECT_TRUE(HasLine(log, Line(kAKErrorClassAlreadyInited, "kAKErrorClassAlreadyInited",
+                                  "Class <QVObjectTrack> is already inited")));
     EXPECT_EQ(AKClass::SetClassComments(track, "later"), kAKErrorClassAlreadyInited);
     EXPECT_EQ(track->GetDisplayName().StdString(), "Track");
     EXPECT_EQ(track->GetComments().StdString(), "A track");

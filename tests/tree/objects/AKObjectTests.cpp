@@ -205,17 +205,18 @@ TEST_F(AKObjectTest, FailedCreationsLeaveNothingBehind)
     LogCapture log;
     EXPECT_EQ(NewWithArgs(nullptr, AKClassID("nope"), nullptr), nullptr);
     EXPECT_EQ(AKClass::GetErrorNew(), kAKErrorObjectNewUnknownClass);
-    EXPECT_TRUE(
-        HasLine(log, Line(-790, "kAKErrorObjectNewUnknownClass", "Can't create object, class <nope> is unknown")));
+    EXPECT_TRUE(HasLine(log, Line(kAKErrorObjectNewUnknownClass, "kAKErrorObjectNewUnknownClass",
+                                  "Can't create object, class <nope> is unknown")));
 
     EXPECT_EQ(NewWithArgs(nullptr, TestBaseObject::_ClassID(), nullptr), nullptr);
     EXPECT_EQ(AKClass::GetErrorNew(), kAKErrorObjectNewAbstractClass);
-    EXPECT_TRUE(
-        HasLine(log, Line(-789, "kAKErrorObjectNewAbstractClass", "Can't create object, class <tstBase> is abstract")));
+    EXPECT_TRUE(HasLine(log, Line(kAKErrorObjectNewAbstractClass, "kAKErrorObjectNewAbstractClass",
+                                  "Can't create object, class <tstBase> is abstract")));
 
     EXPECT_EQ(NewWithArgs(nullptr, TestItem::_ClassID(), "-fail"), nullptr);
     EXPECT_EQ(AKClass::GetErrorNew(), -1);
-    EXPECT_TRUE(HasLine(log, Line(702, "kAKWarningObjectCantInit", "Can't init object of class <tstItem>")));
+    EXPECT_TRUE(HasLine(
+        log, Line(kAKWarningObjectCantInit, "kAKWarningObjectCantInit", "Can't init object of class <tstItem>")));
 
     AKDictionary failing;
     failing.SetValue("Class", AKValueSetasAKString("tstItem"));
@@ -224,7 +225,8 @@ TEST_F(AKObjectTest, FailedCreationsLeaveNothingBehind)
     EXPECT_EQ(AKClass::GetErrorNew(), -1);
 
     EXPECT_EQ(AKClass::NewObjectFromDictionary(nullptr, AKDictionary()), nullptr);
-    EXPECT_TRUE(HasLine(log, Line(-790, "kAKErrorObjectNewUnknownClass", "Can't create object, class <> is unknown")));
+    EXPECT_TRUE(HasLine(log, Line(kAKErrorObjectNewUnknownClass, "kAKErrorObjectNewUnknownClass",
+                                  "Can't create object, class <> is unknown")));
 }
 
 // --- File form ---
@@ -367,7 +369,8 @@ TEST_F(AKObjectTest, FileWithAnAbstractClassFailsAfterTheIDs)
     ASSERT_EQ(failing.file.SetPos(0), 0);
     EXPECT_EQ(AKClass::NewObjectFromFile(nullptr, failing.file, 1), nullptr);
     EXPECT_EQ(AKClass::GetErrorNew(), -1);
-    EXPECT_TRUE(HasLine(log, Line(702, "kAKWarningObjectCantInit", "Can't init object of class <tstItem>")));
+    EXPECT_TRUE(HasLine(
+        log, Line(kAKWarningObjectCantInit, "kAKWarningObjectCantInit", "Can't init object of class <tstItem>")));
     AKClass::DeleteObject(item);
 }
 
@@ -398,7 +401,8 @@ TEST_F(AKObjectTest, ReinitReadsPersistentDataOfTheSameClass)
     ASSERT_EQ(other.file.SetPos(0), 0);
     LogCapture log;
     EXPECT_EQ(AKClass::ReinitObjectFromFile(item, other.file), -1);
-    EXPECT_TRUE(HasLine(log, Line(703, "kAKWarningObjectCantReinit", "Can't reinit object of class <tstSub>")));
+    EXPECT_TRUE(HasLine(
+        log, Line(kAKWarningObjectCantReinit, "kAKWarningObjectCantReinit", "Can't reinit object of class <tstSub>")));
     EXPECT_EQ(item->GetValue(), 5u);
     EXPECT_EQ(AKClass::ReinitObjectFromFile(nullptr, other.file), -1);
 
@@ -481,7 +485,7 @@ TEST_F(AKObjectCorruptFileTest, DictionaryRunningPastTheChunkEnd)
     EXPECT_EQ(AKClass::NewObjectFromFile(nullptr, in.file, 1), nullptr);
     EXPECT_EQ(AKClass::GetErrorNew(), kAKErrorChunkUnknownSignature);
     EXPECT_TRUE(
-        HasLine(log, Line(-880, "kAKErrorChunkUnknownSignature",
+        HasLine(log, Line(kAKErrorChunkUnknownSignature, "kAKErrorChunkUnknownSignature",
                           "In file \"Memory Stream\" at pos 16, chunk [UIPR] of 12 bytes ends before its data")));
 }
 
@@ -562,7 +566,7 @@ TEST_F(AKObjectTest, DictionaryFormRoundTrips)
         EXPECT_EQ(odd->akmGetName().StdString(), "Kept");
         EXPECT_EQ(odd->GetUIPeerData(), nullptr);
         EXPECT_TRUE(
-            HasLine(log, Line(706, "kAKWarningObjectInitedHaveUIPeerData",
+            HasLine(log, Line(kAKWarningObjectInitedHaveUIPeerData, "kAKWarningObjectInitedHaveUIPeerData",
                               "Init an object of class <tstItem> that's already contains UI-peer data (fixed)")));
     }
 
@@ -585,7 +589,7 @@ TEST_F(AKObjectTest, ReadingAChunkReplacesStoredData)
     ASSERT_EQ(target->akmInitFromFile(saved.file, 2), 0);
     EXPECT_EQ(*target->GetUIPeerData(), PeerData("Zoom", 9));
     EXPECT_EQ(target->akmGetName().StdString(), "Src");
-    EXPECT_TRUE(HasLine(log, Line(706, "kAKWarningObjectInitedHaveUIPeerData",
+    EXPECT_TRUE(HasLine(log, Line(kAKWarningObjectInitedHaveUIPeerData, "kAKWarningObjectInitedHaveUIPeerData",
                                   "Init an object of class <tstItem> that's already contains UI-peer data (fixed)")));
     AKClass::DeleteObject(target);
     AKClass::DeleteObject(source);
@@ -627,7 +631,8 @@ TEST_F(AKObjectTest, PeersAttachAndDetachWithWarnings)
     LogCapture log;
 
     EXPECT_FALSE(item->AttachUIPeer(nullptr));
-    EXPECT_TRUE(HasLine(log, Line(704, "kAKWarningObjectCantAttachUIPeer", "Can't attach UI-Peer to object [0]")));
+    EXPECT_TRUE(HasLine(log, Line(kAKWarningObjectCantAttachUIPeer, "kAKWarningObjectCantAttachUIPeer",
+                                  "Can't attach UI-Peer to object [0]")));
     ASSERT_TRUE(item->AttachUIPeer(&first));
     EXPECT_EQ(first.GetObject(), item);
     log.Clear();
@@ -639,7 +644,8 @@ TEST_F(AKObjectTest, PeersAttachAndDetachWithWarnings)
     EXPECT_TRUE(other->GetUIPeers().IsEmpty());
 
     EXPECT_FALSE(other->DetachUIPeer(&first));
-    EXPECT_TRUE(HasLine(log, Line(705, "kAKWarningObjectCantDetachUIPeer", "Can't detach UI-Peer from object [0]")));
+    EXPECT_TRUE(HasLine(log, Line(kAKWarningObjectCantDetachUIPeer, "kAKWarningObjectCantDetachUIPeer",
+                                  "Can't detach UI-Peer from object [0]")));
     EXPECT_FALSE(item->DetachUIPeer(nullptr));
 
     // Detaching one of two keeps the stored data; the last one drops it.
@@ -690,9 +696,9 @@ TEST_F(AKObjectTest, DeletionRepairsWhatIsLeft)
     LogCapture log;
     AKClass::DeleteObject(item);
     EXPECT_EQ(peer.GetObject(), nullptr);
-    EXPECT_TRUE(HasLine(log, Line(707, "kAKWarningObjectDeletedStillPeered",
+    EXPECT_TRUE(HasLine(log, Line(kAKWarningObjectDeletedStillPeered, "kAKWarningObjectDeletedStillPeered",
                                   "Delete an object of class <tstItem> with some UI-Peers still attached")));
-    EXPECT_TRUE(HasLine(log, Line(708, "kAKWarningObjectDeletedStillHolded",
+    EXPECT_TRUE(HasLine(log, Line(kAKWarningObjectDeletedStillHolded, "kAKWarningObjectDeletedStillHolded",
                                   "Delete an object of class <tstItem> with its hold-count to 2")));
     AKClass::DeleteObject(nullptr);
 }
@@ -807,7 +813,7 @@ TEST_F(AKObjectInNodesTest, DeletingAnOwnedObjectFreesTheNode)
     LogCapture log;
     AKClass::DeleteObject(fItem);
     EXPECT_EQ(fChild->GetObject(), nullptr);
-    EXPECT_TRUE(HasLine(log, Line(709, "kAKWarningObjectDeletedStillOwned",
+    EXPECT_TRUE(HasLine(log, Line(kAKWarningObjectDeletedStillOwned, "kAKWarningObjectDeletedStillOwned",
                                   "Delete an object of class <tstItem> still owned by its node")));
 }
 

@@ -14,7 +14,8 @@ class AKTree;
 class AKTreeNotifier;
 class AKTreeSel;
 
-// -688 for an empty selection, -690 for a selection of another tree.
+// kAKErrorTreeHandlerEmptyTreeSel for an empty selection, kAKErrorTreeHandlerBadTreeOwner for a selection of another
+// tree.
 int AKTreeHistoryCheckTreeSel(AKTreeSel const& selection, AKTree const* tree);
 
 // One 'ARND' chunk of the nodes, each 'NODE' chunk entered in the snapshot
@@ -27,13 +28,13 @@ int AKTreeHistoryWriteNodeIDs(AKFile& file, AKNodeIDArray const& nodeIDs);
 int AKTreeHistoryReadNodeIDs(AKFile const& file, AKNodeIDArray* nodeIDs);
 
 // Every non-zero ID of the list names a node of the tree or one of `extra`
-// (sorted by ID, may be empty); -694 otherwise (not logged).
+// (sorted by ID, may be empty); kAKErrorTreeNodeBadID otherwise (not logged).
 int AKTreeHistoryCheckLinkTargets(AKNodeIDArray const& linkIDs, AKTree const& tree, AKNodeArray const& extra);
 
-// Re-created nodes (sorted by ID, linked among themselves, the outer links
-// of the top nodes negated): none of their IDs may be in use in the tree or
-// beyond its next ID, and every place their negated links name must exist
-// in the tree or among them; -694 otherwise, nothing changed.
+// Re-created nodes (sorted by ID, linked among themselves, the outer links of
+// the top nodes negated): none of their IDs may be in use in the tree or
+// beyond its next ID, and every place their negated links name must exist in
+// the tree or among them; kAKErrorTreeNodeBadID otherwise, nothing changed.
 int AKTreeHistoryCheckRecreatedNodes(AKNodeArray const& nodes, AKTree const& tree);
 // Puts checked re-created nodes into the tree: into its node array (kept
 // sorted by ID), back at the places their negated links name, and into its
