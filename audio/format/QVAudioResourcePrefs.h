@@ -17,6 +17,24 @@ struct QVAudioResourcePrefs {
     // "Envelope.MemoryOptimizationLevel": trades envelope detail for memory
     // (0 finest, 2 least memory); read by each envelope when it is built.
     unsigned int envelopeMemoryOptimizationLevel = 1;
+    // "Provider.UseMemoryMapping": raw PCM files are mapped, not decoded.
+    bool providerUseMemoryMapping = true;
+    // "Provider.SimultaneousLoad" (1 to 20): providers loading at once.
+    unsigned int providerSimultaneousLoad = 3;
+    // "Provider.SoundMaxSizeMB" (1 to 2040): largest decoded channel of
+    // float samples, in megabytes of 1048576 bytes.
+    unsigned int providerSoundMaxSizeMB = 2000;
+    // "Provider.ReadBlockSizeMB" (1 to 128): one loading block of
+    // interleaved floats, in megabytes.
+    unsigned int providerReadBlockSizeMB = 8;
+    // "Envelope.AlwaysAsWaveform": track displays always draw waveform points.
+    bool envelopeAlwaysAsWaveform = false;
+    // "Envelope.MoreResolutionCoeff" (0.5 to 4): divides the samples per
+    // pixel before the track displays' threshold.
+    double envelopeMoreResolutionCoeff = 2.0;
+    // "Internal.VerboseLevel" (0 to 9): at 2 or more providers log every
+    // loading step.
+    unsigned int internalVerboseLevel = 1;
 
     static QVAudioResourcePrefs sShared;
 };

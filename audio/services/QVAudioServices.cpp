@@ -19,6 +19,26 @@ std::atomic<QVAudioServices const*> sInstalled{nullptr};
 
 AKFilePath QVAudioServices::GetSettingsFilePath(AKString const&) const { return AKFilePath(); }
 
+bool QVAudioServices::IsRealTimeLoadingOn() const { return false; }
+
+bool QVAudioServices::IsWaveformBuildingOn() const { return false; }
+
+char const* QVAudioServices::LocaleGetString(char const* text) const { return text; }
+
+void QVAudioServices::GetOpenDocuments(ATArray<QVDocument*>* documents) const
+{
+    if (documents != nullptr)
+        documents->Clear();
+}
+
+void QVAudioServices::GetBounceUsedPrivateDocuments(ATArray<QVDocument*>* documents) const
+{
+    if (documents != nullptr)
+        documents->Clear();
+}
+
+void QVAudioServices::GrabActiveProviders(QVDocument const*, ATNumberArray<unsigned char, unsigned char, 0>*) const {}
+
 void QVAudioServices::Install(QVAudioServices const* services)
 {
     sInstalled.store(services, std::memory_order_release);

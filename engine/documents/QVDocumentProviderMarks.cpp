@@ -1,0 +1,36 @@
+// QVDocumentProviderMarks: the table that stands in for the tracks' zones.
+
+#include "QVDocumentProviderMarks.h"
+
+#include <map>
+
+namespace {
+
+std::map<QVDocument const*, ATArray<unsigned int>>& Table()
+{
+    static std::map<QVDocument const*, ATArray<unsigned int>> sTable;
+    return sTable;
+}
+
+}  // namespace
+
+void QVDocumentProviderMarks::GrabActiveProviders(QVDocument const* document,
+                                                  ATNumberArray<unsigned char, unsigned char, 0>* marks)
+{
+    if (marks == nullptr || marks->Count() < 2)
+        return;
+    auto found = Table().find(document);
+    if (found == Table().end())
+        return;
+    for (unsigned int id : found->second)
+        if (id < marks->Count())
+            (*marks)[id] = 1;
+}
+
+void QVDocumentProviderMarks::SetActiveProviderIDsForTesting(QVDocument const* document,
+                                                             ATArray<unsigned int> const& ids)
+{
+    Table()[document] = ids;
+}
+
+void QVDocumentProviderMarks::Forget(QVDocument const* document) { Table().erase(document); }
