@@ -25,8 +25,9 @@ QVProvider::QVProvider(AKFilePath const& path) : mID(sNextID.fetch_add(1)), mCol
 
 QVProvider::~QVProvider()
 {
-    // Deleted only once no reader is left (the manager defers it).
-    LowFreeMemory(false);
+    // Deleted only once no reader is left (the manager defers it), so the
+    // sound goes at once.
+    delete mReader;
     delete mSound.exchange(nullptr);
 }
 

@@ -48,14 +48,15 @@ void QVProviderReleaseQueue::ForcePurge()
 
 void QVProviderReleaseQueue::DoIdling()
 {
-    ATArray<Item> kept;
-    for (Item& item : mItems) {
+    // Taken out first: a deletion may push new items meanwhile.
+    ATArray<Item> items;
+    items.StdVector().swap(mItems.StdVector());
+    for (Item& item : items) {
         if (--item.countdown <= 0)
             DeleteItem(item);
         else
-            kept.Push(item);
+            mItems.Push(item);
     }
-    mItems.StdVector().swap(kept.StdVector());
     if (mItems.IsEmpty())
         GiveMeIdling(false);
 }
