@@ -80,12 +80,8 @@ void QVProviderMgr::DoIdling()
     }
 
     bool allDone = true;
-    bool anyLoaded = false;
-    for (QVProvider* provider : mProviders) {
-        unsigned int const state = provider->GetState();
-        allDone &= state == kQVProviderStateDone;
-        anyLoaded |= state == kQVProviderStateLoaded;
-    }
+    for (QVProvider* provider : mProviders)
+        allDone &= provider->GetState() == kQVProviderStateDone;
     if (allDone) {
         StopLoader();
         mLoading = 0;
@@ -94,26 +90,28 @@ void QVProviderMgr::DoIdling()
         return;
     }
 
+    // Ending a load frees what the loader's last step used: the loader is
+    // held off from the first ended load on.
+    bool paused = false;
     unsigned int loading = 0;
-    {
-        // Ending a load frees what the loader's last step may still touch.
-        if (anyLoaded)
-            mThread.Pause();
-        for (QVProvider* provider : mProviders) {
-            if (provider->GetState() == kQVProviderStateLoaded) {
-                provider->LowLoadEnd();
-                if (provider->GetState() == kQVProviderStateDone) {
-                    ++mFinished;
-                    mMemory += provider->GetUsedMemory();
-                }
-                mLostCount = -1;
+    for (QVProvider* provider : mProviders) {
+        if (provider->GetState() == kQVProviderStateLoaded) {
+            if (!paused) {
+                mThread.Pause();
+                paused = true;
             }
-            if (provider->GetState() == kQVProviderStateLoading)
-                ++loading;
+            provider->LowLoadEnd();
+            if (provider->GetState() == kQVProviderStateDone) {
+                ++mFinished;
+                mMemory += provider->GetUsedMemory();
+            }
+            mLostCount = -1;
         }
-        if (anyLoaded)
-            mThread.UnPause();
+        if (provider->GetState() == kQVProviderStateLoading)
+            ++loading;
     }
+    if (paused)
+        mThread.UnPause();
 
     unsigned int const simultaneous = QVAudioResourcePrefs::sShared.providerSimultaneousLoad;
     for (unsigned int i = 0; i < mProviders.Count() && loading < simultaneous; ++i) {
