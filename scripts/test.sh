@@ -31,13 +31,13 @@ run_suite build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -
 # Threaded code also runs under ThreadSanitizer: only the test programs that
 # start threads are built there.
 TSAN_OPTIONS=halt_on_error=1 run_suite build/tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
-  -DORVEL_TSAN=ON -DORVEL_THREADED_TESTS_ONLY=ON -L threaded
+  -DORVEL_TSAN=ON -DORVEL_THREADED_TESTS_ONLY=ON -DORVEL_TOOLKIT=OFF -L threaded
 
 # Every reader of outside bytes has a libFuzzer target, run for a bounded time.
 if compgen -G "tests/fuzz/*.cpp" >/dev/null; then
   echo "== build/fuzz"
   CC=clang CXX=clang++ scripts/configure.sh build/fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
-    -DORVEL_FUZZ=ON -DORVEL_TESTS=OFF -DORVEL_WERROR=OFF
+    -DORVEL_FUZZ=ON -DORVEL_TESTS=OFF -DORVEL_WERROR=OFF -DORVEL_TOOLKIT=OFF
   cmake --build build/fuzz -j "$jobs"
   ctest --test-dir build/fuzz -j "$jobs" --output-on-failure
 fi
