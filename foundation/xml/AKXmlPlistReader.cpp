@@ -259,8 +259,10 @@ int AKValue::XmlReadFromElement(TiXmlElement const* element)
         return 0;
     }
     if (IsNamed(element, kAKXmlPlistElementReal)) {
+        // Files keep loading when they hold a "nan" or "inf" real written
+        // before such values were refused: the value reads as it was stored.
         double number = 0.0;
-        if (!strGetasFloat64(ElementText(element).c_str(), &number, 0.0))
+        if (strScanfAsDot(ElementText(element).c_str(), "%lf", &number) != 1)
             return BadStructure(line);
         SetasFloat(number);
         return 0;

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -404,6 +405,23 @@ TEST(AKXmlPlistReader, AcceptedVersionsAndLenientValues)
     expected.SetValue("s", Str(""));
     expected.SetValue("b", Bin(""));
     EXPECT_TRUE(d.IsEqual(expected));
+}
+
+TEST(AKXmlPlistReader, NonFiniteRealsOfOlderFilesStillLoad)
+{
+    AKDictionary d;
+    ASSERT_EQ(d.LoadFromXmlString(AKString(PlistAround("<key>n</key><real>nan</real>\n"
+                                                       "<key>p</key><real>inf</real>\n"
+                                                       "<key>m</key><real>-inf</real>\n")),
+                                  true),
+              0);
+    double n = 0.0, p = 0.0, m = 0.0;
+    ASSERT_TRUE(d.GetValue("n").GetasFloat(&n, false));
+    ASSERT_TRUE(d.GetValue("p").GetasFloat(&p, false));
+    ASSERT_TRUE(d.GetValue("m").GetasFloat(&m, false));
+    EXPECT_TRUE(std::isnan(n));
+    EXPECT_EQ(p, HUGE_VAL);
+    EXPECT_EQ(m, -HUGE_VAL);
 }
 
 TEST(AKXmlPlistReader, CommentsAndTextAroundElementsAreSkipped)
