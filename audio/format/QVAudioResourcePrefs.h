@@ -35,6 +35,13 @@ struct QVAudioResourcePrefs {
     // "Internal.VerboseLevel" (0 to 9): at 2 or more providers log every
     // loading step.
     unsigned int internalVerboseLevel = 1;
+    // "Engine.BornFadeDuration", seconds: the length of a plug-in's bypass
+    // crossfade; read by every plug-in block.
+    double engineBornFadeDuration = 0.005;
+    // "Engine.PluginWorkMaxDuration", seconds: how long a plug-in keeps
+    // running after its input stops while its output is not silent; read by
+    // every plug-in block.
+    double enginePluginWorkMaxDuration = 10.0;
 
     static QVAudioResourcePrefs sShared;
 };

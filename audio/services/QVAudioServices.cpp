@@ -19,6 +19,29 @@ std::atomic<QVAudioServices const*> sInstalled{nullptr};
 
 AKFilePath QVAudioServices::GetSettingsFilePath(AKString const&) const { return AKFilePath(); }
 
+QVAudioInfo QVAudioServices::GetCurrentAudioInfo() const { return kQVNullAudioInfo; }
+
+void QVAudioServices::GetPluginSearchPrefs(AKFilePathArray* paths, QVPluginSearchFlagArray* flags) const
+{
+    if (paths != nullptr)
+        paths->Clear();
+    if (flags != nullptr)
+        flags->Clear();
+}
+
+void QVAudioServices::SetPluginSearchPrefs(AKFilePathArray const&, QVPluginSearchFlagArray const&) const {}
+
+bool QVAudioServices::FindPlayableWithPlugin(QVPluginInstance const&, QVDocumentID*, AKNodeID*) const { return false; }
+
+bool QVAudioServices::GetPlayableByIDs(QVDocumentID, AKNodeID, QVDocument** document, QVObjectPlayable** playable) const
+{
+    if (document != nullptr)
+        *document = nullptr;
+    if (playable != nullptr)
+        *playable = nullptr;
+    return false;
+}
+
 bool QVAudioServices::IsRealTimeLoadingOn() const { return false; }
 
 bool QVAudioServices::IsWaveformBuildingOn() const { return false; }

@@ -12,11 +12,26 @@
 // the layer runs (and is tested) without the engine.
 
 #include "AKFilePath.h"
+#include "AKNodeID.h"
 #include "AKString.h"
 #include "ATArray.h"
 #include "ATNumberArray.h"
+#include "QVAudioInfo.h"
 
 class QVDocument;
+class QVObjectPlayable;
+class QVPluginInstance;
+template <class T>
+class QXSampleBuffer;
+
+// The number of an open document, from 1; 0 names none. The audio layer
+// keeps it for the engine without looking inside.
+typedef unsigned int QVDocumentID;
+constexpr QVDocumentID kQVNullDocumentID = 0;
+
+// One number per plug-in folder as the preferences store them: bit 0 a
+// standard folder of the host, bit 1 scanned.
+typedef ATNumberArray<unsigned int, unsigned int, 32> QVPluginSearchFlagArray;
 
 class QVAudioServices
 {
@@ -31,6 +46,26 @@ public:
     // every subsystem keeps its settings files; nothing is created. Base, and
     // an engine without that folder: the empty path.
     virtual AKFilePath GetSettingsFilePath(AKString const& name) const;
+
+    // --- Plug-ins ---
+
+    // The audio format plug-in instances are prepared for: the device's
+    // channel count, block size (as the frame count) and sample rate. Base:
+    // the invalid info, so that no instance is made without an engine.
+    virtual QVAudioInfo GetCurrentAudioInfo() const;
+    // The plug-in folders and their flags as the preferences hold them, and
+    // storing new ones. Base: none, and storing does nothing.
+    virtual void GetPluginSearchPrefs(AKFilePathArray* paths, QVPluginSearchFlagArray* flags) const;
+    virtual void SetPluginSearchPrefs(AKFilePathArray const& paths, QVPluginSearchFlagArray const& flags) const;
+    // The open document and the node of the playable that carries the
+    // instance, searched in every open document. Base: false.
+    virtual bool FindPlayableWithPlugin(QVPluginInstance const& instance, QVDocumentID* documentID,
+                                        AKNodeID* nodeID) const;
+    // The open document of that ID and the playable at that node of its
+    // tree; false, both null, when either is missing or the node holds no
+    // playable. Base: false.
+    virtual bool GetPlayableByIDs(QVDocumentID documentID, AKNodeID nodeID, QVDocument** document,
+                                  QVObjectPlayable** playable) const;
 
     // --- Sound providers ---
 
@@ -57,4 +92,25 @@ public:
     // until it installs others or null.
     static void Install(QVAudioServices const* services);
     static QVAudioServices const& Get();
+};
+
+// QVAudioWorkingMemory: the working buffers of the mixing path that computes
+// a block, lent to the audio resources inside that block (a plug-in's dry
+// copy for its bypass crossfade). The engine's per-document working memory
+// implements it. Lending and giving back allocate nothing; buffers are given
+// back in the reverse order of lending. Audio thread.
+class QVAudioWorkingMemory
+{
+public:
+    QVAudioWorkingMemory() = default;
+    virtual ~QVAudioWorkingMemory() = default;
+
+    QVAudioWorkingMemory(QVAudioWorkingMemory const&) = delete;
+    QVAudioWorkingMemory& operator=(QVAudioWorkingMemory const&) = delete;
+
+    // A free buffer shaped like the block and covering the same frames; null
+    // when none is free.
+    virtual QXSampleBuffer<double>* RetainWorkingBufferSameAs(QXSampleBuffer<double> const& block) const = 0;
+    // Gives back the buffer lent last.
+    virtual void ReleaseWorkingBuffer(QXSampleBuffer<double>& buffer) const = 0;
 };
