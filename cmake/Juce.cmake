@@ -48,7 +48,7 @@ foreach(module ${ORVEL_JUCE_MODULES})
 endforeach()
 target_link_libraries(orvel_juce
   PRIVATE ${juce_module_targets}
-  PUBLIC juce::juce_recommended_config_flags png jpeg z Threads::Threads ${CMAKE_DL_LIBS} rt)
+  PUBLIC png jpeg z Threads::Threads ${CMAKE_DL_LIBS} rt)
 target_compile_definitions(orvel_juce PUBLIC ${ORVEL_JUCE_DEFINITIONS})
 # The VST host includes the classic interface header names: a small shim maps
 # them onto the installed free interface headers.
