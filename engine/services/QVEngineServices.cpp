@@ -2,7 +2,12 @@
 
 #include "QVEngineServices.h"
 
+#include "AKTree.h"
+#include "QVDocument.h"
+#include "QVDocumentMgr.h"
 #include "QVDocumentTypeMgr.h"
+#include "QVObjectPlayable.h"
+#include "QVPrefs.h"
 #include "QVStandardFolders.h"
 
 QVEngineServices QVEngineServices::sShared;
@@ -39,4 +44,49 @@ bool QVEngineServices::IsValidDocumentType(unsigned int documentType) const
 AKFilePath QVEngineServices::GetSettingsFilePath(AKString const& name) const
 {
     return QVStandardFolders::GetStandardFilePath(kQVStandardFolderSettings, name);
+}
+
+// --- Plug-ins ---
+
+QVAudioInfo QVEngineServices::GetCurrentAudioInfo() const { return QVDocumentMgr::sShared.GetCurrentAudioInfo(); }
+
+void QVEngineServices::GetPluginSearchPrefs(AKFilePathArray* paths, QVPluginSearchFlagArray* flags) const
+{
+    if (paths != nullptr)
+        *paths = QVPrefs::sShared.GetPluginSearchPaths();
+    if (flags != nullptr)
+        *flags = QVPrefs::sShared.GetPluginSearchFlags();
+}
+
+void QVEngineServices::SetPluginSearchPrefs(AKFilePathArray const& paths, QVPluginSearchFlagArray const& flags) const
+{
+    QVPrefs::sShared.SetPluginSearchPaths(paths);
+    QVPrefs::sShared.SetPluginSearchFlags(flags);
+}
+
+bool QVEngineServices::FindPlayableWithPlugin(QVPluginInstance const& instance, QVDocumentID* documentID,
+                                              AKNodeID* nodeID) const
+{
+    QVDocument* document = nullptr;
+    QVObjectPlayable const* const playable = QVObjectPlayable::FindCarrierOfPlugin(instance, &document);
+    if (playable == nullptr)
+        return false;
+    if (documentID != nullptr)
+        *documentID = document->GetDocumentID();
+    if (nodeID != nullptr)
+        *nodeID = playable->NodeOwnerID();
+    return true;
+}
+
+bool QVEngineServices::GetPlayableByIDs(QVDocumentID documentID, AKNodeID nodeID, QVDocument** document,
+                                        QVObjectPlayable** playable) const
+{
+    QVDocument* const found = QVDocumentMgr::sShared.GetDocumentByID(documentID);
+    QVObjectPlayable* const object =
+        found != nullptr ? found->GetTree()->GetObjectT<QVObjectPlayable>(nodeID) : nullptr;
+    if (document != nullptr)
+        *document = object != nullptr ? found : nullptr;
+    if (playable != nullptr)
+        *playable = object;
+    return object != nullptr;
 }

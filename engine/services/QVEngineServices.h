@@ -36,6 +36,17 @@ public:
     // Both layers: the settings folder of QVStandardFolders.
     AKFilePath GetSettingsFilePath(AKString const& name) const override;
 
+    // Audio resources, plug-ins: the document manager's audio format, the
+    // plug-in folders of QVPrefs::sShared, and the playables of the open
+    // documents.
+    QVAudioInfo GetCurrentAudioInfo() const override;
+    void GetPluginSearchPrefs(AKFilePathArray* paths, QVPluginSearchFlagArray* flags) const override;
+    void SetPluginSearchPrefs(AKFilePathArray const& paths, QVPluginSearchFlagArray const& flags) const override;
+    bool FindPlayableWithPlugin(QVPluginInstance const& instance, QVDocumentID* documentID,
+                                AKNodeID* nodeID) const override;
+    bool GetPlayableByIDs(QVDocumentID documentID, AKNodeID nodeID, QVDocument** document,
+                          QVObjectPlayable** playable) const override;
+
 private:
     void UninstallSelf() const;
 };

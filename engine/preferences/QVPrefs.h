@@ -1,0 +1,80 @@
+#pragma once
+
+// QVPrefs: the engine's global preferences, one shared instance. This holds
+// the engine settings of the audio path and the plug-in folders; engine code
+// reads them here, and the audio resources, which cannot see this class,
+// read copies: the real-time settings in QVAudioResourcePrefs, refreshed by
+// every setter here, and the plug-in folders through the engine's services.
+//
+// Each setter keeps its value within the setting's range, and a change marks
+// the preferences modified and moves their change stamp.
+//
+// Main thread for the setters; the audio side reads its copies without
+// locking.
+
+#include "AKFilePath.h"
+#include "ATNumberArray.h"
+
+typedef ATNumberArray<unsigned int, unsigned int, 32> QVPrefsUIntArray;
+
+class QVPrefs
+{
+public:
+    static QVPrefs sShared;
+
+    // Defaults: fades of 0.005 s, plug-ins running 10 s after silence, no
+    // plug-in folders; not modified.
+    QVPrefs();
+
+    // --- Engine settings (seconds) ---
+
+    // "Engine.BornFadeDuration", 0.0001 to 0.01: fades of new and removed
+    // pools and of a plug-in's bypass.
+    double GetEngineBornFadeDuration() const { return mEngineBornFadeDuration; }
+    bool SetEngineBornFadeDuration(double seconds);
+    // "Engine.OlapsysFadeDuration", 0.0001 to 0.01: the anti-click overlap.
+    double GetEngineOlapsysFadeDuration() const { return mEngineOlapsysFadeDuration; }
+    bool SetEngineOlapsysFadeDuration(double seconds);
+    // "Engine.PluginWorkMaxDuration", 1 to 600: how long a plug-in keeps
+    // running after its input stops while its output still sounds.
+    double GetEnginePluginWorkMaxDuration() const { return mEnginePluginWorkMaxDuration; }
+    bool SetEnginePluginWorkMaxDuration(double seconds);
+
+    // The overlap rendered beyond a block of that size at that rate: the
+    // whole block up to 64 frames; otherwise the fade duration in frames
+    // (rounded up), at least 64 and at most (block + 64) / 2.
+    static unsigned long long EngineComputeOlapsysFrameCount(unsigned long long blockFrames, double sampleRate);
+
+    // --- Plug-in folders ---
+
+    // "Plugin.SearchPaths" and "Plugin.SearchFlags" (one number per path:
+    // bit 0 a standard folder, bit 1 scanned). Each setter stores a copy and
+    // answers true when it differs from the stored list, else changes nothing.
+    AKFilePathArray const& GetPluginSearchPaths() const { return mPluginSearchPaths; }
+    QVPrefsUIntArray const& GetPluginSearchFlags() const { return mPluginSearchFlags; }
+    bool SetPluginSearchPaths(AKFilePathArray const& paths);
+    bool SetPluginSearchFlags(QVPrefsUIntArray const& flags);
+
+    // --- Changes ---
+
+    bool IsModified() const { return mModified; }
+    void SetModified(bool modified) { mModified = modified; }
+    unsigned int GetChangeStamp() const { return mChangeStamp; }
+
+    // Copies the settings the audio resources read into QVAudioResourcePrefs.
+    void PublishAudioResourcePrefs() const;
+
+private:
+    // A real setting kept within its range; true (modified, stamp moved)
+    // when it changed.
+    bool SetClampedSeconds(double* setting, double seconds, double low, double high);
+    void Changed();
+
+    double mEngineBornFadeDuration;
+    double mEngineOlapsysFadeDuration;
+    double mEnginePluginWorkMaxDuration;
+    AKFilePathArray mPluginSearchPaths;
+    QVPrefsUIntArray mPluginSearchFlags;
+    bool mModified = false;
+    unsigned int mChangeStamp;
+};
