@@ -96,4 +96,5 @@ void QVPrefs::PublishAudioResourcePrefs() const
     QVAudioResourcePrefs& audio = QVAudioResourcePrefs::sShared;
     audio.engineBornFadeDuration = mEngineBornFadeDuration;
     audio.enginePluginWorkMaxDuration = mEnginePluginWorkMaxDuration;
+    PublishProviderPrefs();
 }

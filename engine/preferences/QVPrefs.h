@@ -55,6 +55,38 @@ public:
     bool SetPluginSearchPaths(AKFilePathArray const& paths);
     bool SetPluginSearchFlags(QVPrefsUIntArray const& flags);
 
+    // --- Sound providers, envelopes and diagnostics ---
+    // (ranges kept by the setters; each change is published to the audio
+    // resources)
+
+    // "Provider.PreferSysReader": the system reader first for its extensions.
+    bool GetProviderPreferSysReader() const { return mProviderPreferSysReader; }
+    bool SetProviderPreferSysReader(bool prefer);
+    // "Provider.UseMemoryMapping": raw PCM files are mapped, not decoded.
+    bool GetProviderUseMemoryMapping() const { return mProviderUseMemoryMapping; }
+    bool SetProviderUseMemoryMapping(bool use);
+    // "Provider.SimultaneousLoad", 1 to 20: loads at once.
+    unsigned int GetProviderSimultaneousLoad() const { return mProviderSimultaneousLoad; }
+    bool SetProviderSimultaneousLoad(unsigned int count);
+    // "Provider.SoundMaxSizeMB", 1 to 2040: largest decoded channel.
+    unsigned int GetProviderSoundMaxSizeMB() const { return mProviderSoundMaxSizeMB; }
+    bool SetProviderSoundMaxSizeMB(unsigned int megabytes);
+    // "Provider.ReadBlockSizeMB", 1 to 128: one loading block.
+    unsigned int GetProviderReadBlockSizeMB() const { return mProviderReadBlockSizeMB; }
+    bool SetProviderReadBlockSizeMB(unsigned int megabytes);
+    // "Envelope.AlwaysAsWaveform": track displays always draw waveform points.
+    bool GetEnvelopeAlwaysAsWaveform() const { return mEnvelopeAlwaysAsWaveform; }
+    bool SetEnvelopeAlwaysAsWaveform(bool always);
+    // "Envelope.MoreResolutionCoeff", 0.5 to 4.
+    double GetEnvelopeMoreResolutionCoeff() const { return mEnvelopeMoreResolutionCoeff; }
+    bool SetEnvelopeMoreResolutionCoeff(double coeff);
+    // "Envelope.MemoryOptimizationLevel", at most 2.
+    unsigned int GetEnvelopeMemoryOptimizationLevel() const { return mEnvelopeMemoryOptimizationLevel; }
+    bool SetEnvelopeMemoryOptimizationLevel(unsigned int level);
+    // "Internal.VerboseLevel", at most 9.
+    unsigned int GetInternalVerboseLevel() const { return mInternalVerboseLevel; }
+    bool SetInternalVerboseLevel(unsigned int level);
+
     // --- Changes ---
 
     bool IsModified() const { return mModified; }
@@ -69,6 +101,20 @@ private:
     // when it changed.
     bool SetClampedSeconds(double* setting, double seconds, double low, double high);
     void Changed();
+    // The provider, envelope and diagnostic settings into the audio copies.
+    void PublishProviderPrefs() const;
+    template <class T>
+    bool SetProviderSetting(T* setting, T value);
+
+    bool mProviderPreferSysReader = true;
+    bool mProviderUseMemoryMapping = true;
+    unsigned int mProviderSimultaneousLoad = 3;
+    unsigned int mProviderSoundMaxSizeMB = 2000;
+    unsigned int mProviderReadBlockSizeMB = 8;
+    bool mEnvelopeAlwaysAsWaveform = false;
+    double mEnvelopeMoreResolutionCoeff = 2.0;
+    unsigned int mEnvelopeMemoryOptimizationLevel = 1;
+    unsigned int mInternalVerboseLevel = 1;
 
     double mEngineBornFadeDuration;
     double mEngineOlapsysFadeDuration;

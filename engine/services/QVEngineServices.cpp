@@ -3,9 +3,13 @@
 #include "QVEngineServices.h"
 
 #include "AKTree.h"
+#include "QVBounceMgr.h"
 #include "QVDocument.h"
 #include "QVDocumentMgr.h"
+#include "QVDocumentProviderMarks.h"
 #include "QVDocumentTypeMgr.h"
+#include "QVLibBasicOptions.h"
+#include "QVLocale.h"
 #include "QVObjectPlayable.h"
 #include "QVPrefs.h"
 #include "QVStandardFolders.h"
@@ -44,6 +48,29 @@ bool QVEngineServices::IsValidDocumentType(unsigned int documentType) const
 AKFilePath QVEngineServices::GetSettingsFilePath(AKString const& name) const
 {
     return QVStandardFolders::GetStandardFilePath(kQVStandardFolderSettings, name);
+}
+
+bool QVEngineServices::IsRealTimeLoadingOn() const { return gQVLib.realTime; }
+
+bool QVEngineServices::IsWaveformBuildingOn() const { return gQVLib.waveform; }
+
+char const* QVEngineServices::LocaleGetString(char const* text) const { return QVLocaleGetString(text); }
+
+void QVEngineServices::GetOpenDocuments(ATArray<QVDocument*>* documents) const
+{
+    if (documents != nullptr)
+        *documents = QVDocumentMgr::sShared.GetDocuments();
+}
+
+void QVEngineServices::GetBounceUsedPrivateDocuments(ATArray<QVDocument*>* documents) const
+{
+    QVBounceMgr::sShared.GetCurrentUsedPrivateDocuments(documents);
+}
+
+void QVEngineServices::GrabActiveProviders(QVDocument const* document,
+                                           ATNumberArray<unsigned char, unsigned char, 0>* marks) const
+{
+    QVDocumentProviderMarks::GrabActiveProviders(document, marks);
 }
 
 // --- Plug-ins ---

@@ -47,6 +47,17 @@ public:
     bool GetPlayableByIDs(QVDocumentID documentID, AKNodeID nodeID, QVDocument** document,
                           QVObjectPlayable** playable) const override;
 
+    // Audio resources, for the sound providers: the start options gQVLib,
+    // QVLocaleGetString, the document manager's open documents, the bounce
+    // jobs' private documents and the provider IDs a document's tracks name.
+    bool IsRealTimeLoadingOn() const override;
+    bool IsWaveformBuildingOn() const override;
+    char const* LocaleGetString(char const* text) const override;
+    void GetOpenDocuments(ATArray<QVDocument*>* documents) const override;
+    void GetBounceUsedPrivateDocuments(ATArray<QVDocument*>* documents) const override;
+    void GrabActiveProviders(QVDocument const* document,
+                             ATNumberArray<unsigned char, unsigned char, 0>* marks) const override;
+
 private:
     void UninstallSelf() const;
 };
