@@ -20,6 +20,19 @@ bool QVSoundFileReader::IsSkipNextFramesSafe() const { return mFileInfo.pcmInfo 
 
 int QVSoundFileReader::SkipNextFrames(unsigned long long count) const { return SkipNextFrames(&count); }
 
+bool QVSoundFileReader::BeginTransfer(unsigned long long* count, int* status) const
+{
+    *status = 0;
+    if (count == nullptr)
+        return false;
+    if (!IsOpened()) {
+        *count = 0;
+        *status = AKLogError(kQVErrorSoundFileNotOpened, "The sound-file \"%s\" is not opened", mPath.c_str());
+        return false;
+    }
+    return true;
+}
+
 void QVSoundFileReader::ZeroTail(float* frames, unsigned long long wanted, unsigned long long delivered) const
 {
     if (frames == nullptr || delivered >= wanted)

@@ -113,6 +113,11 @@ protected:
     static void AppendRawInfoLine(AKString* text, char const* label, char const* format, ...)
         __attribute__((format(printf, 3, 4)));
 
+    // The common start of a read or a skip. False when the caller must
+    // return at once with `*status`: no count given (status 0), or a file
+    // that is not opened (count set to 0, the error logged).
+    bool BeginTransfer(unsigned long long* count, int* status) const;
+
     // Zeroes the floats of a buffer of `wanted` frames after the first
     // `delivered` frames (channel count of the file info).
     void ZeroTail(float* frames, unsigned long long wanted, unsigned long long delivered) const;

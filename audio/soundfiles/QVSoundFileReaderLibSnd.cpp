@@ -106,12 +106,9 @@ void QVSoundFileReaderLibSnd::Close()
 
 int QVSoundFileReaderLibSnd::ReadNextFrames(float* frames, unsigned long long* count) const
 {
-    if (count == nullptr)
-        return 0;
-    if (!IsOpened()) {
-        *count = 0;
-        return AKLogError(kQVErrorSoundFileNotOpened, "The sound-file \"%s\" is not opened", mPath.c_str());
-    }
+    int refused = 0;
+    if (!BeginTransfer(count, &refused))
+        return refused;
 
     unsigned long long const wanted = *count;
     unsigned long long delivered = 0;
@@ -133,12 +130,9 @@ int QVSoundFileReaderLibSnd::ReadNextFrames(float* frames, unsigned long long* c
 
 int QVSoundFileReaderLibSnd::SkipNextFrames(unsigned long long* count) const
 {
-    if (count == nullptr)
-        return 0;
-    if (!IsOpened()) {
-        *count = 0;
-        return AKLogError(kQVErrorSoundFileNotOpened, "The sound-file \"%s\" is not opened", mPath.c_str());
-    }
+    int refused = 0;
+    if (!BeginTransfer(count, &refused))
+        return refused;
     if (*count == 0 || mEndReached) {
         *count = 0;
         return 0;

@@ -204,12 +204,9 @@ void QVSoundFileReaderSysMacOS::Close()
 
 int QVSoundFileReaderSysMacOS::ReadNextFrames(float* frames, unsigned long long* count) const
 {
-    if (count == nullptr)
-        return 0;
-    if (!IsOpened()) {
-        *count = 0;
-        return AKLogError(kQVErrorSoundFileNotOpened, "The sound-file \"%s\" is not opened", mPath.c_str());
-    }
+    int refused = 0;
+    if (!BeginTransfer(count, &refused))
+        return refused;
 
     unsigned long long const wanted = *count;
     unsigned int const channels = mFileInfo.channelCount;
@@ -243,12 +240,9 @@ int QVSoundFileReaderSysMacOS::ReadNextFrames(float* frames, unsigned long long*
 
 int QVSoundFileReaderSysMacOS::SkipNextFrames(unsigned long long* count) const
 {
-    if (count == nullptr)
-        return 0;
-    if (!IsOpened()) {
-        *count = 0;
-        return AKLogError(kQVErrorSoundFileNotOpened, "The sound-file \"%s\" is not opened", mPath.c_str());
-    }
+    int refused = 0;
+    if (!BeginTransfer(count, &refused))
+        return refused;
     if (*count == 0 || mEndReached) {
         *count = 0;
         return 0;

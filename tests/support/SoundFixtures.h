@@ -61,7 +61,7 @@ struct SoundSpec {
     Signal signal = Signal::Pattern;
 };
 
-// Writes the spec's signal, with ExactBits(format) bits, into a new file.
+// Writes the described signal, with ExactBits(format) bits, into a new file.
 // Reports a test failure and answers false when libsndfile refuses.
 bool WriteSoundFile(std::string const& path, SoundSpec const& spec);
 
