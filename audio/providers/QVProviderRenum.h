@@ -21,6 +21,8 @@ public:
 
     void Assign(QVProviderRenum const& other) { *this = other; }
     void Clear();
+    // No entry at all (AddEntry only stores non-zero pairs).
+    bool IsEmpty() const { return mDense.IsEmpty() && mSparse.empty(); }
     // False when either ID is 0 or when the old one has an entry already.
     bool AddEntry(QVProviderID oldID, QVProviderID newID);
     // The new ID of *id and true, or 0 and false.
