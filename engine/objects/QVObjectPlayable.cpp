@@ -6,7 +6,7 @@
 #include "QVPluginInstance.h"
 #include "QVPluginMgr.h"
 
-QVObjectPlayable::QVObjectPlayable(unsigned int options) : AKObject(options) {}
+QVObjectPlayable::QVObjectPlayable(unsigned int options) : QVObjectPoolable(options) {}
 
 QVObjectPlayable::~QVObjectPlayable()
 {

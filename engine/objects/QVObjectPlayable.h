@@ -1,7 +1,7 @@
 #pragma once
 
 // QVObjectPlayable: the base of every document object that plays (the
-// sequence, the single player, the multi-player). This holds the one audio
+// sequence, the single player, the multi-player), a poolable. This holds the one audio
 // effect plug-in a playable may carry: its UID, the live instance made by
 // the plug-in manager, and the stamp that moves when the plug-in or its
 // bypass changes.
@@ -10,14 +10,14 @@
 // pointer once per block. A released instance is deleted by the plug-in
 // manager some idle passes later, never while a block may still use it.
 
-#include "AKObject.h"
 #include "AKStamps.h"
+#include "QVObjectPoolable.h"
 #include "QVPluginDescUID.h"
 
 class QVDocument;
 class QVPluginInstance;
 
-class QVObjectPlayable : public AKObject
+class QVObjectPlayable : public QVObjectPoolable
 {
 public:
     AKCLASS_DECLARE_HOOKS("playab")
