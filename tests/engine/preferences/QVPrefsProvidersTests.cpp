@@ -13,6 +13,7 @@ namespace {
 TEST(QVPrefsProvidersTest, DefaultsRangesAndPublication)
 {
     QVPrefs prefs;
+    prefs.SetupDefaults();
     EXPECT_TRUE(prefs.GetProviderPreferSysReader());
     EXPECT_TRUE(prefs.GetProviderUseMemoryMapping());
     EXPECT_EQ(prefs.GetProviderSimultaneousLoad(), 3u);
