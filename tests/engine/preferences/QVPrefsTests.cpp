@@ -6,6 +6,7 @@
 #include "AKFileUtils.h"
 #include "AKStamps.h"
 #include "AKValueTyped.h"
+#include "LogCapture.h"
 #include "QVAudioResourcePrefs.h"
 #include "QVEngineServices.h"
 #include "QVPrefs.h"
@@ -18,6 +19,7 @@
 #include <iterator>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -362,6 +364,23 @@ TEST(QVPrefsTest, DerivedValues)
     prefs.SetRecordSoundFolderPath("");
     EXPECT_EQ(prefs.GetRecordSoundFolderPathResolved(), desktop);
     QVStandardFolders::TerminateStandardPaths();
+}
+
+TEST(QVPrefsTest, TheLogListsEveryMemberUnderItsTitle)
+{
+    QVPrefs prefs;
+    prefs.SetupDefaults();
+    LogCapture capture;
+    prefs.LogInfoPrefs();
+    std::vector<std::string> const lines = capture.Lines();
+    ASSERT_EQ(lines.size(), std::size(kSettings) + 2);
+    EXPECT_EQ(lines.front(), "Quorvex Prefs:\n");
+    EXPECT_EQ(lines.back(), "\n");
+    char expected[128];
+    std::snprintf(expected, sizeof(expected), "%-36s %-12s %s\n", "Gui_FramesPerSecond", "UInt", "60");
+    EXPECT_EQ(lines[1 + 11], expected);
+    std::snprintf(expected, sizeof(expected), "%-36s %-12s %s\n", "Osc_SendToHostName", "AKString", "\"127.0.0.1\"");
+    EXPECT_EQ(lines[1 + 80], expected);
 }
 
 TEST(QVPrefsTest, OverlapFollowsTheSharedFade)
