@@ -77,9 +77,12 @@ TEST(QVTrackZoneTest, ShrunkRestTakesThePartUnderTheInterval)
         AKTimeIntv forwardSource;
         AKTimeIntv reversedSource;
     } const cases[] = {
-        {{2, 6}, {10, 12}, {10, 12}},         {{2, 3}, {10, 10.5}, {11.5, 12}},  // a reversed zone starts at its source
-                                                                                 // end
-        {{3, 5}, {10.5, 11.5}, {10.5, 11.5}}, {{5, 6}, {11.5, 12}, {10, 10.5}}, {{4, 4}, {11, 11}, {11, 11}},
+        {{2, 6}, {10, 12}, {10, 12}},
+        {{2, 3}, {10, 10.5}, {11.5, 12}},  // a reversed zone starts at its source
+                                           // end
+        {{3, 5}, {10.5, 11.5}, {10.5, 11.5}},
+        {{5, 6}, {11.5, 12}, {10, 10.5}},
+        {{4, 4}, {11, 11}, {11, 11}},
     };
     for (Case const& c : cases) {
         QVTrackZone const f = forward.GetShrunkRest(c.part);
