@@ -13,21 +13,28 @@ namespace {
 struct OptionsCase {
     char const* text;
     bool realTime, hostIdle, undoRedo, waveform, persistIDs;
-    int warning;  // 0 for none
+    int warning;          // 0 for none
+    char const* message;  // the warning's text, with the whole item
 };
 
 TEST(QVLibBasicOptionsTest, ParametersString)
 {
     for (OptionsCase const& c : {
-             OptionsCase{nullptr, false, false, false, false, false, 0},
-             OptionsCase{"", false, false, false, false, false, 0},
-             OptionsCase{"RealTime=1;Waveform=1", true, false, false, true, false, 0},
-             OptionsCase{" Real Time = 1 ;\tUndoRedo=1\n;;PersistIDs=0", true, false, true, false, false, 0},
-             OptionsCase{"HostIdle=1;PersistIDs=1;RealTime=0", false, true, false, false, true, 0},
-             OptionsCase{"realtime=1", false, false, false, false, false, kQVWarningUProcOptionKeyUnknown},
-             OptionsCase{"Waveform", false, false, false, false, false, kQVWarningUProcOptionKeyUnknown},
-             OptionsCase{"Waveform=2;RealTime=1", true, false, false, false, false, kQVWarningUProcOptionWrongType},
-             OptionsCase{"UndoRedo=yes", false, false, false, false, false, kQVWarningUProcOptionWrongType},
+             OptionsCase{nullptr, false, false, false, false, false, 0, nullptr},
+             OptionsCase{"", false, false, false, false, false, 0, nullptr},
+             OptionsCase{"RealTime=1;Waveform=1", true, false, false, true, false, 0, nullptr},
+             OptionsCase{" Real Time = 1 ;\tUndoRedo=1\n;;PersistIDs=0", true, false, true, false, false, 0, nullptr},
+             OptionsCase{"HostIdle=1;PersistIDs=1;RealTime=0", false, true, false, false, true, 0, nullptr},
+             OptionsCase{"realtime=1", false, false, false, false, false, kQVWarningUProcOptionKeyUnknown,
+                         "Unknown parameter \"realtime=1\""},
+             OptionsCase{"Waveform", false, false, false, false, false, kQVWarningUProcOptionKeyUnknown,
+                         "Unknown parameter \"Waveform\""},
+             OptionsCase{"Waveform = 2 ;RealTime=1", true, false, false, false, false, kQVWarningUProcOptionWrongType,
+                         "Wrong value for parameter \"Waveform=2\""},
+             OptionsCase{"UndoRedo=yes", false, false, false, false, false, kQVWarningUProcOptionWrongType,
+                         "Wrong value for parameter \"UndoRedo=yes\""},
+             OptionsCase{"PersistIDs=", false, false, false, false, false, kQVWarningUProcOptionWrongType,
+                         "Wrong value for parameter \"PersistIDs=\""},
          }) {
         QVLibBasicOptions options;
         LogCapture log;
@@ -40,10 +47,13 @@ TEST(QVLibBasicOptionsTest, ParametersString)
         EXPECT_EQ(options.persistIDs, c.persistIDs) << label;
         EXPECT_FALSE(options.standardFolders) << label;
         EXPECT_FALSE(options.fileCachesOnDisk) << label;
-        bool warned = false;
-        for (std::string const& line : log.Lines())
-            warned |= line.find("Warning " + std::to_string(c.warning)) != std::string::npos;
-        EXPECT_EQ(warned, c.warning != 0) << label;
+        if (c.warning == 0) {
+            EXPECT_TRUE(log.Lines().empty()) << label;
+            continue;
+        }
+        ASSERT_EQ(log.Lines().size(), 1u) << label;
+        EXPECT_NE(log.Lines()[0].find("Warning " + std::to_string(c.warning)), std::string::npos) << log.Lines()[0];
+        EXPECT_NE(log.Lines()[0].find(c.message), std::string::npos) << log.Lines()[0];
     }
 }
 
