@@ -3,10 +3,13 @@
 // order in which the stop releases the managers, and what is left after it.
 
 #include "AKClass.h"
+#include "AKClassArray.h"
 #include "AKClassMgr.h"
 #include "AKEngineServices.h"
 #include "AKFile.h"
 #include "AKFileUtils.h"
+#include "AKObjectFolderRoot.h"
+#include "AKTreePasteboard.h"
 #include "AKTreeSelModelMgr.h"
 #include "AKValue.h"
 #include "AKValueTyped.h"
@@ -34,6 +37,7 @@ struct StopSnapshot {
     bool classesRegistered = false;
     bool settingsFolderKnown = false;
     bool servicesInstalled = false;
+    bool pasteboardEmpty = false;
     unsigned int customPlayers = 0;
     size_t logLines = 0;
 };
@@ -48,6 +52,7 @@ public:
         mSnapshot->classesRegistered = AKClass::GetClassOfID(AKClassID("foldRot")) != nullptr;
         mSnapshot->settingsFolderKnown = !QVGetStandardPath(kQVStandardFolderSettings).IsEmpty();
         mSnapshot->servicesInstalled = &AKEngineServices::Get() == &QVEngineServices::sShared;
+        mSnapshot->pasteboardEmpty = AKTreePasteboard::sShared.IsEmpty();
         mSnapshot->customPlayers = AKTreeSelModelMgr::sShared.CountModels();
         mSnapshot->logLines = mLog->Lines().size();
     }
@@ -114,6 +119,8 @@ TEST(QVLibEnvTest, StartAndStopOnceEachInTheirOrder)
     QVPluginMgr::sShared.SetQVLibExtendedFunctions(new RecordingPluginHost(&snapshot, &log));
     QVPluginMgr::sShared.InitializeWithCurrentPrefs();
     AKTreeSelModelMgr::sShared.CreateModel("Kept");
+    AKClass const* root = AKObjectFolderRoot::_Class();
+    AKTreePasteboard::sShared.SetSummary(1, AKClassArray{root}, root);
     log.Clear();
 
     QVLibEnv::Terminate();
@@ -121,6 +128,7 @@ TEST(QVLibEnvTest, StartAndStopOnceEachInTheirOrder)
     EXPECT_TRUE(snapshot.classesRegistered);
     EXPECT_TRUE(snapshot.settingsFolderKnown);
     EXPECT_TRUE(snapshot.servicesInstalled);
+    EXPECT_TRUE(snapshot.pasteboardEmpty);  // emptied first, before its classes go
     EXPECT_EQ(snapshot.customPlayers, 1u);  // the custom players go after the plug-ins
     EXPECT_EQ(snapshot.logLines, 0u);
     EXPECT_EQ(log.Lines(), std::vector<std::string>{kTerminated});
