@@ -4,6 +4,7 @@
 
 #include "AKFileUtils.h"
 #include "AKLog.h"
+#include "AKSys.h"
 #include "QVDocument.h"
 #include "QVDocumentAudioSource.h"
 #include "QVDocumentTypeMgr.h"
@@ -17,7 +18,7 @@ constexpr unsigned int kReservedDocuments = 20;
 
 QVDocumentMgr QVDocumentMgr::sShared;
 
-QVDocumentMgr::QVDocumentMgr()
+QVDocumentMgr::QVDocumentMgr() : mClock(&AKSys::GetCurrentApplicationTimeMicroSec)
 {
     mDocuments.Reserve(kReservedDocuments);
     mCachedIDs.Reserve(kReservedDocuments);

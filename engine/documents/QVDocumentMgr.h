@@ -156,6 +156,11 @@ public:
     // Whether a block is being mixed right now. Any thread.
     bool IsBusy() const { return mGate.IsAudioBusy(); }
 
+    // The microsecond clock a block's cost is measured with: the application
+    // clock unless replaced (null restores it). Set while no block runs.
+    using Clock = double (*)();
+    void SetClock(Clock clock);
+
 private:
     // Main thread: the registered document of that ID, by list walk.
     QVDocument* LowFindInList(QVDocumentID documentID) const;
@@ -176,4 +181,5 @@ private:
     bool mAudioPrepared = false;
     QXSampleBuffer<double> mMix;
     std::atomic<double> mLoad{0.0};
+    Clock mClock;
 };

@@ -5,6 +5,11 @@
 #include "QVDocumentAudioSource.h"
 #include "QVDocumentMgr.h"
 
+void QVDocumentMgr::SetClock(Clock clock)
+{
+    mClock = clock != nullptr ? clock : &AKSys::GetCurrentApplicationTimeMicroSec;
+}
+
 void QVDocumentMgr::PrepareRealTimeAudioResources(QVAudioInfo const& format)
 {
     QVDocumentMgrBusyGate::ChangeScope change(mGate);
@@ -34,7 +39,7 @@ void QVDocumentMgr::ReleaseRealTimeAudioResources()
 
 bool QVDocumentMgr::GetNextRealTimeAudioBlock(QXSampleBuffer<double>** mix, unsigned long long frameCount)
 {
-    double const start = AKSys::GetCurrentApplicationTimeMicroSec();
+    double const start = mClock();
     if (!mGate.TryEnterAudio()) {
         if (mix != nullptr)
             *mix = nullptr;
@@ -61,7 +66,7 @@ bool QVDocumentMgr::GetNextRealTimeAudioBlock(QXSampleBuffer<double>** mix, unsi
         }
     }
 
-    double const seconds = (AKSys::GetCurrentApplicationTimeMicroSec() - start) * 1e-6;
+    double const seconds = (mClock() - start) * 1e-6;
     double const cost = frames != 0 ? seconds * mAudioInfo.sampleRate / static_cast<double>(frames) : 0.0;
     double const load = mLoad.load(std::memory_order_relaxed);
     mLoad.store(load + kQVDocumentMgrLoadSmoothing * (cost - load), std::memory_order_relaxed);
