@@ -11,6 +11,9 @@ scripts/install-deps.sh
 scripts/check-format.sh
 
 jobs=$(nproc)
+# The application's windows need an X display: the suites run on a virtual one.
+display=()
+if command -v xvfb-run >/dev/null 2>&1; then display=(xvfb-run -a -s "-screen 0 1280x1024x24"); fi
 # run_suite <build folder> <cmake options...> [-L <ctest label>]
 run_suite() {
   local dir=$1; shift
@@ -21,7 +24,7 @@ run_suite() {
   echo "== $dir"
   scripts/configure.sh "$dir" "${options[@]}"
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600 "${ctest_args[@]}"
+  "${display[@]}" ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600 "${ctest_args[@]}"
 }
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

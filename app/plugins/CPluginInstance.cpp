@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "AKMemoryBlock.h"
+#include "CPluginWindowMgr.h"
 #include "JCStrings.h"
 #include "QXSampleBuffer.h"
 
@@ -11,7 +12,11 @@ CPluginInstance::CPluginInstance(QVPluginDesc const& desc, juce::AudioPluginInst
     : QVPluginInstance(desc), mPlugin(plugin)
 {}
 
-CPluginInstance::~CPluginInstance() = default;
+CPluginInstance::~CPluginInstance()
+{
+    // An editor must not outlive the plug-in it edits.
+    CPluginWindowMgr::sShared.ForgetPluginInstance(GetInstanceID());
+}
 
 bool CPluginInstance::SetStateInformation(AKMemoryBlock const& state)
 {
@@ -52,9 +57,18 @@ void CPluginInstance::ReleaseAudioResources()
         mPlugin->releaseResources();
 }
 
-bool CPluginInstance::SetBypassed(unsigned int bypass) { return QVPluginInstance::SetBypassed(bypass); }
+bool CPluginInstance::SetBypassed(unsigned int bypass)
+{
+    if (!QVPluginInstance::SetBypassed(bypass))
+        return false;
+    CPluginWindowMgr::sShared.NotifyPluginBypassHasChanged(GetInstanceID());
+    return true;
+}
 
-bool CPluginInstance::ShowPluginWindow(bool /*show*/) { return false; }
+bool CPluginInstance::ShowPluginWindow(bool show)
+{
+    return CPluginWindowMgr::sShared.ShowPluginWindow(GetInstanceID(), show);
+}
 
 unsigned int CPluginInstance::GetParameterCount() const
 {
@@ -90,32 +104,42 @@ void CPluginInstance::ApplyRTFilterSelf(QXSampleBuffer<double>* block, bool /*ap
 {
     if (block == nullptr || mPlugin == nullptr || block->ChannelCount() == 0)
         return;
-    unsigned int const inputs = std::min<unsigned int>(GetInputChannelCount(), mWorkBuffer.getNumChannels());
-    unsigned int const outputs = std::min<unsigned int>(GetOutputChannelCount(), mWorkBuffer.getNumChannels());
-    if (inputs == 0 || outputs == 0)
+    int const channels = mWorkBuffer.getNumChannels();
+    unsigned int const inputs = std::min<unsigned int>(GetInputChannelCount(), static_cast<unsigned int>(channels));
+    unsigned int const outputs = std::min<unsigned int>(GetOutputChannelCount(), static_cast<unsigned int>(channels));
+    unsigned long long const prepared = static_cast<unsigned long long>(mWorkBuffer.getNumSamples());
+    if (inputs == 0 || outputs == 0 || prepared == 0)
         return;
-    unsigned int const blockChannels = block->ChannelCount();
-    int const n = static_cast<int>(std::min<unsigned long long>(
-        block->FrameCount(), static_cast<unsigned long long>(mWorkBuffer.getNumSamples())));
-    if (n <= 0)
-        return;
+    // A block longer than the plug-in was prepared for goes through in
+    // chunks of the prepared length, each its own call.
+    unsigned long long const frames = block->FrameCount();
+    for (unsigned long long first = 0; first < frames; first += prepared)
+        LowProcessChunk(block, first, static_cast<int>(std::min(prepared, frames - first)), inputs, outputs,
+                        renderBypassed);
+}
 
+void CPluginInstance::LowProcessChunk(QXSampleBuffer<double>* block, unsigned long long first, int n,
+                                      unsigned int inputs, unsigned int outputs, bool renderBypassed) const
+{
+    unsigned int const blockChannels = block->ChannelCount();
     for (unsigned int j = 0; j < inputs; ++j) {
-        double const* source = block->SamplePtrConst(j % blockChannels, 0);
+        double const* source = block->SamplePtrConst(j % blockChannels, first);
         float* target = mWorkBuffer.getWritePointer(static_cast<int>(j));
         if (source == nullptr)
             std::fill(target, target + n, 0.0f);
         else
             std::transform(source, source + n, target, [](double x) { return static_cast<float>(x); });
     }
-    // The buffer's own length: the plug-in was prepared for it.
+    // A view of the work buffer's first n frames: its channel table lives
+    // inside the view, so nothing is allocated.
+    juce::AudioBuffer<float> chunk(mWorkBuffer.getArrayOfWritePointers(), mWorkBuffer.getNumChannels(), n);
     if (renderBypassed)
-        mPlugin->processBlockBypassed(mWorkBuffer, mNoMidi);
+        mPlugin->processBlockBypassed(chunk, mNoMidi);
     else
-        mPlugin->processBlock(mWorkBuffer, mNoMidi);
+        mPlugin->processBlock(chunk, mNoMidi);
 
     for (unsigned int j = 0; j < blockChannels; ++j) {
-        double* target = block->SamplePtr(j, 0);
+        double* target = block->SamplePtr(j, first);
         if (target == nullptr)
             continue;
         float const* source = mWorkBuffer.getReadPointer(static_cast<int>(j % outputs));

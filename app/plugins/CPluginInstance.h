@@ -27,15 +27,18 @@ public:
     // the plug-in's preparation at the rate rounded to an integer.
     void PrepareAudioResources(QVAudioInfo const& info) override;
     void ReleaseAudioResources() override;
+    // The base request; a change is shown by the window of the instance
+    // (posted to the message thread when asked from another thread).
     bool SetBypassed(unsigned int bypass) override;
-    // Editors get no window of their own yet: answers false.
+    // Shows or hides the editor's window through the window manager.
     bool ShowPluginWindow(bool show) override;
     unsigned int GetParameterCount() const override;
     AKString GetParameterName(unsigned int index) const override;
     double GetParameterValue(unsigned int index) const override;
     void SetParameterValue(unsigned int index, double value) override;
     // Feeds input channel j from block channel j modulo the block's channels
-    // and fills block channel j from output j modulo the plug-in's outputs.
+    // and fills block channel j from output j modulo the plug-in's outputs,
+    // in chunks of the prepared frame count.
     void ApplyRTFilterSelf(QXSampleBuffer<double>* block, bool appliedBypass, bool renderBypassed) const override;
 
     // The plug-in's own editor, or a generic one on its parameters; named
@@ -48,6 +51,10 @@ public:
     using QVPluginInstance::SetParameterValue;
 
 private:
+    // One chunk of n frames (at most the prepared count) from frame first.
+    void LowProcessChunk(QXSampleBuffer<double>* block, unsigned long long first, int n, unsigned int inputs,
+                         unsigned int outputs, bool renderBypassed) const;
+
     std::unique_ptr<juce::AudioPluginInstance> mPlugin;
     // Mutable: the processing entry point is const in the engine's interface.
     mutable juce::AudioBuffer<float> mWorkBuffer;

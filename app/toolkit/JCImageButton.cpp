@@ -7,5 +7,7 @@ void JCSetupImageButtonStandard(juce::ImageButton* button, juce::Image const& im
     if (button == nullptr || !image.isValid())
         return;
     juce::Colour const none = juce::Colours::transparentBlack;
-    button->setImages(true, true, true, image, 1.0f, none, image, 1.0f, none, image, 0.5f, none);
+    // The button keeps its bounds: changing its image (a bypass turned on)
+    // must not undo the layout.
+    button->setImages(false, true, true, image, 1.0f, none, image, 1.0f, none, image, 0.5f, none);
 }

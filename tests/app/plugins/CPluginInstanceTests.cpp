@@ -1,7 +1,8 @@
 // Engine instances on toolkit plug-ins: state bytes, parameters, the editor,
-// and the channel mapping of a processed block.
+// and the channel mapping and chunking of a processed block.
 
 #include "AKMemoryBlock.h"
+#include "AllocationProbe.h"
 #include "CPluginInstance.h"
 #include "QVPluginFormat.h"
 #include "QXSampleBuffer.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+
+ORVEL_REPLACE_GLOBAL_ALLOCATION();
 
 namespace {
 
@@ -53,6 +56,8 @@ public:
     void releaseResources() override { mPreparedBlock = 0; }
     void processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&) override
     {
+        if (mCalls < kMaxCalls)
+            mCallSizes[mCalls++] = buffer.getNumSamples();
         for (int j = 0; j < buffer.getNumChannels(); ++j) {
             float* samples = buffer.getWritePointer(j);
             for (int i = 0; i < buffer.getNumSamples(); ++i)
@@ -80,6 +85,10 @@ public:
     double mPreparedRate = 0.0;
     int mPreparedBlock = 0;
     int mBypassedBlocks = 0;
+    // The frame counts of the processed calls, kept without allocating.
+    static constexpr int kMaxCalls = 16;
+    int mCallSizes[kMaxCalls] = {};
+    int mCalls = 0;
 };
 
 struct Made {
@@ -161,14 +170,36 @@ TEST_F(CPluginInstanceTest, BypassedRenderingUsesThePluginsOwnBypassedForm)
     EXPECT_EQ(*block.SamplePtrConst(1, 10), 2.0);
 }
 
-TEST_F(CPluginInstanceTest, ABlockLongerThanPreparedIsProcessedUpToThePreparedLength)
+TEST_F(CPluginInstanceTest, ABlockLongerThanPreparedIsProcessedInChunksOfThePreparedLength)
 {
-    Made made = Make(1, 1, 32);
-    QXSampleBuffer<double> block;
-    FillBlock(&block, 1, 64);
-    made.instance->ApplyRTFilterSelf(&block, false, false);
-    EXPECT_EQ(*block.SamplePtrConst(0, 31), 2.0);
-    EXPECT_EQ(*block.SamplePtrConst(0, 32), 1.0);
+    struct Case {
+        unsigned int prepared, frames;
+        std::vector<int> calls;
+    };
+    Case const cases[] = {
+        {512, 2048, {512, 512, 512, 512}},
+        {512, 1100, {512, 512, 76}},
+        {512, 300, {300}},
+    };
+    for (Case const& c : cases) {
+        delete mInstance;
+        Made made = Make(1, 1, c.prepared);
+        QXSampleBuffer<double> block;
+        ASSERT_TRUE(block.AllocateClean(1, c.frames, 44100.0));
+        // Quarter steps: exact in float, so the copies both ways lose nothing.
+        for (unsigned int i = 0; i < c.frames; ++i)
+            *block.SamplePtr(0, i) = 0.25 * i - 100.0;
+        {
+            AllocationProbe probe;
+            made.instance->ApplyRTFilterSelf(&block, false, false);
+            EXPECT_EQ(AllocationProbe::Count(), 0u) << c.frames;
+        }
+        ASSERT_EQ(made.plugin->mCalls, static_cast<int>(c.calls.size())) << c.frames;
+        for (size_t k = 0; k < c.calls.size(); ++k)
+            EXPECT_EQ(made.plugin->mCallSizes[k], c.calls[k]);
+        for (unsigned int i = 0; i < c.frames; ++i)
+            ASSERT_EQ(*block.SamplePtrConst(0, i), 2.0 * (0.25 * i - 100.0)) << c.frames << " frame " << i;
+    }
 }
 
 TEST_F(CPluginInstanceTest, StateBytesGoBothWaysAndAnEmptyStateIsNotSent)

@@ -20,9 +20,12 @@ TEST_F(JCWidgetsTest, StandardImageButtonUsesTheImageInEveryStateWithAPressedHal
     EXPECT_EQ(button.getOverImage(), image);
     EXPECT_EQ(button.getDownImage(), image);
 
-    // An invalid image keeps what the button had.
+    // An invalid image keeps what the button had; a new image keeps the
+    // button's bounds.
+    button.setBounds(5, 6, 60, 18);
     juce::Image const other(juce::Image::ARGB, 8, 8, true);
     JCSetupImageButtonStandard(&button, other);
+    EXPECT_EQ(button.getBounds(), juce::Rectangle<int>(5, 6, 60, 18));
     JCSetupImageButtonStandard(&button, juce::Image());
     EXPECT_EQ(button.getNormalImage(), other);
 
