@@ -1,7 +1,7 @@
 #pragma once
 
 // Parameters of the Scale and Repeat transforms of a track part: a time
-// coefficient, its direction and a repeat count, as the inspector's dialogs
+// coefficient, its direction and a repeat count, as the transform dialogs
 // edit them and the command options carry them under "ZxperScale".
 //
 // The signed coefficient k is absCoeff when expanded, 1 / absCoeff

@@ -1,25 +1,22 @@
 #include "QVTrackZxperZoneOps.h"
 
+#include "AKLog.h"
 #include "QVTrackZoneArray.h"
-
-#include <cmath>
-
-AKTimeIntv QVZxperGetTrackIntv(QVTrackZoneArray const& zones)
-{
-    if (zones.IsEmpty())
-        return kAKNullTimeIntv;
-    return {zones[0].GetLocalTimeIntv().beg, zones[zones.Count() - 1].GetLocalTimeIntv().end};
-}
 
 double QVZxperDurationAfterScaledCopies(double duration, uint32_t count, double coeff)
 {
-    double const factor = std::fabs(coeff);
-    if (count == 0 || factor <= 1e-6)
-        return 0.0;
-    if (std::fabs(1.0 - factor) <= 1e-6)
-        return count * duration;
-    if (count == 1)
-        return factor * duration;
-    // factor + factor^2 + ... + factor^count
-    return ((std::pow(factor, count + 1.0) - 1.0) / (factor - 1.0) - 1.0) * duration;
+    return QVTrackZoneArray::ComputeDurationAfterInsertZonesScaled(duration, count, coeff, true);
+}
+
+int QVZxperCheckPart(QVTrackZoneArray const& zones, AKTimeIntv part, bool allowExtend, char const* transform)
+{
+    if (!(part.beg < part.end))
+        return AKLogError(kQVErrorTrackZxperBadPart, "%s: empty part [%.6f, %.6f]", transform, part.beg, part.end);
+    if (zones.IsEmpty())
+        return AKLogError(kQVErrorTrackZxperEmptyTrack, "%s: the track is empty", transform);
+    AKTimeIntv const track = zones.GetTimeIntv();
+    if (!allowExtend && (part.beg < track.beg || part.end > track.end))
+        return AKLogError(kQVErrorTrackZxperBadPart, "%s: part [%.6f, %.6f] outside the track [%.6f, %.6f]", transform,
+                          part.beg, part.end, track.beg, track.end);
+    return 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Zone-list figures the experimental transforms share.
+// Checks and figures the experimental transforms share.
 
 #include "AKTimeIntv.h"
 
@@ -8,9 +8,11 @@
 
 class QVTrackZoneArray;
 
-// [local begin of the first zone, local end of the last], {0, 0} when empty.
-AKTimeIntv QVZxperGetTrackIntv(QVTrackZoneArray const& zones);
-
 // The duration that `count` copies of a part of `duration` seconds add when
 // the n-th copy lasts |coeff|^n times the part.
 double QVZxperDurationAfterScaledCopies(double duration, uint32_t count, double coeff);
+
+// 0 when the part can be transformed: not empty, zones present, and inside
+// the track interval unless allowExtend; otherwise the logged refusal,
+// naming the transform.
+int QVZxperCheckPart(QVTrackZoneArray const& zones, AKTimeIntv part, bool allowExtend, char const* transform);
