@@ -1,5 +1,7 @@
 #include "QVResampler.h"
 
+#include "QVResamplePhaseTables.h"
+
 #include <cmath>
 
 namespace QVSig {
@@ -27,13 +29,15 @@ SpeedThresholds const& ThresholdsOf(unsigned int kernelQuality)
     return kStandardThresholds;
 }
 
+// --- Reading the sinc table itself (when its phase table is missing) ---
+
 // One destination frame per pass: the 2W - 1 taps around position m. The
 // coefficient of tap k is the entry at (1 - f + k) × steps from the table's
 // start, which stands for the distance (1 - f) + k - W between the tap's
 // frame and the position.
 template <int W, bool kInterpolate, typename TDes, typename TSrc>
-void RunKernel(TDes* destination, unsigned long long frameCount, TSrc const* source, double speed, double phase,
-               double const* entries)
+void RunStridedKernel(TDes* destination, unsigned long long frameCount, TSrc const* source, double speed, double phase,
+                      double const* entries)
 {
     constexpr int kTaps = 2 * W - 1;
     for (unsigned long long j = 0; j < frameCount; j++) {
@@ -60,13 +64,150 @@ void RunKernel(TDes* destination, unsigned long long frameCount, TSrc const* sou
 }
 
 template <int W, typename TDes, typename TSrc>
-void RunKernel(bool interpolate, TDes* destination, unsigned long long frameCount, TSrc const* source, double speed,
-               double phase, double const* entries)
+void RunStridedKernel(bool interpolate, TDes* const* destinations, TSrc const* const* sources,
+                      unsigned int channelCount, unsigned long long frameCount, double speed, double phase,
+                      double const* entries)
 {
-    if (interpolate)
-        RunKernel<W, true>(destination, frameCount, source, speed, phase, entries);
+    for (unsigned int c = 0; c < channelCount; c++) {
+        if (interpolate)
+            RunStridedKernel<W, true>(destinations[c], frameCount, sources[c], speed, phase, entries);
+        else
+            RunStridedKernel<W, false>(destinations[c], frameCount, sources[c], speed, phase, entries);
+    }
+}
+
+// --- Reading the phase table ---
+//
+// The frames are taken in runs: for each run, the positions, the first taps
+// and the weights of every frame are worked out once, then every channel is
+// summed with them. Each frame's sum keeps the order of the taps (one serial
+// sum per channel and frame, as the strided kernel does), so both kernels
+// give the same bits; the speed comes from summing two channels (or, for a
+// lone channel, two frames) side by side in the two lanes of a vector.
+
+constexpr unsigned int kRunFrames = 32;
+constexpr int kMaxRowStride = 48;
+
+// The taps of a run of destination frames: the source index of tap 0 and the
+// tapCount weights of each frame (a phase-table row, or interpolated rows).
+struct RunTaps {
+    long long first[kRunFrames];
+    double const* weights[kRunFrames];
+    alignas(64) double interpolated[kRunFrames * kMaxRowStride];
+};
+
+// Positions, first taps and weights of frames firstFrame to firstFrame +
+// count - 1. Built for wider vectors where the machine has them: rounding
+// (floor) and the interpolation are exact in every version.
+__attribute__((target_clones("avx2", "sse4.1", "default"))) void
+PrepareRun(RunTaps* run, unsigned long long firstFrame, unsigned int count, double speed, double phase, int halfWidth,
+           ResamplePhaseTable const* table, bool interpolate)
+{
+    double const* const rows = table->rows;
+    long const stride = table->rowStride;
+    for (unsigned int i = 0; i < count; i++) {
+        double const m = static_cast<double>(firstFrame + i) * speed + phase;
+        double const floorM = std::floor(m);
+        double const f = m - floorM;
+        run->first[i] = static_cast<long long>(floorM) - halfWidth + 1;
+        double const lead = (1.0 - f) * kSincardSteps;
+        if (!interpolate) {
+            run->weights[i] = rows + static_cast<long>(std::floor(lead + 0.5)) * stride;
+            continue;
+        }
+        double const u = std::floor(lead);
+        double const g = lead - u;
+        double const* const lower = rows + static_cast<long>(u) * stride;
+        double const* const upper = lower + stride;
+        double* const weights = run->interpolated + i * stride;
+        for (long k = 0; k < stride; k++)
+            weights[k] = (1.0 - g) * lower[k] + g * upper[k];
+        run->weights[i] = weights;
+    }
+}
+
+// Two doubles summed side by side (SSE2 on every x86-64).
+typedef double Lanes __attribute__((vector_size(16)));
+
+// Two channels of the run, one in each lane.
+template <int kTaps, typename TDes>
+void SumTwoChannels(TDes* left, TDes* right, double const* sourceLeft, double const* sourceRight, RunTaps const& run,
+                    unsigned int count)
+{
+    for (unsigned int i = 0; i < count; i++) {
+        double const* const weights = run.weights[i];
+        double const* const l = sourceLeft + run.first[i];
+        double const* const r = sourceRight + run.first[i];
+        Lanes sum = {0.0, 0.0};
+        for (int k = 0; k < kTaps; k++) {
+            Lanes const weight = {weights[k], weights[k]};
+            Lanes const taps = {l[k], r[k]};
+            sum += weight * taps;
+        }
+        left[i] = static_cast<TDes>(sum[0]);
+        right[i] = static_cast<TDes>(sum[1]);
+    }
+}
+
+// One channel of the run, two frames at a time, one in each lane.
+template <int kTaps, typename TDes>
+void SumOneChannel(TDes* destination, double const* source, RunTaps const& run, unsigned int count)
+{
+    unsigned int i = 0;
+    for (; i + 1 < count; i += 2) {
+        double const* const weightsA = run.weights[i];
+        double const* const weightsB = run.weights[i + 1];
+        double const* const a = source + run.first[i];
+        double const* const b = source + run.first[i + 1];
+        Lanes sum = {0.0, 0.0};
+        for (int k = 0; k < kTaps; k++) {
+            Lanes const weight = {weightsA[k], weightsB[k]};
+            Lanes const taps = {a[k], b[k]};
+            sum += weight * taps;
+        }
+        destination[i] = static_cast<TDes>(sum[0]);
+        destination[i + 1] = static_cast<TDes>(sum[1]);
+    }
+    if (i < count) {
+        double const* const weights = run.weights[i];
+        double const* const a = source + run.first[i];
+        double sum = 0.0;
+        for (int k = 0; k < kTaps; k++)
+            sum += weights[k] * a[k];
+        destination[i] = static_cast<TDes>(sum);
+    }
+}
+
+template <int W, typename TDes>
+void RunPhaseKernel(bool interpolate, TDes* const* destinations, double const* const* sources,
+                    unsigned int channelCount, unsigned long long frameCount, double speed, double phase,
+                    ResamplePhaseTable const& table)
+{
+    constexpr int kTaps = 2 * W - 1;
+    static_assert(kTaps <= kMaxRowStride, "a row holds every tap");
+    RunTaps run;
+    unsigned int count = 0;
+    for (unsigned long long done = 0; done < frameCount; done += count) {
+        count = frameCount - done < kRunFrames ? static_cast<unsigned int>(frameCount - done) : kRunFrames;
+        PrepareRun(&run, done, count, speed, phase, W, &table, interpolate);
+        unsigned int c = 0;
+        for (; c + 1 < channelCount; c += 2)
+            SumTwoChannels<kTaps>(destinations[c] + done, destinations[c + 1] + done, sources[c], sources[c + 1], run,
+                                  count);
+        if (c < channelCount)
+            SumOneChannel<kTaps>(destinations[c] + done, sources[c], run, count);
+    }
+}
+
+template <int W, typename TDes>
+void RunKernel(bool interpolate, TDes* const* destinations, double const* const* sources, unsigned int channelCount,
+               unsigned long long frameCount, double speed, double phase, TableSincard<double> const& table)
+{
+    ResamplePhaseTable const& phaseTable = ResamplePhaseTableOf(table);
+    if (phaseTable.rows != nullptr && phaseTable.tapCount == 2 * W - 1)
+        RunPhaseKernel<W>(interpolate, destinations, sources, channelCount, frameCount, speed, phase, phaseTable);
     else
-        RunKernel<W, false>(destination, frameCount, source, speed, phase, entries);
+        RunStridedKernel<W>(interpolate, destinations, sources, channelCount, frameCount, speed, phase, table.Data());
 }
 
 // Needs above this are held there: far beyond any sample container, and
@@ -107,35 +248,48 @@ TableSincard<double> const& CopyCastResample_SincTable(double speed, unsigned in
 }
 
 template <typename TDes, typename TSrc>
-void CopyCastResample_Shannon(TDes* destination, unsigned long long frameCount, TSrc const* source, double speed,
-                              double phase, unsigned int quality)
+void CopyCastResample_ShannonChannels(TDes* const* destinations, TSrc const* const* sources, unsigned int channelCount,
+                                      unsigned long long frameCount, double speed, double phase, unsigned int quality)
 {
-    if (!(phase >= 0.0 && phase < 1.0) || !std::isfinite(speed) || destination == nullptr || source == nullptr ||
+    if (!(phase >= 0.0 && phase < 1.0) || !std::isfinite(speed) || destinations == nullptr || sources == nullptr ||
         frameCount == 0)
         return;
+    for (unsigned int c = 0; c < channelCount; c++)
+        if (destinations[c] == nullptr || sources[c] == nullptr)
+            return;
     TableSincard<double> const& table = CopyCastResample_SincTable(speed, quality);
-    double const* const entries = table.Data();
-    if (entries == nullptr)
+    if (!table.IsBuilt())
         return;
     bool const interpolate = (quality & kResampleQualityKernelMask) >= kResampleQualityFirstInterpolated;
     switch (table.HalfWidth()) {
     case 8:
-        RunKernel<8>(interpolate, destination, frameCount, source, speed, phase, entries);
+        RunKernel<8>(interpolate, destinations, sources, channelCount, frameCount, speed, phase, table);
         break;
     case 12:
-        RunKernel<12>(interpolate, destination, frameCount, source, speed, phase, entries);
+        RunKernel<12>(interpolate, destinations, sources, channelCount, frameCount, speed, phase, table);
         break;
     case 16:
-        RunKernel<16>(interpolate, destination, frameCount, source, speed, phase, entries);
+        RunKernel<16>(interpolate, destinations, sources, channelCount, frameCount, speed, phase, table);
         break;
     case 24:
-        RunKernel<24>(interpolate, destination, frameCount, source, speed, phase, entries);
+        RunKernel<24>(interpolate, destinations, sources, channelCount, frameCount, speed, phase, table);
         break;
     default:
         break;
     }
 }
 
+template <typename TDes, typename TSrc>
+void CopyCastResample_Shannon(TDes* destination, unsigned long long frameCount, TSrc const* source, double speed,
+                              double phase, unsigned int quality)
+{
+    CopyCastResample_ShannonChannels(&destination, &source, 1, frameCount, speed, phase, quality);
+}
+
+template void CopyCastResample_ShannonChannels<double, double>(double* const*, double const* const*, unsigned int,
+                                                               unsigned long long, double, double, unsigned int);
+template void CopyCastResample_ShannonChannels<float, double>(float* const*, double const* const*, unsigned int,
+                                                              unsigned long long, double, double, unsigned int);
 template void CopyCastResample_Shannon<double, double>(double*, unsigned long long, double const*, double, double,
                                                        unsigned int);
 template void CopyCastResample_Shannon<float, double>(float*, unsigned long long, double const*, double, double,

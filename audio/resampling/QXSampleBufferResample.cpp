@@ -1,6 +1,6 @@
 // The resampling members of the sample buffer: checks the ranges and the
 // source border, then copies at unit speed or runs the windowed-sinc kernel
-// channel by channel.
+// over the channels.
 
 #include "QVResampler.h"
 #include "QVSig.h"
@@ -43,6 +43,9 @@ void CopyConvertedReversed(T* destination, U const* source, unsigned long long c
     for (unsigned long long i = 0; i < count; i++)
         destination[i] = static_cast<T>(source[count - 1 - i]);
 }
+
+// Channels resampled together by one kernel call.
+constexpr unsigned int kResampleGroupChannelCount = 16;
 
 // Phases this close to 0 or 1 snap to a whole frame.
 constexpr double kPhaseSnap = 0.00001;
@@ -108,6 +111,16 @@ bool QXSampleBuffer<T>::CopyCastResample(QXSampleBuffer<U> const& source, QVSamp
     ChannelSpan const desChannels = ChannelsOf(des, ChannelCount());
     ChannelSpan const srcChannels = ChannelsOf(src, source.ChannelCount());
     unsigned int const pairCount = desChannels.count < srcChannels.count ? desChannels.count : srcChannels.count;
+    // The kernel takes the channels in groups, so that each frame's position and
+    // coefficients are worked out once per group rather than once per channel.
+    T* groupDestinations[kResampleGroupChannelCount];
+    U const* groupSources[kResampleGroupChannelCount];
+    unsigned int groupCount = 0;
+    auto flushGroup = [&] {
+        QVSig::CopyCastResample_ShannonChannels(groupDestinations, groupSources, groupCount, frameCount, speed, phase,
+                                                quality & QVSig::kResampleQualityKernelMask);
+        groupCount = 0;
+    };
     for (unsigned int pair = 0; pair < pairCount; pair++) {
         T* const d = SamplePtr(desChannels.first + pair, des.firstFrame);
         U const* const block = source.ChannelBlock(srcChannels.first + pair);
@@ -115,9 +128,10 @@ bool QXSampleBuffer<T>::CopyCastResample(QXSampleBuffer<U> const& source, QVSamp
             continue;
         U const* const q = block + sourceFirst;
         if (!exact) {
-            U const* const origin = speed < 0.0 ? q + needed : q;
-            QVSig::CopyCastResample_Shannon(d, frameCount, origin, speed, phase,
-                                            quality & QVSig::kResampleQualityKernelMask);
+            groupDestinations[groupCount] = d;
+            groupSources[groupCount] = speed < 0.0 ? q + needed : q;
+            if (++groupCount == kResampleGroupChannelCount)
+                flushGroup();
         } else if (speed > 0.0) {
             if (static_cast<void const*>(d) != static_cast<void const*>(q))
                 CopyConverted(d, q, frameCount);
@@ -125,6 +139,8 @@ bool QXSampleBuffer<T>::CopyCastResample(QXSampleBuffer<U> const& source, QVSamp
             CopyConvertedReversed(d, q, frameCount);
         }
     }
+    if (groupCount > 0)
+        flushGroup();
     if (tookExactPath != nullptr)
         *tookExactPath = exact;
     return true;

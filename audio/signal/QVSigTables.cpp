@@ -1,6 +1,7 @@
 #include "QVSigTables.h"
 
 #include "AKLog.h"
+#include "QVResamplePhaseTables.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -86,6 +87,7 @@ int InitTables()
         ok = kTableSincardC64.Init() && ok;
         ok = kTableSincardD64.Init() && ok;
     }
+    ok = InitResamplePhaseTables() && ok;
     return ok ? 0 : kAKErrorNoMemory;
 }
 

@@ -68,3 +68,24 @@ TEST(QVResamplerAlloc, ResamplingAllocatesNothing)
     EXPECT_EQ(probe.Releases(), 0u);
     EXPECT_GT(counts, 0u);
 }
+
+// Many channels go through the kernel in groups, each with its run of frame
+// positions and coefficients kept on the stack: still nothing allocated.
+TEST(QVResamplerAlloc, ManyChannelsAllocateNothing)
+{
+    ASSERT_EQ(QVSig::InitTables(), 0);
+    constexpr unsigned int kChannels = 19;
+    constexpr unsigned long long kFrames = 700;
+    constexpr unsigned long long kBorder = 28;
+    unsigned long long needed = 0, total = 0;
+    QVSig::CopyCastResample_ComputeSourceFrameCountNeeded(kFrames, 0.9, nullptr, &needed, &total);
+    QXSampleBuffer<double> source;
+    QXSampleBuffer<double> destination;
+    ASSERT_TRUE(source.AllocateClean(kChannels, total, 48000.0));
+    ASSERT_TRUE(destination.AllocateClean(kChannels, kFrames, 48000.0));
+    AllocationProbe probe;
+    for (unsigned int quality : {3u, 4u})
+        EXPECT_TRUE(destination.CopyCastResample(source, kQVSampleRangeAll, QVSampleRangeMake(-1, kBorder, needed), 0.9,
+                                                 0.5, quality | QVSig::kResampleQualityNoExactCopy, nullptr));
+    EXPECT_EQ(probe.Count(), 0u);
+}
