@@ -3,7 +3,9 @@
 // the end of the track. Refused edits must leave the track as it was.
 
 #include "AKDictionary.h"
+#include "QVProviderMgr.h"
 #include "QVProviderRenum.h"
+#include "SoundFixtures.h"
 #include "QVTrackZoneFixtures.h"
 
 #include <gtest/gtest.h>
@@ -496,6 +498,45 @@ TEST(QVTrackZoneArrayEditTest, RenumberZonesProvID)
     EXPECT_TRUE(kept.RenumberZonesProvID(QVProviderRenum()));
     EXPECT_EQ(Describe(kept), "1:0-1 3:0-1");
     EXPECT_TRUE(QVTrackZoneArray().RenumberZonesProvID(renum));
+}
+
+TEST(QVTrackZoneArrayEditTest, RelinkZonesProviders)
+{
+    SoundFixtures::TempFolder folder;
+    QVProviderMgr& mgr = QVProviderMgr::sShared;
+    ATArray<QVProvider*> sounds;
+    for (unsigned int channels : {2u, 3u}) {
+        std::string const path = folder.File(std::to_string(channels) + ".wav");
+        SoundFixtures::SoundSpec spec;
+        spec.channels = channels;
+        ASSERT_TRUE(SoundFixtures::WriteSoundFile(path, spec));
+        sounds.Push(mgr.RegisterProvider(SoundFixtures::EnginePath(path)));
+        ASSERT_NE(sounds.Last(), nullptr);
+    }
+    QVProviderID const first = sounds[0]->GetID();
+    QVProviderID const second = sounds[1]->GetID();
+
+    QVTrackZoneArray zones = MakeArray({{first, 0, 0.01}, {0, 0, 1}, {second, 0, 0.01}, {first, 0.01, 0.02}});
+    EXPECT_TRUE(zones.RelinkZonesProviders());
+    EXPECT_EQ(zones[0].GetProvider(), sounds[0]);
+    EXPECT_EQ(zones[1].GetProvider(), nullptr);
+    EXPECT_EQ(zones[2].GetProvider(), sounds[1]);
+    EXPECT_EQ(zones[3].GetProvider(), sounds[0]);
+    unsigned int channels = 0;
+    zones.UpdateZonesLocalTime(nullptr, &channels);
+    EXPECT_EQ(channels, 3u);
+
+    // An ID never given in this run: no link, and the answer false.
+    zones[0].SetProviderID(QVProvider::PeekNextID() + 100);
+    EXPECT_FALSE(zones.RelinkZonesProviders());
+    EXPECT_EQ(zones[0].GetProvider(), nullptr);
+    EXPECT_EQ(zones[2].GetProvider(), sounds[1]);
+    zones.UpdateZonesLocalTime(nullptr, &channels);
+    EXPECT_EQ(channels, 3u);
+    EXPECT_TRUE(QVTrackZoneArray().RelinkZonesProviders());
+
+    for (QVProvider* sound : sounds)
+        mgr.RemoveProvider(sound);
 }
 
 }  // namespace
