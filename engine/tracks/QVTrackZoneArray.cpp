@@ -4,6 +4,7 @@
 #include "AKLog.h"
 #include "AKStatus.h"
 #include "AKValueArray.h"
+#include "QVPrefs.h"
 #include "QVProviderMgr.h"
 #include "QVProviderRenum.h"
 
@@ -451,6 +452,11 @@ double QVTrackZoneArray::QuickUpdateZonesLocalTime(unsigned int from)
         zone.SetLocalTimeIntv({begin, time});
     }
     return time;
+}
+
+double QVTrackZoneArray::GetZoneFadeDuration() const
+{
+    return mFade >= 0.0 ? mFade : QVPrefs::sShared.GetEngineZoneFadeDuration();
 }
 
 void QVTrackZoneArray::UpdateZonesLocalTime(double* end, unsigned int* channels, double fade)

@@ -34,8 +34,7 @@ constexpr int kQVTrackZoneEditChanged = 2;
 // Index out-parameters receive this when there is no zone.
 constexpr unsigned int kQVTrackZoneNoIndex = 0xFFFFFFFFu;
 
-// The zone fade used by the full update when the caller gives none
-// ("Engine.ZoneFadeDuration" by default).
+// The default of "Engine.ZoneFadeDuration", the zone fade of the full pass.
 constexpr double kQVTrackZoneFadeDurationDefault = 0.005;
 
 // No byte limit for ReadFromFile.
@@ -128,10 +127,14 @@ public:
     // length, sets local and outer times. *end receives the end of the
     // track, *channels the largest channel count of the linked sounds; both
     // 0 when empty, either may be null.
-    void UpdateZonesLocalTime(double* end, unsigned int* channels) { UpdateZonesLocalTime(end, channels, mFade); }
+    void UpdateZonesLocalTime(double* end, unsigned int* channels)
+    {
+        UpdateZonesLocalTime(end, channels, GetZoneFadeDuration());
+    }
     void UpdateZonesLocalTime(double* end, unsigned int* channels, double fade);
-    // The fade the two-argument full pass uses.
-    double GetZoneFadeDuration() const { return mFade; }
+    // The fade the two-argument full pass uses: the one set here, or while
+    // none is set (or after a negative one) "Engine.ZoneFadeDuration".
+    double GetZoneFadeDuration() const;
     void SetZoneFadeDuration(double fade) { mFade = fade; }
 
     // Renumbers every sound ID through the table (silence stays silence);
@@ -172,5 +175,5 @@ private:
     void AppendSilence(double duration);
 
     ATArray<QVTrackZone> mZones;
-    double mFade = kQVTrackZoneFadeDurationDefault;
+    double mFade = -1.0;  // below 0: the preference
 };
