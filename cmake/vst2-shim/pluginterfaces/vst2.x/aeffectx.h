@@ -8,17 +8,17 @@
 // plug-in that fills either would write past the host's memory; these full
 // records take their names.
 typedef struct OrvelVstPinProperties {
-  char label[64];
-  int flags;
-  int arrangementType;
-  char shortLabel[8];
-  char future[48];
+    char label[64];
+    int flags;
+    int arrangementType;
+    char shortLabel[8];
+    char future[48];
 } OrvelVstPinProperties;
 
 typedef struct OrvelVstSpeakerArrangement {
-  int type;
-  int numChannels;
-  VstSpeakerProperties speakers[8];
+    int type;
+    int numChannels;
+    VstSpeakerProperties speakers[8];
 } OrvelVstSpeakerArrangement;
 
 #define VstPinProperties OrvelVstPinProperties
