@@ -171,12 +171,13 @@ bool QXSampleBuffer<T>::CopyAddWithMatrix(QXSampleBuffer const& source, QVGainMa
         T* const d = WorkingPtr(output, des.firstFrame);
         if (d == nullptr)
             continue;
-        double const* const row = matrix[output];
-        for (unsigned int input = 0; input < source.mWorkingChannelCount; input++) {
-            double const gain = row[input];
-            if (QVSig::IsNearZero(gain))
-                continue;
-            QVSig::CopyAddWithGain<T>(d, source.WorkingPtr(input, src.firstFrame), count, gain);
+        // The inputs of the row in groups, each added in one pass over the output.
+        T const* sources[QVGainMatrix::kMixRowMaxInputs];
+        for (unsigned int first = 0; first < source.mWorkingChannelCount; first += QVGainMatrix::kMixRowMaxInputs) {
+            unsigned int const n = std::min(source.mWorkingChannelCount - first, QVGainMatrix::kMixRowMaxInputs);
+            for (unsigned int k = 0; k < n; k++)
+                sources[k] = source.WorkingPtr(first + k, src.firstFrame);
+            matrix.MixRowInto<T>(d, output, first, sources, n, count);
         }
     }
     return true;

@@ -84,6 +84,19 @@ public:
     // to +1 (hard right).
     void DistributePanoramics(unsigned int flags, unsigned int outputOffset, double pan);
 
+    // Mixes inputs into one output: destination += sources[k] × gain(output,
+    // firstInput + k) for k from 0 to inputCount - 1, over `count` samples.
+    // The result is that of one CopyAddWithGain pass per input in input
+    // order (gains near 0 skipped, near 1 a plain sum, float instances
+    // multiplying in float), made in one pass over the destination. Null
+    // sources are skipped; nothing without a destination. At most
+    // kMixRowMaxInputs inputs per call: a caller with more calls again for
+    // the next inputs. Audio thread: no allocation.
+    template <typename T>
+    void MixRowInto(T* destination, unsigned int output, unsigned int firstInput, T const* const* sources,
+                    unsigned int inputCount, unsigned int count) const;
+    static constexpr unsigned int kMixRowMaxInputs = 16;
+
     // Zeroes the column of every input whose bit is set (inputs 0 to 63).
     void ApplyMutedChannelsOnInputs(unsigned long long mutedInputs);
     // Zeroes the row of every output whose bit is set (outputs 0 to 63).
