@@ -52,3 +52,15 @@ int QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxp
                        QVTrackZxperRandom& random, AKTimeIntv* result);
 int QVTrackZxperStretch(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperStretch const& param,
                         bool allowExtend, AKTimeIntv* result);
+
+// The same, the parameters read from the command's options dictionary
+// ("ZxperScale" for Scale and Repeat, "ZxperMingle", "ZxperStretch"; missing
+// values take their defaults). Mingle draws from the shared generator.
+int QVTrackZxperScale(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
+                      AKTimeIntv* result);
+int QVTrackZxperRepeat(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
+                       AKTimeIntv* result);
+int QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
+                       AKTimeIntv* result);
+int QVTrackZxperStretch(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
+                        AKTimeIntv* result);

@@ -505,4 +505,46 @@ TEST(QVTrackZxperTransformTests, StretchOfAPartInsideAZone)
     EXPECT_NEAR(10.5, zones[17].GetSourceTimeIntv().beg, 1e-9);
 }
 
+// --- Options ---
+
+// The options the command carries reach each transform.
+TEST(QVTrackZxperTransformTests, TransformsReadTheirOptions)
+{
+    AKDictionary options;
+    QVTrackParamZxperScale scale = ScaleParam(2.0, true, false);
+    scale.repeatCount = 2;
+    scale.WriteToDictionary(&options);
+    QVTrackParamZxperStretch stretch;
+    stretch.windowDur = 0.1;
+    stretch.windowStep = 0.05;
+    stretch.WriteToDictionary(&options);
+
+    QVTrackZoneArray zones = TwoZones();
+    AKTimeIntv result;
+    ASSERT_EQ(0, QVTrackZxperScale(&zones, {1.0, 3.0}, options, false, &result));
+    EXPECT_DOUBLE_EQ(5.0, result.end);
+
+    zones = TwoZones();
+    ASSERT_EQ(0, QVTrackZxperRepeat(&zones, {1.0, 2.0}, options, false, &result));
+    EXPECT_DOUBLE_EQ(2.0, result.beg);
+    EXPECT_DOUBLE_EQ(8.0, result.end);  // copies of 2 and 4 s
+
+    zones = TwoZones();
+    ASSERT_EQ(0, QVTrackZxperStretch(&zones, {1.5, 2.5}, options, false, &result));
+    EXPECT_NEAR(3.1, result.end, 1e-9);
+
+    // Without a "ZxperMingle" record the defaults cut the part.
+    zones = TwoZones();
+    ASSERT_EQ(0, QVTrackZxperMingle(&zones, {0.0, 4.0}, options, false, &result));
+    EXPECT_NEAR(4.0, result.end, 1e-9);
+    EXPECT_GT(zones.Count(), 10u);
+
+    // The options of a scale by 1 leave nothing to do.
+    AKDictionary unity;
+    ScaleParam(1.0, true, false).WriteToDictionary(&unity);
+    zones = TwoZones();
+    LogCapture log;
+    EXPECT_EQ(kQVErrorTrackZxperNoEffect, QVTrackZxperScale(&zones, {1.0, 3.0}, unity, false, &result));
+}
+
 }  // namespace
