@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -503,6 +504,109 @@ TEST(QVTrackZxperTransformTests, StretchOfAPartInsideAZone)
     EXPECT_NEAR(1.5, zones[1].GetSourceTimeIntv().beg, 1e-9);
     EXPECT_NEAR(10.0, zones[9].GetSourceTimeIntv().beg, 1e-9);
     EXPECT_NEAR(10.5, zones[17].GetSourceTimeIntv().beg, 1e-9);
+}
+
+// With the extension the part may reach past the track, which the silence
+// padding it lengthens; the silence itself is neither cut nor windowed.
+TEST(QVTrackZxperTransformTests, MingleAndStretchReachPastTheEndWithExtension)
+{
+    QVTrackParamZxperMingle mingle;
+    QVTrackZoneArray zones = TwoZones();
+    QVTrackZxperRandom random(8);
+    AKTimeIntv result;
+    ASSERT_EQ(0, QVTrackZxperMingle(&zones, {3.0, 5.0}, mingle, true, random, &result));
+    EXPECT_DOUBLE_EQ(3.0, result.beg);
+    EXPECT_NEAR(5.0, result.end, 1e-9);
+    EXPECT_NEAR(5.0, Complete(&zones), 1e-9);
+    ExpectWellFormed(zones);
+    EXPECT_TRUE(zones[zones.Count() - 1].IsSilence());
+
+    QVTrackParamZxperStretch stretch;
+    stretch.windowDur = 0.1;
+    stretch.windowStep = 0.05;
+    zones = TwoZones();
+    ASSERT_EQ(0, QVTrackZxperStretch(&zones, {3.5, 6.0}, stretch, true, &result));
+    // 8 windows of 0.1 s from the last half second, then 2 s of silence.
+    EXPECT_NEAR(3.5 + 0.8 + 2.0, result.end, 1e-9);
+    EXPECT_NEAR(result.end, Complete(&zones), 1e-9);
+    ExpectWellFormed(zones);
+    EXPECT_TRUE(zones[zones.Count() - 1].IsSilence());
+    EXPECT_NEAR(2.0, zones[zones.Count() - 1].GetLocalDuration(), 1e-9);
+}
+
+// Random tracks, parts and parameters: after every transform the zones are
+// well formed and the track's length changed by exactly what the reported
+// range says.
+TEST(QVTrackZxperTransformTests, RandomTransformsKeepTheLayoutAndTheirRange)
+{
+    QVTrackZxperRandom draw(77);
+    auto pick = [&draw](int count) { return std::min(count - 1, static_cast<int>(draw.Uniform(0.0, count))); };
+    double const scales[] = {-2.0, -1.0, -0.5, 0.5, 1.0, 2.0};
+    for (int run = 0; run < 300; ++run) {
+        SCOPED_TRACE(run);
+        QVTrackZoneArray zones;
+        int const zoneCount = 1 + pick(8);
+        for (int i = 0; i < zoneCount; ++i) {
+            double const duration = draw.Uniform(0.01, 3.0);
+            QVTrackZone zone = pick(5) == 0 ? QVTrackZone::MakeSilence(duration)
+                                            : QVTrackZone::Make(1 + pick(5), draw.Uniform(0.0, 10.0), duration);
+            if (!zone.IsSilence())
+                zone.SetScale(scales[pick(6)]);
+            zones.Push(zone);
+        }
+        double const before = Complete(&zones);
+        double const b = draw.Uniform(0.0, before - 0.01);
+        AKTimeIntv const part = {b, draw.Uniform(b + 0.01, before)};
+
+        AKTimeIntv result;
+        double added = 0.0;  // what the track gains
+        switch (pick(4)) {
+        case 0: {
+            QVTrackParamZxperScale param = ScaleParam(draw.Uniform(0.1, 10.0), pick(2) == 0, pick(2) == 0);
+            if (!param.CanApply())
+                continue;
+            ASSERT_EQ(0, QVTrackZxperScale(&zones, part, param, false, &result));
+            added = (result.end - result.beg) - (part.end - part.beg);
+            break;
+        }
+        case 1: {
+            QVTrackParamZxperRepeat param;
+            param.absCoeff = draw.Uniform(1.0, 3.0);
+            param.expanded = pick(2) == 0;
+            param.reversed = pick(2) == 0;
+            param.repeatCount = 1 + pick(4);
+            ASSERT_EQ(0, QVTrackZxperRepeat(&zones, part, param, false, &result));
+            EXPECT_NEAR(part.end, result.beg, 1e-12);
+            added = result.end - result.beg;
+            break;
+        }
+        case 2: {
+            QVTrackParamZxperMingle param;
+            param.distrib = pick(5);
+            param.scaleMode = pick(4);
+            param.jumpMax = pick(10);
+            param.cutDurMin = draw.Uniform(0.01, 0.3);
+            param.cutDurMax = draw.Uniform(0.01, 0.3);
+            param.Check();
+            ASSERT_EQ(0, QVTrackZxperMingle(&zones, part, param, false, draw, &result));
+            added = (result.end - result.beg) - (part.end - part.beg);
+            break;
+        }
+        default: {
+            QVTrackParamZxperStretch param;
+            param.windowDur = draw.Uniform(0.01, 0.3);
+            param.windowStep = draw.Uniform(0.01, 0.3);
+            ASSERT_EQ(0, QVTrackZxperStretch(&zones, part, param, false, &result));
+            added = (result.end - result.beg) - (part.end - part.beg);
+            break;
+        }
+        }
+        double const after = Complete(&zones);
+        ExpectWellFormed(zones);
+        // Bounds within 1e-4 s of a zone boundary snap to it, and the full
+        // pass drops the slivers below 1e-4 s.
+        EXPECT_NEAR(before + added, after, 1e-3);
+    }
 }
 
 // --- Options ---
