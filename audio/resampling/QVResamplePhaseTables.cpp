@@ -11,10 +11,12 @@ namespace QVSig {
 namespace {
 
 // Owns the rows of one phase table; released at exit like the sinc tables.
+// Constant-initialised, like the sinc tables, so that InitTables may run
+// from any static initialiser.
 class PhaseTableStorage
 {
 public:
-    explicit PhaseTableStorage(TableSincard<double> const& source) : mSource(source), mTable{nullptr, 0, 0} {}
+    constexpr explicit PhaseTableStorage(TableSincard<double> const& source) : mSource(source), mTable{nullptr, 0, 0} {}
     ~PhaseTableStorage() { free(const_cast<double*>(mTable.rows)); }
 
     PhaseTableStorage(PhaseTableStorage const&) = delete;

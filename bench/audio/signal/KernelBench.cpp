@@ -4,9 +4,16 @@
 //   ns/sample   time per sample;
 //   x_memcpy    time of one call / time of a memcpy of the block it writes;
 //   x_memset    time of one call / time of a memset of that block.
+// The fade and the matrix mix also report, measured in the row:
+//   x_plain     time of one call / time of the plainest loop doing the same
+//               work (below 1: faster than the plain loop);
+//   x_passes    (matrix mix) time of one call / time of one CopyAddWithGain
+//               pass per non-zero gain, the way to mix a matrix gain by gain.
 // Run: bench_audio_KernelBench [--benchmark_filter=...]
 
+#include "QVGainMatrix.h"
 #include "QVSig.h"
+#include "QXSampleBuffer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -85,7 +93,7 @@ double ReferenceNs(Reference kind, size_t bytes)
 // size of the block it writes. `refill`, when given, restores the block
 // every kRefillPeriod calls.
 template <typename Call, typename Refill>
-void RunKernel(benchmark::State& state, unsigned int samples, size_t bytes, Call&& call, Refill&& refill)
+double RunKernel(benchmark::State& state, unsigned int samples, size_t bytes, Call&& call, Refill&& refill)
 {
     unsigned int sinceRefill = 0;
     auto const t0 = Clock::now();
@@ -103,12 +111,14 @@ void RunKernel(benchmark::State& state, unsigned int samples, size_t bytes, Call
     state.counters["x_memcpy"] = perCall / ReferenceNs(Reference::Memcpy, bytes);
     state.counters["x_memset"] = perCall / ReferenceNs(Reference::Memset, bytes);
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * samples);
+    return perCall;
 }
 
+// Returns the time of one call.
 template <typename Call>
-void RunKernel(benchmark::State& state, unsigned int samples, size_t bytes, Call&& call)
+double RunKernel(benchmark::State& state, unsigned int samples, size_t bytes, Call&& call)
 {
-    RunKernel(state, samples, bytes, std::forward<Call>(call), [] {});
+    return RunKernel(state, samples, bytes, std::forward<Call>(call), [] {});
 }
 
 // A block of n samples spread over [-1, 1].
@@ -204,6 +214,52 @@ void BM_ApplyFadeIn(benchmark::State& state)
         state, n, n * sizeof(T), [&] { QVSig::ApplyFadeIn(samples.data(), n, 0.9, 1.0); }, [&] { samples = pristine; });
 }
 
+// The fade's walk as the plainest loop: the same lookups and products,
+// nothing else.
+template <typename T>
+void PlainFadeIn(T* samples, unsigned int count, double a, double b)
+{
+    T const* curve = nullptr;
+    if constexpr (std::is_same_v<T, double>)
+        curve = QVSig::kTableSinbranch64.Data();
+    else
+        curve = QVSig::kTableSinbranch32.Data();
+    double position = a * QVSig::kSinbranchSteps + 0.5;
+    double const step = (b * QVSig::kSinbranchSteps + 0.5 - position) / count;
+    for (unsigned int i = 0; i < count; i++, position += step)
+        samples[i] *= curve[static_cast<int>(position)];
+}
+
+// Nanoseconds per call of `call`, as NsPerCall, with `refill` run every
+// kRefillPeriod calls (its share counted).
+template <typename Call, typename Refill>
+double NsPerCallWithRefill(Call&& call, Refill&& refill)
+{
+    unsigned int sinceRefill = 0;
+    return NsPerCall([&] {
+        call();
+        benchmark::ClobberMemory();
+        if (++sinceRefill == kRefillPeriod) {
+            refill();
+            sinceRefill = 0;
+        }
+    });
+}
+
+template <typename T>
+void BM_ApplyFadeInVsPlainLoop(benchmark::State& state)
+{
+    unsigned int const n = static_cast<unsigned int>(state.range(0));
+    std::vector<T> const pristine = Signal<T>(n);
+    std::vector<T> samples = pristine;
+    auto fade = [&] { QVSig::ApplyFadeIn(samples.data(), n, 0.9, 1.0); };
+    auto plain = [&] { PlainFadeIn(samples.data(), n, 0.9, 1.0); };
+    auto refill = [&] { samples = pristine; };
+    RunKernel(state, n, n * sizeof(T), fade, refill);
+    // Both timed the same way, one after the other.
+    state.counters["x_plain"] = NsPerCallWithRefill(fade, refill) / NsPerCallWithRefill(plain, refill);
+}
+
 template <typename T>
 void BM_CopyAddWithXFade(benchmark::State& state)
 {
@@ -220,6 +276,69 @@ void BM_FillWithNoise(benchmark::State& state)
     unsigned int const n = static_cast<unsigned int>(state.range(0));
     std::vector<T> samples(n);
     RunKernel(state, n, n * sizeof(T), [&] { QVSig::FillWithNoise(samples.data(), n, 0.5); });
+}
+
+// --- Matrix mix (inputs -> outputs channels, n frames) ---
+
+// A matrix with every gain non-zero and none near 1, as a pan with a volume gives.
+QVGainMatrix MixMatrix(unsigned int outputs, unsigned int inputs)
+{
+    QVGainMatrix matrix(outputs, inputs);
+    for (unsigned int o = 0; o < outputs; o++)
+        for (unsigned int i = 0; i < inputs; i++)
+            matrix.SetCoeff(o, i, 0.3 + 0.1 * ((o + 2 * i) % 5));
+    return matrix;
+}
+
+template <typename T>
+void BM_CopyAddWithMatrix(benchmark::State& state)
+{
+    unsigned int const n = static_cast<unsigned int>(state.range(0));
+    unsigned int const inputs = static_cast<unsigned int>(state.range(1));
+    unsigned int const outputs = static_cast<unsigned int>(state.range(2));
+    QVGainMatrix const matrix = MixMatrix(outputs, inputs);
+    QXSampleBuffer<T> source, destination;
+    source.AllocateClean(inputs, n, 48000.0);
+    destination.AllocateClean(outputs, n, 48000.0);
+    for (unsigned int i = 0; i < inputs; i++) {
+        std::vector<T> const samples = Signal<T>(n);
+        std::copy(samples.begin(), samples.end(), source.SamplePtr(i, 0));
+    }
+    auto refill = [&] { destination.Zeroset(kQVSampleRangeAll); };
+    auto mix = [&] {
+        bool ok = destination.CopyAddWithMatrix(source, matrix, kQVSampleRangeAll);
+        benchmark::DoNotOptimize(ok);
+    };
+    RunKernel(state, n * outputs, size_t(n) * outputs * sizeof(T), mix, refill);
+
+    std::vector<T*> outputPointers;
+    std::vector<T const*> inputPointers;
+    for (unsigned int o = 0; o < outputs; o++)
+        outputPointers.push_back(destination.SamplePtr(o, 0));
+    for (unsigned int i = 0; i < inputs; i++)
+        inputPointers.push_back(source.SamplePtrConst(i, 0));
+    // The plainest loop: every output sample sums all its inputs.
+    auto plain = [&] {
+        for (unsigned int o = 0; o < outputs; o++) {
+            T* const d = outputPointers[o];
+            for (unsigned int f = 0; f < n; f++) {
+                T sum = d[f];
+                for (unsigned int i = 0; i < inputs; i++)
+                    sum += inputPointers[i][f] * static_cast<T>(matrix.GetCoeff(o, i));
+                d[f] = sum;
+            }
+        }
+    };
+    // Gain by gain: one pass over the output per non-zero gain.
+    auto passes = [&] {
+        for (unsigned int o = 0; o < outputs; o++)
+            for (unsigned int i = 0; i < inputs; i++)
+                if (!QVSig::IsNearZero(matrix.GetCoeff(o, i)))
+                    QVSig::CopyAddWithGain<T>(outputPointers[o], inputPointers[i], n, matrix.GetCoeff(o, i));
+    };
+    double const mixNs = NsPerCallWithRefill(mix, refill);
+    state.counters["x_plain"] = mixNs / NsPerCallWithRefill(plain, refill);
+    state.counters["x_passes"] = mixNs / NsPerCallWithRefill(passes, refill);
 }
 
 // --- Measures ---
@@ -323,7 +442,16 @@ BENCHMARK_TEMPLATE(BM_CopyAddWithGain, float) KERNEL_SIZES;
 BENCHMARK_TEMPLATE(BM_CopyAddWithGain, double) KERNEL_SIZES;
 BENCHMARK_TEMPLATE(BM_ApplyFadeIn, float) KERNEL_SIZES;
 BENCHMARK_TEMPLATE(BM_ApplyFadeIn, double) KERNEL_SIZES;
+BENCHMARK_TEMPLATE(BM_ApplyFadeInVsPlainLoop, float) KERNEL_SIZES;
+BENCHMARK_TEMPLATE(BM_ApplyFadeInVsPlainLoop, double) KERNEL_SIZES;
 BENCHMARK_TEMPLATE(BM_CopyAddWithXFade, double) KERNEL_SIZES;
+BENCHMARK_TEMPLATE(BM_CopyAddWithMatrix, float)->Args({512, 2, 2})->ArgNames({"frames", "inputs", "outputs"});
+BENCHMARK_TEMPLATE(BM_CopyAddWithMatrix, double)
+    ->Args({512, 1, 2})
+    ->Args({512, 2, 2})
+    ->Args({512, 6, 2})
+    ->Args({4096, 2, 2})
+    ->ArgNames({"frames", "inputs", "outputs"});
 BENCHMARK_TEMPLATE(BM_FillWithNoise, double) KERNEL_SIZES;
 BENCHMARK_TEMPLATE(BM_GetMaxLevel, double) KERNEL_SIZES;
 BENCHMARK_TEMPLATE(BM_IsAlmostZero, double) KERNEL_SIZES;
