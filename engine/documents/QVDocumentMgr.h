@@ -146,6 +146,11 @@ public:
     // format is prepared or released (which the device glue does only while
     // its callback is stopped).
     bool GetNextRealTimeAudioBlock(QXSampleBuffer<double>** mix, unsigned long long frameCount);
+    // The same block copied into the caller's buffer (its channels and
+    // frames paired with the mix's, the rest zeroed) before the busy flag is
+    // cleared, so the caller never reads the mix buffer while a change may
+    // replace it. False, with the buffer zeroed, when the block is skipped.
+    bool CopyNextRealTimeAudioBlock(QXSampleBuffer<double>* destination, unsigned long long frameCount);
 
     // The device format (channels, block size as the frame count, rate).
     QVAudioInfo const& GetCurrentAudioInfo() const { return mAudioInfo; }
@@ -165,6 +170,8 @@ private:
     // Main thread: the registered document of that ID, by list walk.
     QVDocument* LowFindInList(QVDocumentID documentID) const;
     void LowForgetCachedIDs() { mCachedIDs.Clear(); }
+    // Audio thread, gate entered: mixes the block into the mix buffer.
+    void LowMixBlock(unsigned long long frameCount, double start);
 
     ATArray<QVDocument*> mDocuments;
     QVDocumentIDTable mTable;

@@ -45,7 +45,27 @@ bool QVDocumentMgr::GetNextRealTimeAudioBlock(QXSampleBuffer<double>** mix, unsi
             *mix = nullptr;
         return false;
     }
+    LowMixBlock(frameCount, start);
+    if (mix != nullptr)
+        *mix = &mMix;
+    mGate.LeaveAudio();
+    return true;
+}
 
+bool QVDocumentMgr::CopyNextRealTimeAudioBlock(QXSampleBuffer<double>* destination, unsigned long long frameCount)
+{
+    double const start = mClock();
+    destination->Zeroset(kQVSampleRangeAll);
+    if (!mGate.TryEnterAudio())
+        return false;
+    LowMixBlock(frameCount, start);
+    destination->Copy(mMix, kQVSampleRangeAll);
+    mGate.LeaveAudio();
+    return true;
+}
+
+void QVDocumentMgr::LowMixBlock(unsigned long long frameCount, double start)
+{
     unsigned long long frames = frameCount != 0 ? frameCount : mAudioInfo.frameCount;
     mMix.ResetAllWorkingSubRanges();
     if (frames > mMix.TotalFrameCount())
@@ -70,9 +90,4 @@ bool QVDocumentMgr::GetNextRealTimeAudioBlock(QXSampleBuffer<double>** mix, unsi
     double const cost = frames != 0 ? seconds * mAudioInfo.sampleRate / static_cast<double>(frames) : 0.0;
     double const load = mLoad.load(std::memory_order_relaxed);
     mLoad.store(load + kQVDocumentMgrLoadSmoothing * (cost - load), std::memory_order_relaxed);
-
-    if (mix != nullptr)
-        *mix = &mMix;
-    mGate.LeaveAudio();
-    return true;
 }

@@ -431,14 +431,21 @@ TEST_F(QVDocumentMgrTest, MixingABlockAllocatesNothing)
     mMgr.PrepareRealTimeAudioResources(Format(2, 256, 48000.0));
     QXSampleBuffer<double>* mix = nullptr;
     ASSERT_TRUE(mMgr.GetNextRealTimeAudioBlock(&mix, 0));
+    QXSampleBuffer<double> output;
+    output.AllocateClean(3, 300, 48000.0);
     {
         AllocationProbe probe;
         for (unsigned long long frames : {0ull, 100ull, 256ull, 0ull})
             mMgr.GetNextRealTimeAudioBlock(&mix, frames);
+        mMgr.CopyNextRealTimeAudioBlock(&output, 0);
         EXPECT_EQ(AllocationProbe::Count(), 0u);
         EXPECT_EQ(AllocationProbe::Releases(), 0u);
     }
     ExpectLevel(*mix, 2, 256, 0.75);
+    // The copy pairs the mix's channels and frames; the rest is silence.
+    EXPECT_EQ(*output.SamplePtrConst(1, 255), 0.75);
+    EXPECT_EQ(*output.SamplePtrConst(1, 256), 0.0);
+    EXPECT_EQ(*output.SamplePtrConst(2, 0), 0.0);
 }
 
 }  // namespace
