@@ -10,6 +10,11 @@
 //   Comment.Title, Comment.Author, Comment.Text   AKString, empty
 //   Audio.MasterVolume                           Float64, 0 dB, -48 to 12
 //
+// The document applies Audio.MasterVolume to its audio source after opening
+// or importing a file, and before every save hands the source's current
+// master volume to GrabMasterVolume, which marks these preferences modified
+// when it changed.
+//
 // Copying copies the document reference, the registry and every value.
 // Main thread only.
 
