@@ -16,7 +16,7 @@
 namespace zonefixtures {
 
 // One zone of a text form: ID 0 is silence of `end` seconds.
-struct ZoneSpec {
+struct ZoneDesc {
     QVProviderID id;
     double beg;
     double end;
@@ -24,14 +24,14 @@ struct ZoneSpec {
 };
 
 // The zones laid out by the full pass.
-inline QVTrackZoneArray MakeArray(std::initializer_list<ZoneSpec> specs)
+inline QVTrackZoneArray MakeArray(std::initializer_list<ZoneDesc> descs)
 {
     QVTrackZoneArray zones;
-    for (ZoneSpec const& spec : specs) {
-        if (spec.id == kQVNullProviderID)
-            zones.Push(QVTrackZone::MakeSilence(spec.end));
+    for (ZoneDesc const& desc : descs) {
+        if (desc.id == kQVNullProviderID)
+            zones.Push(QVTrackZone::MakeSilence(desc.end));
         else
-            zones.Push(QVTrackZone(nullptr, spec.id, {spec.beg, spec.end}, spec.scale, kAKNullTimeIntv));
+            zones.Push(QVTrackZone(nullptr, desc.id, {desc.beg, desc.end}, desc.scale, kAKNullTimeIntv));
     }
     zones.UpdateZonesLocalTime(nullptr, nullptr);
     return zones;
