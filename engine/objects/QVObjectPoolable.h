@@ -21,7 +21,7 @@
 #include "AKValueEnums.h"
 #include "QVPoolableMidiStore.h"
 
-class QVAudioInfo;
+struct QVAudioInfo;
 class QVObjectPoolable;
 
 typedef ATObjectArray<QVObjectPoolable> QVObjectPoolableArray;
