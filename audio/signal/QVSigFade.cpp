@@ -1,5 +1,7 @@
 #include "QVSig.h"
 
+#include <cmath>
+
 namespace QVSig {
 
 namespace {
@@ -43,10 +45,57 @@ public:
         return index;
     }
 
+    // Whether the walk's additions are all exact: when the start and the
+    // step are whole multiples of 2^-38, so is every position, and every one
+    // lies below 2^15 where such multiples are doubles. Fades over whole
+    // blocks of 2^k samples and positions at simple fractions walk this way.
+    bool IsExact() const
+    {
+        double const start = mPosition * 0x1p38;
+        double const step = mStep * 0x1p38;
+        return start == std::floor(start) && step == std::floor(step);
+    }
+    double Start() const { return mPosition; }
+    double Step() const { return mStep; }
+
 private:
     double mPosition;
     double mStep;
 };
+
+// The two kernels along an exact walk. Every position is a whole number of
+// units of 2^-38, fewer than 2^53 of them, so the walk runs on those whole
+// numbers: the
+// same additions, made exactly in integers (one cycle each instead of a
+// floating-point addition's latency), and the index is the position's
+// integer part.
+constexpr int kExactWalkShift = 38;
+
+struct ExactWalk {
+    explicit ExactWalk(CurveWalk const& walk)
+        : position(static_cast<long long>(walk.Start() * 0x1p38)), step(static_cast<long long>(walk.Step() * 0x1p38))
+    {}
+    long long position;
+    long long step;
+};
+
+template <typename T>
+void FadeAlongExactWalk(T* samples, unsigned int count, ExactWalk walk, T const* curve)
+{
+    long long position = walk.position;
+    for (unsigned int i = 0; i < count; i++, position += walk.step)
+        samples[i] *= curve[position >> kExactWalkShift];
+}
+
+template <typename T>
+void CrossfadeAlongExactWalk(T* destination, T const* source, unsigned int count, ExactWalk walk, T const* curve)
+{
+    long long position = walk.position;
+    for (unsigned int i = 0; i < count; i++, position += walk.step) {
+        T const e = curve[position >> kExactWalkShift];
+        destination[i] = (T(1) - e) * source[i] + e * destination[i];
+    }
+}
 
 }  // namespace
 
@@ -57,6 +106,10 @@ void ApplyFadeIn(T* samples, unsigned int count, double positionA, double positi
     if (samples == nullptr || count == 0 || curve == nullptr)
         return;
     CurveWalk walk(count, positionA, positionB);
+    if (walk.IsExact()) {
+        FadeAlongExactWalk(samples, count, ExactWalk(walk), curve);
+        return;
+    }
     for (unsigned int i = 0; i < count; i++)
         samples[i] *= curve[walk.NextIndex()];
 }
@@ -68,6 +121,10 @@ void CopyAddWithXFade(T* destination, T const* source, unsigned int count, doubl
     if (destination == nullptr || source == nullptr || count == 0 || curve == nullptr)
         return;
     CurveWalk walk(count, positionA, positionB);
+    if (walk.IsExact()) {
+        CrossfadeAlongExactWalk(destination, source, count, ExactWalk(walk), curve);
+        return;
+    }
     for (unsigned int i = 0; i < count; i++) {
         T const e = curve[walk.NextIndex()];
         destination[i] = (T(1) - e) * source[i] + e * destination[i];

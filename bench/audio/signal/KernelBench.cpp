@@ -252,8 +252,11 @@ void BM_ApplyFadeInVsPlainLoop(benchmark::State& state)
     unsigned int const n = static_cast<unsigned int>(state.range(0));
     std::vector<T> const pristine = Signal<T>(n);
     std::vector<T> samples = pristine;
-    auto fade = [&] { QVSig::ApplyFadeIn(samples.data(), n, 0.9, 1.0); };
-    auto plain = [&] { PlainFadeIn(samples.data(), n, 0.9, 1.0); };
+    // exact 0: positions 0.9 to 1, a walk whose additions round; exact 1:
+    // positions 0.5 to 1, whose additions are exact at these sizes.
+    double const a = state.range(1) != 0 ? 0.5 : 0.9;
+    auto fade = [&] { QVSig::ApplyFadeIn(samples.data(), n, a, 1.0); };
+    auto plain = [&] { PlainFadeIn(samples.data(), n, a, 1.0); };
     auto refill = [&] { samples = pristine; };
     RunKernel(state, n, n * sizeof(T), fade, refill);
     // Both timed the same way, one after the other.
@@ -442,8 +445,12 @@ BENCHMARK_TEMPLATE(BM_CopyAddWithGain, float) KERNEL_SIZES;
 BENCHMARK_TEMPLATE(BM_CopyAddWithGain, double) KERNEL_SIZES;
 BENCHMARK_TEMPLATE(BM_ApplyFadeIn, float) KERNEL_SIZES;
 BENCHMARK_TEMPLATE(BM_ApplyFadeIn, double) KERNEL_SIZES;
-BENCHMARK_TEMPLATE(BM_ApplyFadeInVsPlainLoop, float) KERNEL_SIZES;
-BENCHMARK_TEMPLATE(BM_ApplyFadeInVsPlainLoop, double) KERNEL_SIZES;
+BENCHMARK_TEMPLATE(BM_ApplyFadeInVsPlainLoop, float)
+    ->ArgsProduct({{512, 4096}, {0, 1}})
+    ->ArgNames({"samples", "exact"});
+BENCHMARK_TEMPLATE(BM_ApplyFadeInVsPlainLoop, double)
+    ->ArgsProduct({{64, 512, 4096}, {0, 1}})
+    ->ArgNames({"samples", "exact"});
 BENCHMARK_TEMPLATE(BM_CopyAddWithXFade, double) KERNEL_SIZES;
 BENCHMARK_TEMPLATE(BM_CopyAddWithMatrix, float)->Args({512, 2, 2})->ArgNames({"frames", "inputs", "outputs"});
 BENCHMARK_TEMPLATE(BM_CopyAddWithMatrix, double)
