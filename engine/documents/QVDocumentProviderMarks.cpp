@@ -1,6 +1,9 @@
-// QVDocumentProviderMarks: the table that stands in for the tracks' zones.
-
 #include "QVDocumentProviderMarks.h"
+
+#include "AKNode.h"
+#include "AKTree.h"
+#include "QVDocument.h"
+#include "QVObjectTrack.h"
 
 #include <map>
 
@@ -17,8 +20,15 @@ std::map<QVDocument const*, ATArray<unsigned int>>& Table()
 void QVDocumentProviderMarks::GrabActiveProviders(QVDocument const* document,
                                                   ATNumberArray<unsigned char, unsigned char, 0>* marks)
 {
-    if (marks == nullptr || marks->Count() < 2)
+    if (document == nullptr || marks == nullptr || marks->Count() < 2)
         return;
+    if (AKTree const* const tree = document->GetTree()) {
+        for (AKNode const* node : tree->GetNodes()) {
+            AKObject const* const object = node->GetObject();
+            if (object != nullptr && object->IsKindOfT<QVObjectTrack>())
+                static_cast<QVObjectTrack const*>(object)->GrabActiveProviders(marks);
+        }
+    }
     auto found = Table().find(document);
     if (found == Table().end())
         return;

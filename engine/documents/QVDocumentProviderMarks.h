@@ -1,11 +1,10 @@
 #pragma once
 
-// QVDocumentProviderMarks: which provider IDs a document's tracks name.
+// QVDocumentProviderMarks: which provider IDs a document's tracks name, for
+// the provider manager (sounds kept, sounds listed in the document's file).
 //
-// Stand-in until documents hold tracks: the answer comes from a table that
-// tests fill per document. Once tracks exist, GrabActiveProviders walks the
-// zones of every track through the document's tree handler instead, and the
-// table goes.
+// The answer walks the tracks of the document's tree. A table filled by
+// tests adds IDs for documents built without tracks.
 
 #include "ATArray.h"
 #include "ATNumberArray.h"
@@ -20,8 +19,8 @@ public:
     // is left alone.
     static void GrabActiveProviders(QVDocument const* document, ATNumberArray<unsigned char, unsigned char, 0>* marks);
 
-    // The IDs the document's tracks name, until tracks do it themselves.
+    // IDs marked for the document besides its tracks' (tests only).
     static void SetActiveProviderIDsForTesting(QVDocument const* document, ATArray<unsigned int> const& ids);
-    // Forgets the document (also when it is deleted).
+    // Forgets the document's extra IDs.
     static void Forget(QVDocument const* document);
 };
