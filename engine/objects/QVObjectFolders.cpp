@@ -1,6 +1,8 @@
 #include "QVObjectFolders.h"
 
 #include "AKClassMgr.h"
+#include "QVObjectPlayable.h"
+#include "QVPrefs.h"
 
 namespace {
 
@@ -28,6 +30,15 @@ private:
     AKClass const* mList[2] = {nullptr, nullptr};
 };
 
+bool NameCaseSensitive() { return QVPrefs::sShared.GetInternalObjectNameCaseSensitive(); }
+
+void ResetPlayables(QVObjectPoolableArray const& children)
+{
+    for (QVObjectPoolable* child : children)
+        if (child->IsKindOfT<QVObjectPlayable>())
+            static_cast<QVObjectPlayable*>(child)->rResetAllMutesAndSolos();
+}
+
 }  // namespace
 
 // --- Sequence folder ---
@@ -42,7 +53,35 @@ AKClass const** QVObjectFolderSequence::akmGetAuthoChildClasses() const
 
 void QVObjectFolderSequence::SynchronizeFLFastLinks()
 {
-    mLinks.Synchronize(this, AKClassOfID(AKClassID(kQVClassIDSequence)));
+    if (mLinks.Synchronize(this, AKClassOfID(AKClassID(kQVClassIDSequence))))
+        UpdateRActiveFlagOfSubs(true);
+}
+
+int QVObjectFolderSequence::CountSolos() const
+{
+    int count = 0;
+    for (QVObjectPoolable const* child : mLinks.GetChildren())
+        if (child->IsKindOfT<QVObjectPlayable>() && static_cast<QVObjectPlayable const*>(child)->IsUserSolo())
+            ++count;
+    return count;
+}
+
+void QVObjectFolderSequence::UpdateRActiveFlagOfSubs(bool force)
+{
+    // Sequences toggle their Solo without telling the folder: count again.
+    mSoloCount = CountSolos();
+    QVObjectPlayable::UpdateRActiveFlagOfArray(mLinks.GetChildren(), force, true, mSoloCount > 0);
+}
+
+void QVObjectFolderSequence::ResetAllMutesAndSolos()
+{
+    ResetPlayables(mLinks.GetChildren());
+    mSoloCount = 0;
+}
+
+QVObjectPoolable* QVObjectFolderSequence::FindSequenceByName(AKString const& name) const
+{
+    return FindSequenceByName(name, NameCaseSensitive());
 }
 
 QVObjectPoolable* QVObjectFolderSequence::FindSequenceByName(AKString const& name, bool caseSensitive) const
@@ -62,7 +101,20 @@ AKClass const** QVObjectFolderCursor::akmGetAuthoChildClasses() const
 
 void QVObjectFolderCursor::SynchronizeFLFastLinks()
 {
-    mLinks.Synchronize(this, AKClassOfID(AKClassID(kQVClassIDZlayer)));
+    if (mLinks.Synchronize(this, AKClassOfID(AKClassID(kQVClassIDZlayer))))
+        UpdateRActiveFlagOfSubs(true);
+}
+
+void QVObjectFolderCursor::UpdateRActiveFlagOfSubs(bool force)
+{
+    QVObjectPlayable::UpdateRActiveFlagOfArray(mLinks.GetChildren(), force, true, false);
+}
+
+void QVObjectFolderCursor::ResetAllMutesAndSolos() { ResetPlayables(mLinks.GetChildren()); }
+
+QVObjectPoolable* QVObjectFolderCursor::FindCursorByName(AKString const& name) const
+{
+    return FindCursorByName(name, NameCaseSensitive());
 }
 
 QVObjectPoolable* QVObjectFolderCursor::FindCursorByName(AKString const& name, bool caseSensitive) const

@@ -27,16 +27,28 @@ public:
     // Only sequences.
     AKClass const** akmGetAuthoChildClasses() const override;
 
-    // Refreshes the sequences array when the folder's link stamps moved.
+    // Refreshes the sequences array when the folder's link stamps moved,
+    // then every sequence's links and, with force, their active flags.
     void SynchronizeFLFastLinks();
     QVObjectPoolableArray const& GetFLSubSequences() const { return mLinks.GetChildren(); }
     AKNodeIDArray const& GetFLSubSequenceIDs() const { return mLinks.GetChildIDs(); }
-    // The first sequence, in tree order, whose displayed name is the name.
+    // The first sequence, in tree order, whose displayed name is the name;
+    // without the flag, "Internal.ObjectNameCaseSensitive" decides.
     QVObjectPoolable* FindSequenceByName(AKString const& name, bool caseSensitive) const;
-    QVObjectPoolable* FindSequenceByName(AKString const& name) const { return FindSequenceByName(name, true); }
+    QVObjectPoolable* FindSequenceByName(AKString const& name) const;
+
+    // Recounts the soloed sequences and sets every sequence's active flag
+    // (only the soloed ones are active while some are).
+    void UpdateRActiveFlagOfSubs(bool force);
+    // Clears Mute and Solo in every sequence and below; all become active.
+    void ResetAllMutesAndSolos();
+    int GetSoloCount() const { return mSoloCount; }
 
 private:
+    int CountSolos() const;
+
     QVFolderFastLinks mLinks;
+    int mSoloCount = 0;
 };
 
 class QVObjectFolderCursor : public AKObject
@@ -54,7 +66,11 @@ public:
     AKNodeIDArray const& GetFLSubPlayerIDs() const { return mLinks.GetChildIDs(); }
     // The first multi-player, in tree order, whose displayed name is the name.
     QVObjectPoolable* FindCursorByName(AKString const& name, bool caseSensitive) const;
-    QVObjectPoolable* FindCursorByName(AKString const& name) const { return FindCursorByName(name, true); }
+    QVObjectPoolable* FindCursorByName(AKString const& name) const;
+
+    // Players are never soloed against each other here.
+    void UpdateRActiveFlagOfSubs(bool force);
+    void ResetAllMutesAndSolos();
 
 private:
     QVFolderFastLinks mLinks;

@@ -1,22 +1,18 @@
 #pragma once
 
-// QVObjectTrackPrefs: the preferences a track reads, gathered in one place.
-// Until the global preferences hold these members the defaults below apply.
+// QVObjectTrackPrefs: the global preferences a track reads, gathered in one
+// place.
+
+#include "QVPrefs.h"
 
 struct QVObjectTrackPrefs {
     // "Sequence.TreatExtraIntv": edits may reach beyond the track's end.
-    static bool TreatExtraIntv() { return sTreatExtraIntv; }
+    static bool TreatExtraIntv() { return QVPrefs::sShared.GetSequenceTreatExtraIntv(); }
     // "Sequence.EditableTrackName": the track's name can be edited in place.
-    static bool EditableTrackName() { return false; }
+    static bool EditableTrackName() { return QVPrefs::sShared.GetSequenceEditableTrackName(); }
     // "Engine.ZoneFadeDuration", seconds.
-    static double ZoneFadeDuration() { return 0.005; }
+    static double ZoneFadeDuration() { return QVPrefs::sShared.GetEngineZoneFadeDuration(); }
     // "Route.DefaultMixFurtherIn" and "Route.DefaultFillFurtherOut".
-    static bool DefaultMixFurtherIn() { return true; }
-    static bool DefaultFillFurtherOut() { return true; }
-
-    // For tests of the edits within the track interval only.
-    static void SetTreatExtraIntv(bool treat) { sTreatExtraIntv = treat; }
-
-private:
-    static inline bool sTreatExtraIntv = true;
+    static bool DefaultMixFurtherIn() { return QVPrefs::sShared.GetRouteDefaultMixFurtherIn(); }
+    static bool DefaultFillFurtherOut() { return QVPrefs::sShared.GetRouteDefaultFillFurtherOut(); }
 };

@@ -25,7 +25,7 @@ class TestSequence : public QVObjectPlayable
 {
 public:
     AKCLASS_DECLARE_CONCRETE_HOOKS(TestSequence, "sequenc")
-    TestSequence() : QVObjectPlayable(0) {}
+    TestSequence() : QVObjectPlayable(0, kQVPlayableKindSequence) {}
     AKString akmGetName() const override { return fName.IsEmpty() ? AKString("Sequence") : fName; }
     void SynchronizeFLFastLinks(AKObject* parent, unsigned int index) override
     {
@@ -38,25 +38,18 @@ public:
     unsigned int mSyncCount = 0;
 };
 
-class TestZlayer : public QVObjectPlayable
-{
-public:
-    AKCLASS_DECLARE_HOOKS("player")
-
-protected:
-    TestZlayer() : QVObjectPlayable(0) {}
-};
-
-class TestCursor : public TestZlayer
+class TestCursor : public QVObjectZlayer
 {
 public:
     AKCLASS_DECLARE_CONCRETE_HOOKS(TestCursor, "cursor")
+    TestCursor() : QVObjectZlayer(0, kQVPlayableKindCursor) {}
 };
 
-class TestAtomic : public TestZlayer
+class TestAtomic : public QVObjectZlayer
 {
 public:
     AKCLASS_DECLARE_CONCRETE_HOOKS(TestAtomic, "atomic")
+    TestAtomic() : QVObjectZlayer(0, kQVPlayableKindAtomic) {}
 };
 
 inline FakeEngineServices& ObjectModelServices()
@@ -85,9 +78,9 @@ public:
             AKClassInfoOfConcrete<AKObjectFolderRoot>(object, "AKObjectFolderRoot"),
             AKClassInfoOfAbstract<QVObjectPoolable>(object, "QVObjectPoolable"),
             AKClassInfoOfAbstract<QVObjectPlayable>(QVObjectPoolable::_ClassID(), "QVObjectPlayable"),
-            AKClassInfoOfAbstract<TestZlayer>(QVObjectPlayable::_ClassID(), "TestZlayer"),
-            AKClassInfoOfConcrete<TestCursor>(TestZlayer::_ClassID(), "TestCursor"),
-            AKClassInfoOfConcrete<TestAtomic>(TestZlayer::_ClassID(), "TestAtomic"),
+            AKClassInfoOfAbstract<QVObjectZlayer>(QVObjectPlayable::_ClassID(), "QVObjectZlayer"),
+            AKClassInfoOfConcrete<TestCursor>(QVObjectZlayer::_ClassID(), "TestCursor"),
+            AKClassInfoOfConcrete<TestAtomic>(QVObjectZlayer::_ClassID(), "TestAtomic"),
             AKClassInfoOfConcrete<TestSequence>(QVObjectPlayable::_ClassID(), "TestSequence"),
             AKClassInfoOfConcrete<TestPoolable>(QVObjectPoolable::_ClassID(), "TestPoolable"),
             AKClassInfoOfConcrete<QVObjectFolderCursor>(object, "QVObjectFolderCursor"),

@@ -137,6 +137,42 @@ TEST(QVObjectFolders, LoadedTreeChecksOutAndFastLinksFollowTheStamps)
     EXPECT_EQ(players->FindCursorByName(AKString("Alone")), nullptr);
 }
 
+TEST(QVObjectFolders, SolosDecideWhichSequencesAreActive)
+{
+    AKTree tree(0);
+    ASSERT_EQ(tree.InitFromDictionary(DocumentForm(), ObjectModelDocumentType(), nullptr), 0);
+    auto* sequences = FirstChildOfRoot<QVObjectFolderSequence>(tree);
+    auto* players = FirstChildOfRoot<QVObjectFolderCursor>(tree);
+    sequences->SynchronizeFLFastLinks();
+    players->SynchronizeFLFastLinks();
+    auto sequence = [&](unsigned int index) {
+        return static_cast<TestSequence*>(sequences->GetFLSubSequences()[index]);
+    };
+
+    sequence(0)->SetUserSolo(1);
+    sequence(2)->SetUserSolo(1);
+    sequences->UpdateRActiveFlagOfSubs(false);
+    EXPECT_EQ(sequences->GetSoloCount(), 2);
+    EXPECT_TRUE(sequence(0)->IsRActive());
+    EXPECT_FALSE(sequence(1)->IsRActive());
+    EXPECT_TRUE(sequence(2)->IsRActive());
+
+    auto* player = static_cast<QVObjectPlayable*>(players->GetFLSubPlayers()[0]);
+    player->SetUserMute(1);
+    players->UpdateRActiveFlagOfSubs(false);
+    EXPECT_FALSE(player->IsRActive());
+
+    sequences->ResetAllMutesAndSolos();
+    players->ResetAllMutesAndSolos();
+    EXPECT_EQ(sequences->GetSoloCount(), 0);
+    for (unsigned int index = 0; index < 3; ++index) {
+        EXPECT_TRUE(sequence(index)->IsRActive()) << index;
+        EXPECT_FALSE(sequence(index)->IsUserSolo()) << index;
+    }
+    EXPECT_TRUE(player->IsRActive());
+    EXPECT_FALSE(player->IsUserMute());
+}
+
 TEST(QVObjectFolders, BothFormsRoundTripAndTheTempFolderStaysOutOfTheDictionary)
 {
     AKTree tree(0);

@@ -8,7 +8,7 @@
 #include "AKValueTyped.h"
 #include "LogCapture.h"
 #include "QVLibBasicOptions.h"
-#include "QVObjectTrackPrefs.h"
+#include "QVPrefs.h"
 #include "QVProvider.h"
 #include "QVProviderMgr.h"
 #include "QVProviderRenum.h"
@@ -48,10 +48,10 @@ std::vector<QVProviderID> IDsOf(QVObjectTrack const& track)
 class QVObjectTrackTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { QVObjectTrackPrefs::SetTreatExtraIntv(false); }
+    void SetUp() override { QVPrefs::sShared.SetSequenceTreatExtraIntv(false); }
     void TearDown() override
     {
-        QVObjectTrackPrefs::SetTreatExtraIntv(true);
+        QVPrefs::sShared.SetSequenceTreatExtraIntv(true);
         QVProviderMgr::sShared.Terminate();
         gQVLib.SetupForCompleteApplication();
     }
@@ -190,7 +190,7 @@ TEST_F(QVObjectTrackTest, EditsCheckTheirPartAgainstTheTrack)
 
 TEST_F(QVObjectTrackTest, OutsidePartsPadOnlyWhenExtraIntervalsAreTreated)
 {
-    QVObjectTrackPrefs::SetTreatExtraIntv(true);
+    QVPrefs::sShared.SetSequenceTreatExtraIntv(true);
     TrackPtr track = TrackOf({1, 2, 3});
     EXPECT_TRUE(track->DoTrackPartSilent(8.0, 1.0));
     EXPECT_DOUBLE_EQ(track->GetTrackTimeIntv().end, 9.0);
