@@ -1,5 +1,8 @@
 #include "QVAudioMemory.h"
 
+#include "AKTree.h"
+#include "QVDocument.h"
+#include "QVObjectPoolable.h"
 #include "QVPrefs.h"
 
 namespace {
@@ -22,6 +25,8 @@ QVAudioMemory::QVAudioMemory(QVDocument* document) : mDocument(document)
             entry.buffers.Push(buffer);
         }
     }
+    mZoneDesc.Reserve(kQVAudioSectorListReserve);
+    mLoopDesc.Reserve(kQVAudioSectorListReserve);
 }
 
 QVAudioMemory::~QVAudioMemory()
@@ -65,17 +70,29 @@ bool QVAudioMemory::PrepareAudioResources(QVAudioInfo const& info)
             }
         }
     }
+    if (!mGainMatrix.Allocate(channels, kQVEngineSourceChannelCountMax)) {
+        ReleaseAudioResources();
+        return false;
+    }
+    mGainMatrix.Clear();
+    VisitPlayables(&mAudioInfo);
     return true;
 }
 
 void QVAudioMemory::ReleaseAudioResources()
 {
+    mZoneDesc.Clear();
+    mLoopDesc.Clear();
+    mGainMatrix.Free();
+    mLentMatrixCount = 0;
     for (int pool = kQVAudioMemoryPoolCount - 1; pool >= 0; --pool) {
         ATArray<QXSampleBuffer<double>*>& buffers = mPools[pool].buffers;
         for (unsigned int i = buffers.Count(); i > 0; --i)
             buffers[i - 1]->Free();
         mPools[pool].lent = 0;
     }
+    if (mAudioInfo.IsValid())
+        VisitPlayables(nullptr);
     mAudioInfo.Clear();
     mBlockFrameCount = 0;
     mOlapsysFrameCount = 0;
@@ -119,3 +136,57 @@ unsigned int QVAudioMemory::CountPoolBuffers(int pool) const
 }
 
 unsigned int QVAudioMemory::CountLentBuffers(int pool) const { return IsPool(pool) ? mPools[pool - 1].lent : 0; }
+
+QVGainMatrix* QVAudioMemory::RetainWorkingGainMatrix() const
+{
+    if (mLentMatrixCount > 0)
+        return nullptr;
+    QVGainMatrix* const matrix = &mGainMatrix;
+    matrix->Clear();
+    ++mLentMatrixCount;
+    return matrix;
+}
+
+QVGainMatrix* QVAudioMemory::RetainWorkingGainMatrix(unsigned int outputCount, unsigned int inputCount) const
+{
+    if (mLentMatrixCount > 0)
+        return nullptr;
+    QVGainMatrix* const matrix = &mGainMatrix;
+    if (!matrix->SetSize(outputCount, inputCount))
+        return nullptr;
+    ++mLentMatrixCount;
+    return matrix;
+}
+
+void QVAudioMemory::ReleaseWorkingGainMatrix(QVGainMatrix& matrix) const
+{
+    if (&matrix == &mGainMatrix && mLentMatrixCount > 0)
+        --mLentMatrixCount;
+}
+
+unsigned int QVAudioMemory::GetResamplingQuality() const
+{
+    if (mDocument == nullptr || !mDocument->IsRealTimeAudio())
+        return 4;
+    unsigned int const quality = QVPrefs::sShared.GetEngineResamplingQuality() + 1;
+    return quality < 2 ? 1 : quality > 3 ? 3 : quality;
+}
+
+void QVAudioMemory::VisitPlayables(QVAudioInfo const* info) const
+{
+    AKTree const* const tree = mDocument != nullptr ? mDocument->GetTree() : nullptr;
+    if (tree == nullptr)
+        return;
+    for (AKNode* node : tree->GetNodes()) {
+        AKObject* const object = node != nullptr ? node->GetObject() : nullptr;
+        if (object == nullptr || !object->IsKindOfT<QVObjectPoolable>())
+            continue;
+        // The base answers nothing; sequences and players set up their
+        // plug-in instance and overlap buffer.
+        QVObjectPoolable* const poolable = static_cast<QVObjectPoolable*>(object);
+        if (info != nullptr)
+            poolable->PrepareAudioResources(*info, mOlapsysFrameCount);
+        else
+            poolable->ReleaseAudioResources();
+    }
+}

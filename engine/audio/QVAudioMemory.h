@@ -19,12 +19,18 @@
 // pool number as its user flag, so that it can be given back, or matched,
 // from the buffer alone.
 //
+// Beside the buffers: one gain matrix (device channels x 16 reserved) for
+// routing a zone onto the device channels, and the two sector lists of the
+// track reader, reserved for kQVAudioSectorListReserve records each.
+//
 // Threads: construction, preparation and release on the main thread while
 // no block of the document is computed; lending and giving back inside a
 // block, on the one thread that computes it. Lending allocates nothing.
 
 #include "QVAudioInfo.h"
+#include "QVAudioSector.h"
 #include "QVAudioServices.h"
+#include "QVGainMatrix.h"
 #include "QXSampleBuffer.h"
 
 class QVDocument;
@@ -66,6 +72,23 @@ public:
     // pool is ignored. The samples stay as they are.
     void ReleaseWorkingBuffer(QXSampleBuffer<double>& buffer) const override;
 
+    // The gain matrix, cleared to 0 x 0, or sized outputs x inputs with
+    // every coefficient 0 (null when that does not fit its reserved storage
+    // or the matrix is already lent). Given back with ReleaseWorkingGainMatrix.
+    QVGainMatrix* RetainWorkingGainMatrix() const;
+    QVGainMatrix* RetainWorkingGainMatrix(unsigned int outputCount, unsigned int inputCount) const;
+    void ReleaseWorkingGainMatrix(QVGainMatrix& matrix) const;
+    unsigned int CountLentGainMatrixes() const { return mLentMatrixCount; }
+
+    // The scratch lists of the track reader, rebuilt at every use inside a block.
+    QVAudioZoneDesc& GetZoneDesc() const { return mZoneDesc; }
+    QVAudioLoopDesc& GetLoopDesc() const { return mLoopDesc; }
+
+    // The resampler quality of the document's reads: 4 without a document
+    // or for one that is not mixed in real time (bounces), else
+    // "Engine.ResamplingQuality" + 1 kept within 1 to 3.
+    unsigned int GetResamplingQuality() const;
+
     // A check hook after each document block; does nothing.
     void DebugAssertAllWorkingBuffersAndMatrixesAreReleased() const {}
 
@@ -86,6 +109,9 @@ private:
     };
 
     static bool IsPool(int pool) { return pool >= 1 && pool <= kQVAudioMemoryPoolCount; }
+    // Asks every playable of the document's tree to prepare for the format
+    // (with the overlap) or, with a null format, to release.
+    void VisitPlayables(QVAudioInfo const* info) const;
 
     QVDocument* const mDocument;
     QVAudioInfo mAudioInfo;
@@ -95,4 +121,8 @@ private:
     unsigned long long mWideResamplingFrameCount = 0;
     // Indexed by pool number minus 1; the counts change inside const lending.
     mutable Pool mPools[kQVAudioMemoryPoolCount];
+    mutable QVGainMatrix mGainMatrix;
+    mutable unsigned int mLentMatrixCount = 0;
+    mutable QVAudioZoneDesc mZoneDesc;
+    mutable QVAudioLoopDesc mLoopDesc;
 };
