@@ -10,7 +10,9 @@
 #include "QVDocumentMgr.h"
 #include "QVDocumentTreeHandler.h"
 #include "QVDocumentTypeMgr.h"
+#include "QVDocPrefs.h"
 #include "QVLocale.h"
+#include "QVPrefs.h"
 
 #include <atomic>
 
@@ -73,7 +75,8 @@ QVDocument::QVDocument(unsigned int documentType, unsigned int flags)
     : mDocumentType(ResolveType(documentType)),
       mDocumentID(sLastDocumentID.fetch_add(1, std::memory_order_relaxed) + 1), mFlags(flags),
       mTree(new AKTree(TreeOptionsOfFlags(flags))), mContext(InstallContext(mTree, this)),
-      mTreeHandler(new QVDocumentTreeHandler(mTree, &mTreeGuard)), mAudioSource(MakeAudioSource(this))
+      mTreeHandler(new QVDocumentTreeHandler(mTree, &mTreeGuard)), mDocPrefs(new QVDocPrefs(this)),
+      mAudioSource(MakeAudioSource(this))
 {
     if (!IsPrivate())
         QVDocumentMgr::sShared.AddDocument(this);
@@ -85,6 +88,7 @@ QVDocument::~QVDocument()
     if (!IsPrivate())
         QVDocumentMgr::sShared.RemoveDocument(this);
     delete mAudioSource;
+    delete mDocPrefs;
     delete mTreeHandler;
     delete mTree;
 }
@@ -118,6 +122,7 @@ int QVDocument::OnDocumentNew(AKString const& name, unsigned int, bool)
         return AKLogError(kQVErrorDocumentAlreadyInitialized, "The document \"%s\" is already initialized",
                           mName.c_str());
     SetDocumentName(name);
+    mDocPrefs->CopyFromDefaults(QVPrefs::sShared.GetDefaultDocPrefs());
     int status;
     {
         QVDocumentTreeGuard::EditScope edit(mTreeGuard);

@@ -2,10 +2,11 @@
 
 // QVDocument: one open engine document: an object tree of folders,
 // sequences, tracks and players with what works on it. It owns the tree, the
-// tree handler with its undo history, the tree's context object and the
-// audio source that plays it; it has a document type, an ID, flags, a name
-// and a file path, a modified level, the host settings that travel with its
-// file, and two caches of the OSC name paths already resolved.
+// tree handler with its undo history, the tree's context object, the
+// document preferences and the audio source that plays it; it has a
+// document type, an ID, flags, a name and a file path, a modified level, the
+// host settings that travel with its file, and two caches of the OSC name
+// paths already resolved.
 //
 // QVDocument is a base class: its virtual operations are the document's
 // interface to its host (creating, closing, activating, notifying the user
@@ -45,6 +46,7 @@ class AKTree;
 class AKTreeActionParam;
 class AKTreeHistory;
 class QVContextObject;
+class QVDocPrefs;
 class QVDocumentAudioSource;
 class QVDocumentTreeHandler;
 
@@ -73,11 +75,12 @@ class QVDocument
 public:
     // Type 0 becomes 1 when exactly one type is registered. Takes the next
     // ID; makes the tree (options from the flags, deleted objects always
-    // queued), its context, the tree handler and the audio source (from the
-    // installed maker); registers with the manager unless private.
+    // queued), its context, the tree handler, the document preferences and
+    // the audio source (from the installed maker); registers with the
+    // manager unless private.
     QVDocument(unsigned int documentType, unsigned int flags);
     // Unregisters (when still registered), then deletes the audio source,
-    // the tree handler and the tree.
+    // the document preferences, the tree handler and the tree.
     virtual ~QVDocument();
 
     QVDocument(QVDocument const&) = delete;
@@ -175,6 +178,7 @@ public:
     QVDocumentTreeHandler* GetTreeHandler() const { return mTreeHandler; }
     AKTreeHistory& GetHistory() const;
     QVContextObject* GetContextObject() const { return mContext; }
+    QVDocPrefs* GetDocPrefs() const { return mDocPrefs; }
     QVDocumentAudioSource* GetAudioSource() const { return mAudioSource; }
     QVDocumentTreeGuard& GetTreeGuard() const { return mTreeGuard; }
     bool IsInitialized() const { return mInitialized; }
@@ -203,6 +207,7 @@ private:
     AKTree* const mTree;
     QVContextObject* const mContext;  // owned by the tree
     QVDocumentTreeHandler* const mTreeHandler;
+    QVDocPrefs* const mDocPrefs;
     QVDocumentAudioSource* const mAudioSource;
     bool mInitialized = false;
     bool mFileExists = false;

@@ -8,6 +8,7 @@
 #include "FakeAudioSource.h"
 #include "LogCapture.h"
 #include "QVContextObject.h"
+#include "QVDocPrefs.h"
 #include "QVDocumentMgr.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +116,9 @@ TEST(QVDocumentTest, NewInitialisesOnceAndSynchronisesTheSource)
     EXPECT_FALSE(document.IsModified());
     EXPECT_TRUE(document.GetHistory().IsOpened());
     EXPECT_NE(document.GetTree()->GetRootNode(), nullptr);
+    ASSERT_NE(document.GetDocPrefs(), nullptr);
+    EXPECT_EQ(document.GetDocPrefs()->GetDocument(), &document);
+    EXPECT_EQ(document.GetDocPrefs()->GetAudioMasterVolume(), 0.0);
     EXPECT_EQ(FakeAudioSource::Of(&document)->mLiveSyncCount, 1u);
     EXPECT_EQ(FakeAudioSource::Of(&document)->mSpareSyncCount, 1u);
     EXPECT_EQ(document.mNotified, (std::vector<std::pair<int, unsigned int>>{{-1, 0xff01}}));
