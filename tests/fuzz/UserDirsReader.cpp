@@ -1,12 +1,15 @@
 // Fuzz target: arbitrary bytes as the user's "user-dirs.dirs", written into
 // a private configuration folder (XDG_CONFIG_HOME) before the media folders
 // are looked up. Every look-up must give the empty path or an absolute
-// folder path, simplified when it can be.
+// folder path, simplified when it can be. The engine's table of standard
+// folders, resolved afterwards, must hold the same media folders, the fixed
+// home folder and only empty or absolute folder paths.
 
 #include "AKFilePath.h"
 #include "AKFileUtils.h"
 #include "AKLog.h"
 #include "AKString.h"
+#include "QVStandardFolders.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -54,22 +57,49 @@ void WriteUserDirs(uint8_t const* data, size_t size)
     std::fclose(file);
 }
 
+void CheckFolder(AKFilePath const& folder)
+{
+    if (folder.IsEmpty())
+        return;
+    if (!folder.IsAbsolute() || !folder.HasDirectorySyntax())
+        __builtin_trap();
+}
+
+// The media folders of the engine's table, by their standard names.
+struct MediaFolder {
+    char const* name;
+    unsigned int folder;
+};
+MediaFolder const kMediaFolders[] = {
+    {"Documents", kQVStandardFolderUserDocuments}, {"Desktop", kQVStandardFolderDesktop},
+    {"Pictures", kQVStandardFolderPictures},       {"Music", kQVStandardFolderMusic},
+    {"Movies", kQVStandardFolderMovies},
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
 {
     SetUp();
     WriteUserDirs(data, size);
-    for (char const* name : {"Documents", "Desktop", "Pictures", "Music", "Movies"}) {
-        AKFilePath folder = AKFileUtils::GetStandardUserFolderPath(AKString(name));
-        if (folder.IsEmpty())
-            continue;
-        if (!folder.IsAbsolute() || !folder.HasDirectorySyntax())
-            __builtin_trap();
+    for (MediaFolder const& media : kMediaFolders) {
+        AKFilePath folder = AKFileUtils::GetStandardUserFolderPath(AKString(media.name));
+        CheckFolder(folder);
         // A path that can be simplified already is.
         AKFilePath simplified(folder);
-        if (simplified.SimplifyPath() && simplified != folder)
+        if (!folder.IsEmpty() && simplified.SimplifyPath() && simplified != folder)
             __builtin_trap();
     }
+
+    QVStandardFolders::InitStandardPathsFrom({AKFilePath("/opt/Orvel/"), true, AKFilePath("/tmp/")});
+    for (unsigned int folder = 0; folder < kQVStandardFolderCount; ++folder)
+        CheckFolder(QVStandardFolders::GetStandardPath(folder));
+    if (QVStandardFolders::GetStandardPath(kQVStandardFolderHome) != AKFilePath("/home/fuzz/"))
+        __builtin_trap();
+    for (MediaFolder const& media : kMediaFolders)
+        if (QVStandardFolders::GetStandardPath(media.folder) !=
+            AKFileUtils::GetStandardUserFolderPath(AKString(media.name)))
+            __builtin_trap();
+    QVStandardFolders::TerminateStandardPaths();
     return 0;
 }
