@@ -25,6 +25,7 @@
 #include "AKFilePath.h"
 #include "AKTimeIntv.h"
 #include "ATNumberArray.h"
+#include "QVEnvelopeLowHelpers.h"
 #include "QVObjectPoolable.h"
 #include "QVObjectTrackZoneBuffer.h"
 #include "QVProviderID.h"
@@ -163,6 +164,13 @@ public:
     // Moves the boundary before zone `marker` (the end of the last zone when
     // marker is the zone count) to the time.
     bool DoTrackMarkerMove(unsigned int marker, double time, bool bothSides, bool rescale);
+    // The experimental transforms of the part, their parameters read from
+    // the command's options; result receives the transformed part's range
+    // (the null interval when nothing changed).
+    bool DoTrackPartZxperScale(AKTimeIntv part, AKTimeIntv* result, AKDictionary const& options);
+    bool DoTrackPartZxperRepeat(AKTimeIntv part, AKTimeIntv* result, AKDictionary const& options);
+    bool DoTrackPartZxperMingle(AKTimeIntv part, AKTimeIntv* result, AKDictionary const& options);
+    bool DoTrackPartZxperStretch(AKTimeIntv part, AKTimeIntv* result, AKDictionary const& options);
     // Read-only extractions from the live copy.
     void DoTrackPartExtract(AKTimeIntv intv, QVObjectTrack* destination) const;
     void DoTrackPartExtract(AKTimeIntv intv, QVTrackZoneArray* destination) const;
@@ -173,6 +181,25 @@ public:
     // Sets to 1 the byte of each provider ID a zone names, when below the
     // array's size; an array of fewer than 2 bytes is left alone.
     void GrabActiveProviders(ATNumberArray<unsigned char, unsigned char, 0>* flags) const;
+
+    // Waveform points and envelope triplets of one channel of the live copy
+    // (see QVEnvelopeLowHelpers; the flags are route options), over the
+    // zones met by the span or over firstZone..lastZone.
+    template <class T>
+    bool ComputeOneChannelEnvelope(QVEnvelopeLowHelpers::Points<T>* waveform, QVEnvelopeLowHelpers::Points<T>* envelope,
+                                   unsigned int channel, unsigned int flags, AKTimeIntv span, double width) const
+    {
+        return QVEnvelopeLowHelpers::ComputeOneChannelEnvelope(waveform, envelope, GetTrackZones(), channel, flags,
+                                                               span, width);
+    }
+    template <class T>
+    bool ComputeOneChannelEnvelope(QVEnvelopeLowHelpers::Points<T>* waveform, QVEnvelopeLowHelpers::Points<T>* envelope,
+                                   unsigned int channel, unsigned int flags, AKTimeIntv span, double width,
+                                   unsigned int firstZone, unsigned int lastZone) const
+    {
+        return QVEnvelopeLowHelpers::ComputeOneChannelEnvelope(waveform, envelope, GetTrackZones(), channel, flags,
+                                                               span, width, firstZone, lastZone);
+    }
 
     void LogInfo(unsigned int detail) const;
 
@@ -192,6 +219,8 @@ private:
     void LowSetSoundZone(QVProvider* provider, QVProvider** providerOut, AKString* nameOut);
     bool LowInsert(QVTrackZoneArray const& source, double time, unsigned int count);
     bool LowReplace(QVTrackZoneArray const& source, AKTimeIntv intv, bool keepDuration);
+    typedef int (*ZxperTransform)(QVTrackZoneArray*, AKTimeIntv, AKDictionary const&, bool, AKTimeIntv*);
+    bool LowZxper(ZxperTransform transform, AKTimeIntv part, AKTimeIntv* result, AKDictionary const& options);
     // Renumbers the editing copy through the context's table, warning once
     // when a sound ID did not match.
     void LowRenumberEditing();

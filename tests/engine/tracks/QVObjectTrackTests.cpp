@@ -237,6 +237,32 @@ TEST_F(QVObjectTrackTest, RefusedEditLeavesNothingForTheNextOne)
     EXPECT_DOUBLE_EQ(track->GetTrackTimeIntv().end, 7.0);
 }
 
+TEST_F(QVObjectTrackTest, TransformsAreEditsOfTheTrack)
+{
+    AKDictionary scale;
+    scale.SetValue("AbsCoeff", AKValueSetasFloat64(2.0));
+    scale.SetValue("Expanded", AKValueSetasBool(true));
+    AKDictionary options;
+    options.SetValue("ZxperScale", AKValueSetasAKDictionary(scale));
+
+    TrackPtr track = TrackOf({1, 2, 3});
+    AKTimeIntv result = {-1.0, -1.0};
+    EXPECT_TRUE(track->DoTrackPartZxperScale({0.0, 2.0}, &result, options));
+    EXPECT_DOUBLE_EQ(result.beg, 0.0);
+    EXPECT_DOUBLE_EQ(result.end, 4.0);
+    EXPECT_DOUBLE_EQ(track->GetTrackTimeIntv().end, 8.0);
+    EXPECT_TRUE(CopiesAgree(*track));
+
+    // A refused transform leaves the live copy and reports no range.
+    {
+        LogCapture log;
+        EXPECT_FALSE(track->DoTrackPartZxperRepeat({3.0, 3.0}, &result, options));
+    }
+    EXPECT_EQ(result.end, 0.0);
+    EXPECT_DOUBLE_EQ(track->GetTrackTimeIntv().end, 8.0);
+    EXPECT_TRUE(CopiesAgree(*track));
+}
+
 TEST_F(QVObjectTrackTest, ExtractionsCopyThePartUnderTheInterval)
 {
     TrackPtr source = TrackOf({1, 2, 3});
@@ -362,6 +388,15 @@ TEST_F(QVObjectTrackTest, ReadingSide)
     EXPECT_EQ(flags[0], 0);
     EXPECT_EQ(flags[1], 1);
     EXPECT_EQ(flags[2], 1);
+    // The displays read the live copy; sounds that are missing draw flat.
+    QVEnvelopeLowHelpers::Points<double> waveform;
+    QVEnvelopeLowHelpers::Points<double> envelope;
+    EXPECT_TRUE(track->ComputeOneChannelEnvelope<double>(&waveform, &envelope, 0, 0, {0.0, 6.0}, 100.0));
+    EXPECT_FALSE(track->ComputeOneChannelEnvelope<double>(&waveform, &envelope, 0, 0, {0.0, 6.0}, 0.0));
+    QVEnvelopeLowHelpers::Points<float> floats;
+    QVEnvelopeLowHelpers::Points<float> floatEnvelope;
+    EXPECT_TRUE(track->ComputeOneChannelEnvelope<float>(&floats, &floatEnvelope, 0, 0, {0.0, 6.0}, 100.0, 1, 2));
+
     ATNumberArray<unsigned char, unsigned char, 0> one;
     one.SetCount(1);
     one[0] = 0;
