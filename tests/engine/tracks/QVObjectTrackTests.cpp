@@ -503,6 +503,40 @@ TEST_F(QVObjectTrackTest, FileFormRoundTripsByteForByte)
     EXPECT_TRUE(CopiesAgree(*loaded));
 }
 
+TEST_F(QVObjectTrackTest, ReinitialisedInPlaceKeepsStateAndTakesZones)
+{
+    std::vector<unsigned char> const bytes = FileFormOf(SavedTrack().get());
+    TrackPtr track = TrackOf({9});
+    track->SetUserTrackVolume(-20.0);
+    AKFile file(kAKFileModeMemoryStream);
+    ASSERT_EQ(file.CreateForReadWrite(), 0);
+    file.Write(bytes.data(), bytes.size());
+    file.SetPos(0);
+    ASSERT_EQ(AKClass::ReinitObjectFromFile(track.get(), file), 0);
+    EXPECT_EQ(track->GetUserTrackVolume(), -20.0);
+    EXPECT_EQ(IDsOf(*track), (std::vector<QVProviderID>{4, 0, 5}));
+    EXPECT_TRUE(CopiesAgree(*track));
+}
+
+TEST_F(QVObjectTrackTest, LogInfoTables)
+{
+    TrackPtr track = SavedTrack();
+    LogCapture log;
+    track->LogInfo(0);
+    track->LogInfo(1);
+    std::string all;
+    for (std::string const& line : log.Lines())
+        all += line;
+    EXPECT_NE(all.find("| Track \"Saved\" (3 zones with 0 channels of 7.000 seconds)\n"), std::string::npos) << all;
+    EXPECT_NE(all.find("|  Zone  | Src.ID |  Src.Beg   |  Src.Dur   |   Scale    |  Loc.Beg   |  Loc.Dur   |\n"),
+              std::string::npos);
+    EXPECT_NE(all.find("|      2 | x 0005 |      0.000 |      2.000 |     -1.500 |      4.000 |      3.000 |\n"),
+              std::string::npos)
+        << all;
+    EXPECT_NE(all.find("|        |        |            |            |            |      7.000 |            |\n"),
+              std::string::npos);
+}
+
 TEST_F(QVObjectTrackTest, DictionaryFormRoundTrips)
 {
     TrackPtr track = SavedTrack();
