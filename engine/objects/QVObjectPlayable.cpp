@@ -23,6 +23,29 @@ bool RequestedFlag(unsigned int request, bool current)
 // Any difference, a NaN on either side included, is a change.
 bool IsSameReal(double a, double b) { return a == b; }
 
+// Counts a thread in while it uses the playable's scrubber, so that the one
+// replacing it waits before deleting it. Announcing comes before loading the
+// pointer, both sequentially consistent: a replacement either sees the count
+// or is seen by the load.
+class ScrubberUse
+{
+public:
+    ScrubberUse(std::atomic<int>& users, std::atomic<QVPlayableScrubber*> const& scrubber) : mUsers(users)
+    {
+        mUsers.fetch_add(1, std::memory_order_seq_cst);
+        mScrubber = scrubber.load(std::memory_order_seq_cst);
+    }
+    ~ScrubberUse() { mUsers.fetch_sub(1, std::memory_order_release); }
+    ScrubberUse(ScrubberUse const&) = delete;
+    ScrubberUse& operator=(ScrubberUse const&) = delete;
+
+    QVPlayableScrubber* Get() const { return mScrubber; }
+
+private:
+    std::atomic<int>& mUsers;
+    QVPlayableScrubber* mScrubber;
+};
+
 }  // namespace
 
 QVObjectPlayableArray const& QVNullObjectPlayableArrayShared()
@@ -173,9 +196,9 @@ void QVObjectPlayable::ReplaceScrubber(QVPlayableScrubber* scrubber)
     QVPlayableScrubber* const old = mScrubber.exchange(scrubber, std::memory_order_seq_cst);
     if (old == nullptr)
         return;
-    // A block that took the old scrubber before the exchange is using it for
-    // a few arithmetic operations; it cannot take it again.
-    while (mScrubberInUse.load(std::memory_order_seq_cst))
+    // A thread that took the old scrubber before the exchange uses it for a
+    // few arithmetic operations; none can take it any more.
+    while (mScrubberUsers.load(std::memory_order_seq_cst) != 0)
         std::this_thread::yield();
     delete old;
 }
@@ -183,17 +206,18 @@ void QVObjectPlayable::ReplaceScrubber(QVPlayableScrubber* scrubber)
 bool QVObjectPlayable::RTAdvanceScrubber(double dt, bool* stop)
 {
     *stop = false;
-    mScrubberInUse.store(true, std::memory_order_seq_cst);
-    QVPlayableScrubber* const scrubber = mScrubber.load(std::memory_order_seq_cst);
     bool changed = false;
-    if (scrubber != nullptr) {
-        double time = mTime.Get();
-        double speed = mScrubSpeed.Get();
-        changed = scrubber->ComputeCurrentRTScrub(dt, &time, &speed, stop);
-        mTime.Set(time);
-        mScrubSpeed.Set(speed);
+    {
+        ScrubberUse const use(mScrubberUsers, mScrubber);
+        if (use.Get() != nullptr) {
+            double time = mTime.Get();
+            double speed = mScrubSpeed.Get();
+            changed = use.Get()->ComputeCurrentRTScrub(dt, &time, &speed, stop);
+            if (*stop)
+                mTime.Set(time);  // the scrubber writes the time only when it stops
+            mScrubSpeed.Set(speed);
+        }
     }
-    mScrubberInUse.store(false, std::memory_order_release);
     if (changed)
         RaiseStateStamp();
     return changed;
@@ -318,7 +342,8 @@ bool QVObjectPlayable::LowSetUserTimeAndSpan(double time, double span, bool)
     }
     if (!std::isnan(time)) {
         if (mScrub.Get()) {
-            QVPlayableScrubber* const scrubber = mScrubber.load(std::memory_order_acquire);
+            ScrubberUse const use(mScrubberUsers, mScrubber);
+            QVPlayableScrubber* const scrubber = use.Get();
             bool follow = false;
             if (scrubber != nullptr) {
                 double speed = mScrubSpeed.Get();

@@ -21,8 +21,9 @@
 // QVPlayableValue (a relaxed atomic: on x86-64 the plain aligned move of a
 // bool, a u32 or a double), so no value is ever read half-written; the
 // stamps move with atomic increments. The scrubber is replaced through
-// ReplaceScrubber, which waits for the audio thread to be out of it before
-// deleting the old one. The plug-in instance and everything else
+// ReplaceScrubber, which waits for every thread using it (the audio thread
+// for a few arithmetic operations, a user giving a target) to be out of it
+// before deleting it. The plug-in instance and everything else
 // (links, stored plug-in data) belong to the message thread; a released
 // instance is deleted by the plug-in manager some idle passes later, never
 // while a block may still use it.
@@ -300,7 +301,9 @@ private:
     QVPlayableValue<double> mWowTarget{0.0};
 
     std::atomic<QVPlayableScrubber*> mScrubber{nullptr};
-    std::atomic<bool> mScrubberInUse{false};
+    // Threads inside the present scrubber (the audio thread's block, a user
+    // giving a target); the scrubber replaced is deleted only once it is 0.
+    std::atomic<int> mScrubberUsers{0};
     QVPlayableValue<double> mScrubSpeed{0.0};
     QVPlayableValue<bool> mScrubFollow;
 };
