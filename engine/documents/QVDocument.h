@@ -41,7 +41,6 @@
 
 #include <mutex>
 
-class AKMessage;
 class AKTree;
 class AKTreeActionParam;
 class AKTreeHistory;
