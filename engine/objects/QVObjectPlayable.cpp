@@ -152,12 +152,12 @@ bool QVObjectPlayable::LowSetRewindOrForward(QVPlayableValue<bool>* member, QVPl
 {
     bool const was = member->Get();
     bool const value = RequestedFlag(request, was);
-    bool const otherWas = other->Get();
-    if (value == was && !otherWas)
+    if (value == was)
         return false;
-    other->Set(false);
-    if (value && !was)
+    if (value) {
+        other->Set(false);
         mRwdFwdSpeed.Set(mPlay.Get() ? std::fmax(0.1, std::fabs(mSpeed.Get())) : 1.0);
+    }
     member->Set(value);
     UserChanged(false);
     return true;

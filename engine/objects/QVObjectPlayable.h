@@ -78,8 +78,8 @@ public:
     // stops otherwise; any call while rewinding or forwarding counts as a
     // change and ends them.
     virtual bool SetUserPlay(unsigned int play);
-    // Clears Forward; turned on, the ramp starts at the larger of 0.1 and
-    // |Speed| while playing, else at 1.
+    // Turned on: clears Forward, and the ramp starts at the larger of 0.1
+    // and |Speed| while playing, else at 1. Forward likewise.
     virtual bool SetUserRewind(unsigned int rewind);
     virtual bool SetUserForward(unsigned int forward);
     // On: a fresh scrubber at the present time; off: none.

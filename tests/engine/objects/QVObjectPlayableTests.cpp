@@ -199,9 +199,10 @@ TEST(QVObjectPlayable, RewindAndForwardExcludeEachOtherAndStartTheirRamp)
         EXPECT_TRUE(player->SetUserForward(1));
         EXPECT_FALSE(player->IsUserRewind());
         EXPECT_EQ(player->GetRwdFwdSpeed(), c.ramp);
-        // Clearing Forward while rewinding is off changes nothing.
-        EXPECT_TRUE(player->SetUserForward(0));
+        // Clearing Rewind while forwarding changes nothing: Forward stays.
         EXPECT_FALSE(player->SetUserRewind(0));
+        EXPECT_TRUE(player->IsUserForward());
+        EXPECT_TRUE(player->SetUserForward(0));
     }
 }
 
