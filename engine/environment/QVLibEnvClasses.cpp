@@ -9,6 +9,7 @@
 #include "QVObjectFolders.h"
 #include "QVObjectPlayable.h"
 #include "QVObjectPoolable.h"
+#include "QVObjectTrack.h"
 
 #include <type_traits>
 
@@ -50,6 +51,8 @@ void QVLibEnv::InitClasses()
         QV_ENGINE_CLASS(AKObjectFolderRoot, AKObject, "root", "Root"),
         QV_ENGINE_CLASS(QVObjectPoolable, AKObject, "poolable", "Poolable"),
         QV_ENGINE_CLASS(QVObjectPlayable, QVObjectPoolable, "playable", "Playable"),
+        QV_ENGINE_CLASS(QVObjectZlayer, QVObjectPlayable, "player", "Player"),
+        QV_ENGINE_CLASS(QVObjectTrack, QVObjectPoolable, "track", "Track"),
         QV_ENGINE_CLASS(QVObjectFolderCursor, AKObject, "player folder", "Player Folder"),
         QV_ENGINE_CLASS(QVObjectFolderSequence, AKObject, "sequence folder", "Sequence Folder"),
         QV_ENGINE_CLASS(QVObjectFolderTemp, AKObject, "temp folder", "Temp Folder"),

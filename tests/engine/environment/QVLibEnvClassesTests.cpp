@@ -15,6 +15,7 @@
 #include "QVObjectFolders.h"
 #include "QVObjectPlayable.h"
 #include "QVObjectPoolable.h"
+#include "QVObjectTrack.h"
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,8 @@ TEST(QVLibEnvClassesTest, EveryEngineClassIsRegisteredWithItsNamesAndQuickCastBi
         {"foldRot", "object", "AKObjectFolderRoot", true, "root", "Root", AKObjectFolderRoot::_ClassQCastFlag()},
         {"poolab", "object", "QVObjectPoolable", false, "poolable", "Poolable", QVObjectPoolable::_ClassQCastFlag()},
         {"playab", "poolab", "QVObjectPlayable", false, "playable", "Playable", QVObjectPlayable::_ClassQCastFlag()},
+        {"player", "playab", "QVObjectZlayer", false, "player", "Player", QVObjectZlayer::_ClassQCastFlag()},
+        {"track", "poolab", "QVObjectTrack", true, "track", "Track", QVObjectTrack::_ClassQCastFlag()},
         {"foldCrs", "object", "QVObjectFolderCursor", true, "player folder", "Player Folder",
          QVObjectFolderCursor::_ClassQCastFlag()},
         {"foldSeq", "object", "QVObjectFolderSequence", true, "sequence folder", "Sequence Folder",
@@ -97,6 +100,12 @@ TEST(QVLibEnvClassesTest, ObjectsAreMadeThroughTheirClassAndPassTheQuickCastTest
     EXPECT_TRUE(folder->IsKindOfT<QVObjectFolderSequence>());
     EXPECT_FALSE(folder->IsKindOfT<QVObjectFolderCursor>());
     QVObjectFolderSequence::_ClassDtor(folder);
+
+    AKObject* track = QVObjectTrack::_ClassCtor();
+    ASSERT_NE(track, nullptr);
+    EXPECT_TRUE(track->IsKindOfT<QVObjectPoolable>());
+    EXPECT_FALSE(track->IsKindOfT<QVObjectPlayable>());
+    QVObjectTrack::_ClassDtor(track);
 
     // A playable is a poolable: its class's mask holds both bits.
     AKClassQCast const playable = QVObjectPlayable::_Class()->GetQCastMask();
