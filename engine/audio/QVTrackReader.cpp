@@ -52,20 +52,31 @@ bool QVTrackReader::GrabAudioBlockOfTrackZones(QXSampleBuffer<double>* buffer, Q
         *exact = false;
     if (buffer == nullptr)
         return false;
-    buffer->Zeroset(kQVSampleRangeAll);
     QVAudioZoneDesc& desc = mMemory.GetZoneDesc();
     if (source.zones != nullptr)
         ComputeZoneDesc(&desc, *source.zones, source.zoneFade,
                         {std::min(intv.beg, intv.end), std::max(intv.beg, intv.end)}, hint);
     else
         desc.Clear();
-    if (buffer->IsEmpty() || desc.IsEmpty())
+    // The block is zeroed before the first write, unless that write is a
+    // zone filling all of it straight from its sound.
+    bool zeroed = false;
+    auto zeroOnce = [&] {
+        if (!zeroed)
+            buffer->Zeroset(kQVSampleRangeAll);
+        zeroed = true;
+    };
+    if (buffer->IsEmpty() || desc.IsEmpty()) {
+        zeroOnce();
         return false;
+    }
 
     // The zone's own channels before routing, over the same frames as the block.
     QXSampleBuffer<double>* const zoneBuffer = mMemory.RetainWorkingBuffer(3);
-    if (zoneBuffer == nullptr)
+    if (zoneBuffer == nullptr) {
+        zeroOnce();
         return false;
+    }
     QVGainMatrix* const matrix = mMemory.RetainWorkingGainMatrix();
     unsigned int const outputs = buffer->ChannelCount();
     unsigned int count = 0;
@@ -85,6 +96,9 @@ bool QVTrackReader::GrabAudioBlockOfTrackZones(QXSampleBuffer<double>* buffer, Q
             // The first zone may skip routing when routing would leave it as it is.
             bool const direct = count == 0 && IsIdentity(*matrix);
             QXSampleBuffer<double>* const destination = direct ? buffer : zoneBuffer;
+            bool const fills = direct && sector.DesIsFull;
+            if (!fills)
+                zeroOnce();
             WorkingChannelsGuard channelsGuard(destination);
             if (!destination->SetWorkingChannelCount(channels, false))
                 continue;
@@ -98,6 +112,8 @@ bool QVTrackReader::GrabAudioBlockOfTrackZones(QXSampleBuffer<double>* buffer, Q
             bool const read = GrabAudioBlockOfProvider(destination, fraction, provider, sourceTime, zone.GetScale(),
                                                        std::fabs(speed), 0, exactAllowed, &zoneExact);
             destination->UnstackWorkingSubRange();
+            if (fills)
+                zeroed = true;  // the read filled or zeroed every frame
             if (!read)
                 continue;
             if (sector.DesHasFadi)
@@ -120,6 +136,8 @@ bool QVTrackReader::GrabAudioBlockOfTrackZones(QXSampleBuffer<double>* buffer, Q
     mMemory.ReleaseWorkingBuffer(*zoneBuffer);
 
     bool const result = count > 0;
+    if (!result)
+        zeroOnce();
     if (result && intv.beg > intv.end)
         buffer->Reverse(kQVSampleRangeAll);
     if (exact != nullptr)
@@ -136,7 +154,10 @@ unsigned int QVTrackReader::GrabAudioBlockOfTracks(QXSampleBuffer<double>* buffe
         *exactMask = 0;
     if (buffer == nullptr)
         return 0;
-    buffer->Zeroset(kQVSampleRangeAll);
+    // Until a track renders, each one writes the buffer itself (zeroed when
+    // it has nothing).
+    if (count == 0)
+        buffer->Zeroset(kQVSampleRangeAll);
     QXSampleBuffer<double>* other = nullptr;
     unsigned int rendered = 0;
     for (unsigned int i = 0; i < count; ++i) {
