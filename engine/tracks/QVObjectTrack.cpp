@@ -130,7 +130,7 @@ unsigned int QVObjectTrack::GetUserRouteOptions() const
         options |= kQVTrackRouteFillFurtherOut;
     if (GetUserRouteMixIn())
         options |= kQVTrackRouteMixFurtherIn;
-    if (mLiveChannelCount > 8)
+    if (mLiveChannelCount.load(std::memory_order_relaxed) > 8)
         options |= kQVTrackRouteManyChannels;
     return options;
 }
@@ -150,13 +150,13 @@ void QVObjectTrack::TrackZonesModifyEnd(bool commit)
     mModifying = false;
     if (commit) {
         mZones.Publish();
-        mLiveChannelCount = mChannelCount;
+        mLiveChannelCount.store(mChannelCount, std::memory_order_relaxed);
     } else {
         // A refused edit may have changed the editing copy half-way: the
         // next edit starts from what is live.
         mZones.Restore();
         mTrackIntv = {0.0, mZones.Live().GetEndTime()};
-        mChannelCount = mLiveChannelCount;
+        mChannelCount = mLiveChannelCount.load(std::memory_order_relaxed);
     }
 }
 

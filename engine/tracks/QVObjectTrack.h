@@ -232,7 +232,7 @@ private:
     QVObjectTrackZoneBuffer mZones;
     AKTimeIntv mTrackIntv = kAKNullTimeIntv;
     unsigned int mChannelCount = 0;
-    unsigned int mLiveChannelCount = 0;
+    std::atomic<unsigned int> mLiveChannelCount{0};  // read by the audio thread
     unsigned int mTrackStamp = kAKNullStampVers;
     std::atomic<double> mVolume{0.0};
     std::atomic<double> mGain{1.0};
