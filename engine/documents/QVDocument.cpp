@@ -212,8 +212,10 @@ void QVDocument::SynchronizeAllAndNotifyGandlerListeners(AKTreeActionParam const
 {
     unsigned int const flags = action.GetResultFlags();
     if (action.GetCommandID() == kQVDocumentFullRefreshCommandID || (flags & kAKTreeActionLinkKinds) != 0) {
-        // The engine tree handler's fast links and sequence intervals are
-        // rebuilt here too once it exists.
+        // Inside an edit: the name paths resolve through links that this
+        // step rebuilds (the engine tree handler's fast links and sequence
+        // intervals join it here once it exists).
+        QVDocumentTreeGuard::EditScope edit(mTreeGuard);
         if (mAudioSource != nullptr)
             mAudioSource->SynchronizeWithDoc(false);
         LowForgetObjectPaths();

@@ -25,8 +25,9 @@
 // tree guard for reading (QVDocumentTreeGuard), while every change to the
 // tree's nodes runs inside an edit of that guard: the document's tree handler
 // opens one around each structural action and the document around its own
-// initialisation and the tree's idle passes. The name-path caches have their
-// own mutex. The audio thread never touches the document: it reads its
+// initialisation, the tree's idle passes and the synchronisation after a
+// structural action. The name-path caches have their own mutex, taken after
+// the guard. The audio thread never touches the document: it reads its
 // source's pools.
 
 #include "AKClassID.h"
