@@ -171,6 +171,40 @@ TEST(QVAudioMemoryTest, ALentCopyCoversTheSameFramesAsTheBlock)
     EXPECT_EQ(memory.CountLentBuffers(1), 0u);
 }
 
+// The one gain matrix is lent within its reserved storage (device channels
+// x 16), once at a time; the sector lists hold their reserve without growing.
+TEST(QVAudioMemoryTest, TheGainMatrixAndSectorListsAreReadyInsideABlock)
+{
+    QVAudioMemory memory(nullptr);
+    EXPECT_GE(memory.GetZoneDesc().Capacity(), kQVAudioSectorListReserve);
+    EXPECT_GE(memory.GetLoopDesc().Capacity(), kQVAudioSectorListReserve);
+    EXPECT_EQ(memory.GetResamplingQuality(), 4u);  // no document: the offline quality
+    ASSERT_TRUE(memory.PrepareAudioResources(Info(4, 256, 48000.0)));
+    {
+        AllocationProbe probe;
+        QVGainMatrix* const matrix = memory.RetainWorkingGainMatrix(4, 16);
+        ASSERT_NE(matrix, nullptr);
+        EXPECT_EQ(matrix->OutputCount(), 4u);
+        EXPECT_EQ(matrix->InputCount(), 16u);
+        EXPECT_EQ(memory.RetainWorkingGainMatrix(), nullptr);  // already lent
+        memory.ReleaseWorkingGainMatrix(*matrix);
+        EXPECT_EQ(memory.RetainWorkingGainMatrix(5, 16), nullptr);  // beyond its storage
+        QVGainMatrix* const cleared = memory.RetainWorkingGainMatrix();
+        ASSERT_EQ(cleared, matrix);
+        EXPECT_EQ(cleared->OutputCount(), 0u);
+        memory.ReleaseWorkingGainMatrix(*cleared);
+        for (unsigned int i = 0; i < kQVAudioSectorListReserve; ++i)
+            memory.GetZoneDesc().Push(QVAudioSector());
+        memory.GetZoneDesc().Clear();
+        AllocationProbe::Stop();
+    }
+    EXPECT_EQ(AllocationProbe::Count(), 0u);
+    EXPECT_EQ(memory.CountLentGainMatrixes(), 0u);
+
+    memory.ReleaseAudioResources();
+    EXPECT_EQ(memory.RetainWorkingGainMatrix(1, 1), nullptr);
+}
+
 // Inverts its input; its bypassed form leaves the block alone.
 class Inverter : public QVPluginInstance
 {

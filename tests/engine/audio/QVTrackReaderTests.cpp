@@ -118,6 +118,16 @@ TEST_F(TrackReaderTest, AnExactCopyIsTheSourceTimesTheGain)
                 ASSERT_EQ(At(ch, f), 0.5 * Stored(ramp, c.first + f, ch)) << ch << " " << f;
     }
 
+    // At the end of the track: past the zone's fade the block is silent,
+    // whatever it held before.
+    for (unsigned long long f = 0; f < mBlock->FrameCount(); ++f)
+        *mBlock->SamplePtr(0, f) = 7.0;
+    unsigned int endHint = 0;
+    ASSERT_TRUE(mReader.GrabAudioBlockOfTrackZones(mBlock, source, From(1.0 - 100.0 / 48000.0, 1.0), 1.0, 0.0, &endHint,
+                                                   true, nullptr));
+    EXPECT_TRUE(mBlock->IsAlmostZero(QVSampleRangeMake(0, 220, mBlock->FrameCount() - 220), 0.0));
+    EXPECT_NE(At(0, 0), 0.0);
+
     // Not allowed: the same stretch goes through the resampler.
     unsigned int hint = 0;
     bool exact = true;
