@@ -35,6 +35,8 @@ void CPluginWindow::SetCurrentEditor(juce::AudioProcessorEditor* editor, CPlugin
     if (mView->IsHoldMode() || (editor != nullptr && mView->GetCurrentEditor() == editor))
         return;
     if (editor == nullptr || instance == nullptr) {
+        if (editor != nullptr)
+            editor->processor.editorBeingDeleted(editor);
         delete editor;
         mInstanceID = kQVNullInstanceID;
         setName(juce::String());

@@ -56,10 +56,16 @@ CPluginWindowView::CPluginWindowView(CPluginWindowMgr* manager, CPluginWindow* w
     LowUpdateNavigationButtons();
 }
 
-CPluginWindowView::~CPluginWindowView()
+CPluginWindowView::~CPluginWindowView() { LowDeleteEditor(); }
+
+void CPluginWindowView::LowDeleteEditor()
 {
-    if (mEditor != nullptr)
-        removeChildComponent(mEditor.get());
+    if (mEditor == nullptr)
+        return;
+    removeChildComponent(mEditor.get());
+    // The plug-in forgets its editor first: the next one asked for would
+    // otherwise be this deleted one.
+    mEditor->processor.editorBeingDeleted(mEditor.get());
     mEditor.reset();
 }
 
@@ -72,10 +78,10 @@ void CPluginWindowView::SetCurrentEditor(juce::AudioProcessorEditor* editor, CPl
 {
     if (mHoldMode || (editor != nullptr && editor == mEditor.get()))
         return;
-    if (mEditor != nullptr)
-        removeChildComponent(mEditor.get());
-    mEditor.reset();
+    LowDeleteEditor();
     if (editor == nullptr || instance == nullptr) {
+        if (editor != nullptr)
+            editor->processor.editorBeingDeleted(editor);
         delete editor;
         mInstanceID = kQVNullInstanceID;
         SetBypassButtonState(false);

@@ -105,6 +105,8 @@ private:
     void LowUpdateNavigationList();
     void LowUpdateNavigationButtons();
     CPluginInstance* LowCurrentInstance() const;
+    // Removes and deletes the editor, telling its plug-in.
+    void LowDeleteEditor();
 
     CPluginWindowMgr* const mManager;
     CPluginWindow* const mWindow;

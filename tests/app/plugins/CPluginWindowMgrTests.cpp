@@ -382,6 +382,13 @@ TEST_F(CPluginWindowTest, ClosingTheCurrentWindowHidesAndEmptiesItForReuse)
     EXPECT_EQ(Current(), window);
     EXPECT_TRUE(window->isVisible());
 
+    // The closed instance gets a new editor when shown again.
+    window->closeButtonPressed();
+    ASSERT_TRUE(Show(mIDs[0]));
+    EXPECT_EQ(window->GetInstanceID(), mIDs[0]);
+    ASSERT_NE(window->GetView()->GetCurrentEditor(), nullptr);
+    EXPECT_EQ(Instance(0)->GetToolkitPlugin()->getActiveEditor(), window->GetView()->GetCurrentEditor());
+
     // Command-W closes too; other keys are left to others.
     EXPECT_FALSE(window->keyPressed(juce::KeyPress('q', juce::ModifierKeys::commandModifier, 0)));
     EXPECT_TRUE(window->isVisible());
