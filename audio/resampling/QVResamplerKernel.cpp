@@ -1,5 +1,6 @@
 #include "QVResampler.h"
 
+#include "AKTargetClones.h"
 #include "QVResamplePhaseTables.h"
 
 #include <cmath>
@@ -99,9 +100,9 @@ struct RunTaps {
 // Positions, first taps and weights of frames firstFrame to firstFrame +
 // count - 1. Built for wider vectors where the machine has them: rounding
 // (floor) and the interpolation are exact in every version.
-__attribute__((target_clones("avx2", "sse4.1", "default"))) void
-PrepareRun(RunTaps* run, unsigned long long firstFrame, unsigned int count, double speed, double phase, int halfWidth,
-           ResamplePhaseTable const* table, bool interpolate)
+AK_TARGET_CLONES("avx2", "sse4.1", "default")
+void PrepareRun(RunTaps* run, unsigned long long firstFrame, unsigned int count, double speed, double phase,
+                int halfWidth, ResamplePhaseTable const* table, bool interpolate)
 {
     double const* const rows = table->rows;
     long const stride = table->rowStride;

@@ -3,6 +3,7 @@
 
 #include "QVGainMatrix.h"
 
+#include "AKTargetClones.h"
 #include "QVSig.h"
 
 #include <cmath>
@@ -71,14 +72,14 @@ __attribute__((always_inline)) inline void AddRow(T* destination, RowInputs<T> c
 // Built for wider vectors where the machine has them; each lane is one
 // sample, multiplied and added separately (no fused multiply-add), so every
 // version gives the same bits.
-__attribute__((target_clones("avx2", "default"))) void
-AddRowOfDoubles(double* destination, RowInputs<double> const& inputs, unsigned int count)
+AK_TARGET_CLONES("avx2", "default")
+void AddRowOfDoubles(double* destination, RowInputs<double> const& inputs, unsigned int count)
 {
     AddRow(destination, inputs, count);
 }
 
-__attribute__((target_clones("avx2", "default"))) void
-AddRowOfFloats(float* destination, RowInputs<float> const& inputs, unsigned int count)
+AK_TARGET_CLONES("avx2", "default")
+void AddRowOfFloats(float* destination, RowInputs<float> const& inputs, unsigned int count)
 {
     AddRow(destination, inputs, count);
 }
