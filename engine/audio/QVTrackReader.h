@@ -86,6 +86,36 @@ public:
                                         unsigned int count, AKTimeIntv intv, double speed, double pan,
                                         unsigned int* hints, bool exactAllowed, unsigned long long* exactMask) const;
 
+    // The passes of a looping player through its loop window [W0, W1] in a
+    // block of duration dt from player time t: one sector per pass, each
+    // widened by half the fade (min(fade, window)) at both ends and cross-
+    // faded with the next one at the loop point. The window moves with the
+    // parent at parentSpeed; the player runs at speed. False only when the
+    // window is shorter than kQVEngineSpanDurMin; a pass shorter than
+    // kQVEngineLoopWindowDurMin (0.0005 s) gives no sector (silence).
+    static bool ComputeLoopDesc(QVAudioLoopDesc* desc, AKTimeIntv window, double fade, double time, double dt,
+                                double parentSpeed, double speed);
+
+    // The track read pass by pass along the loop description, each pass
+    // faded at its ends; several passes go through a lent copy of the
+    // buffer. True when some pass rendered.
+    bool GrabAudioBlockOfTrackZonesInLoop(QXSampleBuffer<double>* buffer, QVTrackReadSource const& source,
+                                          QVAudioLoopDesc const& loop, double speed, double pan, unsigned int* hint,
+                                          bool exactAllowed, bool* exact) const;
+    bool GrabAudioBlockOfTrackInLoop(QXSampleBuffer<double>* buffer, QVObjectTrack const* track,
+                                     QVAudioLoopDesc const& loop, double speed, double pan, unsigned int* hint,
+                                     bool exactAllowed, bool* exact) const;
+
+    // The overlap step of a single player: the block takes the first frames
+    // of the extended mix; with apply (the player sounded in the previous
+    // block) and a start that differs from the kept overlap by more than
+    // kQVEngineOlapsysGapTolerance (1e-4), the kept overlap is cross-faded into the
+    // block's first frames. The extended mix's extra frames are then kept in
+    // the overlap for the next block. True when a discontinuity was smoothed.
+    static bool LowDispatchExtBufferAndAppyOlapsys(QXSampleBuffer<double> const& extended,
+                                                   QXSampleBuffer<double>* block, QXSampleBuffer<double>* overlap,
+                                                   bool apply);
+
     // Reads the provider's sound into the buffer's working range and
     // channels: source time s (seconds) at the first frame, shifted by
     // `fraction` of a frame (-0.5 to 0.5), zone scale k (negative:

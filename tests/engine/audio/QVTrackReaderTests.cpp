@@ -366,7 +366,8 @@ TEST_F(TrackReaderTest, UnreadableZonesAreSilent)
     EXPECT_TRUE(mBlock->IsAlmostZero(kQVSampleRangeAll, 0.0));
 }
 
-// Every road through the reader, on the thread that reads, allocates nothing.
+// Every road through the reader, looping too, on the thread that reads,
+// allocates nothing.
 TEST_F(TrackReaderTest, ReadingAllocatesNothing)
 {
     Prepare(2, 512, 44100.0);
@@ -391,6 +392,13 @@ TEST_F(TrackReaderTest, ReadingAllocatesNothing)
                 AKTimeIntv const intv = From(time, speed);
                 rendered += mReader.GrabAudioBlockOfTracks(mBlock, sources.data(), 3, intv, speed, 0.3, hints.data(),
                                                            true, &mask);
+                // The same track looping over [0.4, 0.9], passes cross-faded.
+                QVAudioLoopDesc& loop = mMemory.GetLoopDesc();
+                QVTrackReader::ComputeLoopDesc(&loop, {0.4, 0.9}, 0.01, time, mBlock->BufferDuration(), 0.0, speed);
+                rendered += mReader.GrabAudioBlockOfTrackZonesInLoop(mBlock, sources[0], loop, speed, 0.0, hints.data(),
+                                                                     true, nullptr)
+                                ? 1
+                                : 0;
             }
         }
         AllocationProbe::Stop();
