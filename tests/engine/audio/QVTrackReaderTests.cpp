@@ -178,6 +178,33 @@ TEST_F(TrackReaderTest, ZonesJoinedEndToEndSumContinuously)
     mBlock = nullptr;
 }
 
+// A 48000 Hz sound cut into zones on a 44100 Hz device: the joins and
+// their fades fall between device frames, and each zone is read from the
+// exact source position of its first frame, so the sine runs on across them.
+TEST_F(TrackReaderTest, ResampledZonesJoinAtTheExactPosition)
+{
+    Prepare(1, 512, 44100.0);
+    double const amplitude = 0.5;
+    QVProvider* const sound = mSounds.Make(Sine(440.0, 48000.0, amplitude), 1, 48000, 48000);
+    ASSERT_NE(sound, nullptr);
+    QVTrackZoneArray const zones =
+        MakeZones({{sound, 0.0, 0.10001, 1.0}, {sound, 0.10001, 0.01237, 1.0}, {sound, 0.11238, 0.5, 1.0}}, kFade);
+    QVTrackReadSource source;
+    source.zones = &zones;
+    unsigned int hint = 0;
+    double worst = 0.0;
+    for (double time = 0.09; time < 0.13; time += 512.0 / 44100.0) {
+        ASSERT_TRUE(
+            mReader.GrabAudioBlockOfTrackZones(mBlock, source, From(time, 1.0), 1.0, 0.0, &hint, true, nullptr));
+        for (unsigned long long f = 0; f < mBlock->FrameCount(); ++f) {
+            double const t = time + static_cast<double>(f) / 44100.0;
+            worst =
+                std::max(worst, std::fabs(At(0, f) - std::sqrt(0.5) * amplitude * std::sin(2.0 * M_PI * 440.0 * t)));
+        }
+    }
+    EXPECT_LT(worst, 2.5e-4);
+}
+
 // A zone of negative scale plays its sound from the end; a player running
 // backwards hears the block mirrored.
 TEST_F(TrackReaderTest, ReversedZonesAndNegativeSpeedAreMirrorImages)
