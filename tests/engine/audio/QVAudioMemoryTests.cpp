@@ -201,6 +201,16 @@ TEST(QVAudioMemoryTest, TheGainMatrixAndSectorListsAreReadyInsideABlock)
     EXPECT_EQ(AllocationProbe::Count(), 0u);
     EXPECT_EQ(memory.CountLentGainMatrixes(), 0u);
 
+    // A second format without release: everything at the new sizes.
+    ASSERT_TRUE(memory.PrepareAudioResources(Info(6, 128, 44100.0)));
+    QVGainMatrix* const wider = memory.RetainWorkingGainMatrix(6, 16);
+    ASSERT_NE(wider, nullptr);
+    memory.ReleaseWorkingGainMatrix(*wider);
+    QXSampleBuffer<double>* const block = memory.RetainWorkingBuffer(1);
+    EXPECT_EQ(block->ChannelCount(), 6u);
+    EXPECT_EQ(block->FrameCount(), 128u);
+    memory.ReleaseWorkingBuffer(*block);
+
     memory.ReleaseAudioResources();
     EXPECT_EQ(memory.RetainWorkingGainMatrix(1, 1), nullptr);
 }
