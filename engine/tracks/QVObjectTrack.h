@@ -219,7 +219,7 @@ private:
     void LowSetSoundZone(QVProvider* provider, QVProvider** providerOut, AKString* nameOut);
     bool LowInsert(QVTrackZoneArray const& source, double time, unsigned int count);
     bool LowReplace(QVTrackZoneArray const& source, AKTimeIntv intv, bool keepDuration);
-    typedef int (*ZxperTransform)(QVTrackZoneArray*, AKTimeIntv, AKDictionary const&, bool, AKTimeIntv*);
+    typedef bool (*ZxperTransform)(QVTrackZoneArray*, AKTimeIntv, AKDictionary const&, bool, AKTimeIntv*);
     bool LowZxper(ZxperTransform transform, AKTimeIntv part, AKTimeIntv* result, AKDictionary const& options);
     // Renumbers the editing copy through the context's table, warning once
     // when a sound ID did not match.

@@ -10,7 +10,7 @@ bool QVObjectTrack::LowZxper(ZxperTransform transform, AKTimeIntv part, AKTimeIn
 {
     AKTimeIntv range = kAKNullTimeIntv;
     QVTrackZoneArray* const zones = TrackZonesModifyStart();
-    bool const changed = transform(zones, part, options, QVObjectTrackPrefs::TreatExtraIntv(), &range) == 0;
+    bool const changed = transform(zones, part, options, QVObjectTrackPrefs::TreatExtraIntv(), &range);
     if (result != nullptr)
         *result = changed ? range : kAKNullTimeIntv;
     return LowEditEnd(changed);

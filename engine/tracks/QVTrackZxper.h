@@ -12,26 +12,24 @@
 //                 windowDur seconds taken every windowStep seconds, laid end
 //                 to end.
 //
-// Each answers 0 when the zones changed and `result` (which may be null)
+// Each answers true when the zones changed and `result` (which may be null)
 // receives the part's new range on the track; the caller then completes the
 // edit with the full pass (QVTrackZoneArray::UpdateZonesLocalTime) and
-// publishes. Otherwise the zones are as they were, `result` is
-// kAKNullTimeIntv and the code says why (logged):
-//   kQVErrorTrackZxperBadPart        b >= e, or the part leaves the track
-//                                    interval and allowExtend is off
-//   kQVErrorTrackZxperEmptyTrack     no zones
-//   kQVErrorTrackZxperNoEffect       Scale: k within 1e-6 of 0 or 1;
-//                                    Repeat: k within 1e-6 of 0 or no copy
-//   kQVErrorTrackZxperTooManyPieces  Mingle: more than 10000 pieces
-//                                    estimated; Stretch-Test: more than
-//                                    20000 windows
-//   kQVErrorTrackZxperZonesRefused   the zone edit was refused
+// publishes. A refusal is an ordinary outcome, not an error: it answers
+// false, the zones are as they were, `result` is kAKNullTimeIntv and nothing
+// is logged. A transform is refused when
+//   - b >= e, or the part leaves the track interval and allowExtend is off;
+//   - the track has no zones;
+//   - it would change nothing (Scale: k within 1e-6 of 0 or 1; Repeat: k
+//     within 1e-6 of 0 or no copy);
+//   - it would cut too many pieces (Mingle: more than 10000 estimated;
+//     Stretch-Test: more than 20000 windows);
+//   - the zone edit was refused.
 // allowExtend is the track's "Sequence.TreatExtraIntv": the part may then
 // reach beyond the track, which is padded with silence.
 //
 // The zones must have their local times laid out (as after every full pass).
 
-#include "AKStatus.h"
 #include "AKTimeIntv.h"
 #include "QVTrackZxperParamMingle.h"
 #include "QVTrackZxperParamScale.h"
@@ -44,23 +42,23 @@ class QVTrackZxperRandom;
 constexpr uint32_t kQVZxperMinglePiecesMax = 10000;
 constexpr uint32_t kQVZxperStretchWindowsMax = 20000;
 
-int QVTrackZxperScale(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperScale const& param, bool allowExtend,
-                      AKTimeIntv* result);
-int QVTrackZxperRepeat(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperRepeat const& param, bool allowExtend,
+bool QVTrackZxperScale(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperScale const& param, bool allowExtend,
                        AKTimeIntv* result);
-int QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperMingle const& param, bool allowExtend,
-                       QVTrackZxperRandom& random, AKTimeIntv* result);
-int QVTrackZxperStretch(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperStretch const& param,
+bool QVTrackZxperRepeat(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperRepeat const& param,
                         bool allowExtend, AKTimeIntv* result);
+bool QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperMingle const& param,
+                        bool allowExtend, QVTrackZxperRandom& random, AKTimeIntv* result);
+bool QVTrackZxperStretch(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperStretch const& param,
+                         bool allowExtend, AKTimeIntv* result);
 
 // The same, the parameters read from the command's options dictionary
 // ("ZxperScale" for Scale and Repeat, "ZxperMingle", "ZxperStretch"; missing
 // values take their defaults). Mingle draws from the shared generator.
-int QVTrackZxperScale(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
-                      AKTimeIntv* result);
-int QVTrackZxperRepeat(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
+bool QVTrackZxperScale(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
                        AKTimeIntv* result);
-int QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
-                       AKTimeIntv* result);
-int QVTrackZxperStretch(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
+bool QVTrackZxperRepeat(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
                         AKTimeIntv* result);
+bool QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
+                        AKTimeIntv* result);
+bool QVTrackZxperStretch(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
+                         AKTimeIntv* result);

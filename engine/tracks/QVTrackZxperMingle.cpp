@@ -1,7 +1,6 @@
 // The Mingle transform: the part's zones cut into random pieces, each piece
 // optionally rescaled or reversed, near pieces swapped.
 
-#include "AKLog.h"
 #include "ATArray.h"
 #include "QVTrackZoneArray.h"
 #include "QVTrackZxper.h"
@@ -73,17 +72,16 @@ void ShufflePieces(QVTrackZoneArray* pieces, uint32_t jumpMax, QVTrackZxperRando
 
 }  // namespace
 
-int QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperMingle const& param, bool allowExtend,
-                       QVTrackZxperRandom& random, AKTimeIntv* result)
+bool QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperMingle const& param,
+                        bool allowExtend, QVTrackZxperRandom& random, AKTimeIntv* result)
 {
     if (result)
         *result = kAKNullTimeIntv;
-    if (int const status = QVZxperCheckPart(*zones, part, allowExtend, "Mingle"))
-        return status;
+    if (!QVZxperCheckPart(*zones, part, allowExtend))
+        return false;
     uint32_t const estimate = param.EvaluatePiecesCount(part.end - part.beg);
     if (estimate > kQVZxperMinglePiecesMax)
-        return AKLogError(kQVErrorTrackZxperTooManyPieces, "Mingle: %u pieces estimated, at most %u", estimate,
-                          kQVZxperMinglePiecesMax);
+        return false;
 
     // The part is cut on a copy: the zones themselves change only through
     // the final replacement, so a refusal leaves them as they were.
@@ -91,8 +89,7 @@ int QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxp
     unsigned int first = kQVTrackZoneNoIndex;
     unsigned int last = kQVTrackZoneNoIndex;
     if (separated.SeparateZones(part, &first, &last, allowExtend) == kQVTrackZoneEditRefused)
-        return AKLogError(kQVErrorTrackZxperZonesRefused, "Mingle: the zones refused to separate [%.6f, %.6f]",
-                          part.beg, part.end);
+        return false;
 
     QVTrackZoneArray pieces;
     pieces.Reserve(RoomFor(estimate));
@@ -103,9 +100,8 @@ int QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxp
     double const duration = pieces.QuickUpdateZonesLocalTime(0);
 
     if (zones->ReplaceZones(part, pieces, allowExtend) != kQVTrackZoneEditChanged)
-        return AKLogError(kQVErrorTrackZxperZonesRefused, "Mingle: the zones refused the pieces of [%.6f, %.6f]",
-                          part.beg, part.end);
+        return false;
     if (result)
         *result = {part.beg, part.beg + duration};
-    return 0;
+    return true;
 }

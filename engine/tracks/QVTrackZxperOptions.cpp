@@ -3,24 +3,24 @@
 #include "QVTrackZxper.h"
 #include "QVTrackZxperRandom.h"
 
-int QVTrackZxperScale(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
-                      AKTimeIntv* result)
+bool QVTrackZxperScale(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
+                       AKTimeIntv* result)
 {
     QVTrackParamZxperScale param;
     param.SetupFromDictionary(options);
     return QVTrackZxperScale(zones, part, param, allowExtend, result);
 }
 
-int QVTrackZxperRepeat(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
-                       AKTimeIntv* result)
+bool QVTrackZxperRepeat(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
+                        AKTimeIntv* result)
 {
     QVTrackParamZxperRepeat param;
     param.SetupFromDictionary(options);
     return QVTrackZxperRepeat(zones, part, param, allowExtend, result);
 }
 
-int QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
-                       AKTimeIntv* result)
+bool QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
+                        AKTimeIntv* result)
 {
     QVTrackParamZxperMingle param;
     param.SetupFromDictionary(options);
@@ -28,8 +28,8 @@ int QVTrackZxperMingle(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary co
     return QVTrackZxperMingle(zones, part, param, allowExtend, random, result);
 }
 
-int QVTrackZxperStretch(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
-                        AKTimeIntv* result)
+bool QVTrackZxperStretch(QVTrackZoneArray* zones, AKTimeIntv part, AKDictionary const& options, bool allowExtend,
+                         AKTimeIntv* result)
 {
     QVTrackParamZxperStretch param;
     param.SetupFromDictionary(options);

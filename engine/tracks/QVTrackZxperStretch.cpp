@@ -3,33 +3,30 @@
 // lasts about windowDur / windowStep times longer; neighbouring windows
 // cross over the zone fade.
 
-#include "AKLog.h"
 #include "QVTrackZoneArray.h"
 #include "QVTrackZxper.h"
 #include "QVTrackZxperZoneOps.h"
 
 #include <cmath>
 
-int QVTrackZxperStretch(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperStretch const& param,
-                        bool allowExtend, AKTimeIntv* result)
+bool QVTrackZxperStretch(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZxperStretch const& param,
+                         bool allowExtend, AKTimeIntv* result)
 {
     if (result)
         *result = kAKNullTimeIntv;
-    if (int const status = QVZxperCheckPart(*zones, part, allowExtend, "Stretch-Test"))
-        return status;
+    if (!QVZxperCheckPart(*zones, part, allowExtend))
+        return false;
     // A margin of 20 windows over the estimate for the zones' own rounding.
     double const estimate = std::floor((part.end - part.beg) / param.windowStep + 0.5) + 20.0;
     if (!(estimate <= kQVZxperStretchWindowsMax))
-        return AKLogError(kQVErrorTrackZxperTooManyPieces, "Stretch-Test: %.0f windows needed, at most %u", estimate,
-                          kQVZxperStretchWindowsMax);
+        return false;
 
     // Cut on a copy, so that a refusal leaves the zones as they were.
     QVTrackZoneArray separated(*zones);
     unsigned int first = kQVTrackZoneNoIndex;
     unsigned int last = kQVTrackZoneNoIndex;
     if (separated.SeparateZones(part, &first, &last, allowExtend) == kQVTrackZoneEditRefused)
-        return AKLogError(kQVErrorTrackZxperZonesRefused, "Stretch-Test: the zones refused to separate [%.6f, %.6f]",
-                          part.beg, part.end);
+        return false;
 
     QVTrackZoneArray windows;
     windows.Reserve(static_cast<unsigned int>(estimate));
@@ -50,9 +47,8 @@ int QVTrackZxperStretch(QVTrackZoneArray* zones, AKTimeIntv part, QVTrackParamZx
     double const duration = windows.QuickUpdateZonesLocalTime(0);
 
     if (zones->ReplaceZones(part, windows, allowExtend) != kQVTrackZoneEditChanged)
-        return AKLogError(kQVErrorTrackZxperZonesRefused, "Stretch-Test: the zones refused the windows of [%.6f, %.6f]",
-                          part.beg, part.end);
+        return false;
     if (result)
         *result = {part.beg, part.beg + duration};
-    return 0;
+    return true;
 }

@@ -12,7 +12,6 @@ class QVTrackZoneArray;
 // the n-th copy lasts |coeff|^n times the part.
 double QVZxperDurationAfterScaledCopies(double duration, uint32_t count, double coeff);
 
-// 0 when the part can be transformed: not empty, zones present, and inside
-// the track interval unless allowExtend; otherwise the logged refusal,
-// naming the transform.
-int QVZxperCheckPart(QVTrackZoneArray const& zones, AKTimeIntv part, bool allowExtend, char const* transform);
+// True when the part can be transformed: not empty, zones present, and
+// inside the track interval unless allowExtend.
+bool QVZxperCheckPart(QVTrackZoneArray const& zones, AKTimeIntv part, bool allowExtend);

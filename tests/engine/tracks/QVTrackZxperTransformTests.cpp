@@ -137,7 +137,7 @@ TEST(QVTrackZxperTransformTests, ScaleStretchesThePartAndReportsItsRange)
         QVTrackZoneArray zones = TwoZones();
         QVTrackParamZxperScale const param = ScaleParam(c.absCoeff, c.expanded, c.reversed);
         AKTimeIntv result;
-        ASSERT_EQ(0, QVTrackZxperScale(&zones, {1.0, 3.0}, param, false, &result));
+        ASSERT_TRUE(QVTrackZxperScale(&zones, {1.0, 3.0}, param, false, &result));
         EXPECT_EQ(1.0, result.beg);
         EXPECT_DOUBLE_EQ(c.wantEnd, result.end);
         double const end = Complete(&zones);
@@ -168,7 +168,7 @@ TEST(QVTrackZxperTransformTests, RepeatAppendsRescaledCopiesAlternatelyReversed)
     param.reversed = true;
     param.repeatCount = 3;
     AKTimeIntv result;
-    ASSERT_EQ(0, QVTrackZxperRepeat(&zones, {1.0, 3.0}, param, false, &result));
+    ASSERT_TRUE(QVTrackZxperRepeat(&zones, {1.0, 3.0}, param, false, &result));
     EXPECT_DOUBLE_EQ(3.0, result.beg);
     EXPECT_DOUBLE_EQ(4.75, result.end);
     EXPECT_NEAR(5.75, Complete(&zones), kTol);
@@ -206,7 +206,7 @@ TEST(QVTrackZxperTransformTests, RepeatAtTheEndAndBeyondWithExtension)
     QVTrackParamZxperRepeat param;
     param.repeatCount = 3;
     AKTimeIntv result;
-    ASSERT_EQ(0, QVTrackZxperRepeat(&zones, {3.0, 4.0}, param, false, &result));
+    ASSERT_TRUE(QVTrackZxperRepeat(&zones, {3.0, 4.0}, param, false, &result));
     EXPECT_DOUBLE_EQ(4.0, result.beg);
     EXPECT_DOUBLE_EQ(7.0, result.end);
     EXPECT_NEAR(7.0, Complete(&zones), kTol);
@@ -215,8 +215,8 @@ TEST(QVTrackZxperTransformTests, RepeatAtTheEndAndBeyondWithExtension)
     // A part reaching past the end repeats the silence that pads it.
     zones = TwoZones();
     param.repeatCount = 1;
-    EXPECT_EQ(kQVErrorTrackZxperBadPart, QVTrackZxperRepeat(&zones, {3.0, 5.0}, param, false, &result));
-    ASSERT_EQ(0, QVTrackZxperRepeat(&zones, {3.0, 5.0}, param, true, &result));
+    EXPECT_FALSE(QVTrackZxperRepeat(&zones, {3.0, 5.0}, param, false, &result));
+    ASSERT_TRUE(QVTrackZxperRepeat(&zones, {3.0, 5.0}, param, true, &result));
     EXPECT_DOUBLE_EQ(5.0, result.beg);
     EXPECT_DOUBLE_EQ(7.0, result.end);
     EXPECT_NEAR(7.0, Complete(&zones), kTol);
@@ -243,9 +243,8 @@ TEST(QVTrackZxperTransformTests, RefusalsLeaveTheZonesAndTheRangeAlone)
         QVTrackZoneArray zones;
         AKTimeIntv part;
         bool allowExtend;
-        int (*run)(QVTrackZoneArray*, AKTimeIntv, bool, AKTimeIntv*, void const*);
+        bool (*run)(QVTrackZoneArray*, AKTimeIntv, bool, AKTimeIntv*, void const*);
         void const* param;
-        int want;
     };
     auto scaleRun = [](QVTrackZoneArray* z, AKTimeIntv p, bool x, AKTimeIntv* r, void const* param) {
         return QVTrackZxperScale(z, p, *static_cast<QVTrackParamZxperScale const*>(param), x, r);
@@ -262,19 +261,19 @@ TEST(QVTrackZxperTransformTests, RefusalsLeaveTheZonesAndTheRangeAlone)
     };
     QVTrackZoneArray const longZone = MakeZones({{1, 0.0, 300.0, 1.0}});
     Case const cases[] = {
-        {"scale by 1", TwoZones(), {1, 3}, false, scaleRun, &unity, kQVErrorTrackZxperNoEffect},
-        {"scale empty part", TwoZones(), {3, 3}, false, scaleRun, &scale, kQVErrorTrackZxperBadPart},
-        {"scale reversed part", TwoZones(), {3, 1}, true, scaleRun, &scale, kQVErrorTrackZxperBadPart},
-        {"scale past the end", TwoZones(), {3, 5}, false, scaleRun, &scale, kQVErrorTrackZxperBadPart},
-        {"scale empty track", QVTrackZoneArray(), {0, 1}, true, scaleRun, &scale, kQVErrorTrackZxperEmptyTrack},
-        {"repeat no copy", TwoZones(), {1, 3}, false, repeatRun, &noCopy, kQVErrorTrackZxperNoEffect},
-        {"repeat before 0", TwoZones(), {-1, 1}, false, repeatRun, &repeat, kQVErrorTrackZxperBadPart},
-        {"mingle empty track", QVTrackZoneArray(), {0, 1}, true, mingleRun, &mingle, kQVErrorTrackZxperEmptyTrack},
-        {"mingle past the end", TwoZones(), {3, 5}, false, mingleRun, &mingle, kQVErrorTrackZxperBadPart},
-        {"mingle before 0", TwoZones(), {-1, 1}, true, mingleRun, &mingle, kQVErrorTrackZxperZonesRefused},
-        {"mingle 11000 pieces", longZone, {0, 11}, false, mingleRun, &tiny, kQVErrorTrackZxperTooManyPieces},
-        {"stretch empty part", TwoZones(), {2, 2}, false, stretchRun, &stretch, kQVErrorTrackZxperBadPart},
-        {"stretch 20020 windows", longZone, {0, 200}, false, stretchRun, &stretch, kQVErrorTrackZxperTooManyPieces},
+        {"scale by 1", TwoZones(), {1, 3}, false, scaleRun, &unity},
+        {"scale empty part", TwoZones(), {3, 3}, false, scaleRun, &scale},
+        {"scale reversed part", TwoZones(), {3, 1}, true, scaleRun, &scale},
+        {"scale past the end", TwoZones(), {3, 5}, false, scaleRun, &scale},
+        {"scale empty track", QVTrackZoneArray(), {0, 1}, true, scaleRun, &scale},
+        {"repeat no copy", TwoZones(), {1, 3}, false, repeatRun, &noCopy},
+        {"repeat before 0", TwoZones(), {-1, 1}, false, repeatRun, &repeat},
+        {"mingle empty track", QVTrackZoneArray(), {0, 1}, true, mingleRun, &mingle},
+        {"mingle past the end", TwoZones(), {3, 5}, false, mingleRun, &mingle},
+        {"mingle before 0", TwoZones(), {-1, 1}, true, mingleRun, &mingle},
+        {"mingle 11000 pieces", longZone, {0, 11}, false, mingleRun, &tiny},
+        {"stretch empty part", TwoZones(), {2, 2}, false, stretchRun, &stretch},
+        {"stretch 20020 windows", longZone, {0, 200}, false, stretchRun, &stretch},
     };
     LogCapture log;
     for (Case const& c : cases) {
@@ -282,18 +281,19 @@ TEST(QVTrackZxperTransformTests, RefusalsLeaveTheZonesAndTheRangeAlone)
         log.Clear();
         QVTrackZoneArray zones = c.zones;
         AKTimeIntv result = {7.0, 8.0};
-        EXPECT_EQ(c.want, c.run(&zones, c.part, c.allowExtend, &result, c.param));
+        EXPECT_FALSE(c.run(&zones, c.part, c.allowExtend, &result, c.param));
         EXPECT_EQ(kAKNullTimeIntv, result);
         EXPECT_TRUE(zones == c.zones);
-        EXPECT_EQ(1u, log.Lines().size());
+        // A refusal is an ordinary outcome: nothing is logged.
+        EXPECT_TRUE(log.Lines().empty());
     }
 
     // Just inside the limits the same long part goes through.
     QVTrackZoneArray zones = longZone;
     QVTrackZxperRandom random(1);
-    EXPECT_EQ(0, QVTrackZxperMingle(&zones, {0.0, 10.0}, tiny, false, random, nullptr));
+    EXPECT_TRUE(QVTrackZxperMingle(&zones, {0.0, 10.0}, tiny, false, random, nullptr));
     zones = longZone;
-    EXPECT_EQ(0, QVTrackZxperStretch(&zones, {0.0, 199.79}, stretch, false, nullptr));
+    EXPECT_TRUE(QVTrackZxperStretch(&zones, {0.0, 199.79}, stretch, false, nullptr));
 }
 
 // --- Mingle ---
@@ -308,7 +308,7 @@ MingleRun RunMingle(QVTrackZoneArray zones, AKTimeIntv part, QVTrackParamZxperMi
 {
     QVTrackZxperRandom random(seed);
     MingleRun run;
-    EXPECT_EQ(0, QVTrackZxperMingle(&zones, part, param, false, random, &run.result));
+    EXPECT_TRUE(QVTrackZxperMingle(&zones, part, param, false, random, &run.result));
     run.end = Complete(&zones);
     run.zones = zones;
     return run;
@@ -432,7 +432,7 @@ TEST(QVTrackZxperTransformTests, StretchBuildsWindowsFromEachSoundZone)
     QVTrackZoneArray zones =
         MakeZones({{1, 0.0, 1.0, 1.0}, {0, 0.0, 0.5, 1.0}, {2, 4.0, 5.0, -1.0}, {3, 0.0, 0.04, 1.0}});
     AKTimeIntv result;
-    ASSERT_EQ(0, QVTrackZxperStretch(&zones, {0.0, zones.GetEndTime()}, param, false, &result));
+    ASSERT_TRUE(QVTrackZxperStretch(&zones, {0.0, zones.GetEndTime()}, param, false, &result));
     // 95 windows from each 1 s zone, the silence and the zone shorter than a window as they were.
     double const want = 95 * 0.05 + 0.5 + 95 * 0.05 + 0.04;
     EXPECT_EQ(0.0, result.beg);
@@ -477,7 +477,7 @@ TEST(QVTrackZxperTransformTests, StretchWindowCountRoundsToTheNearest)
         param.windowStep = c.windowStep;
         QVTrackZoneArray zones = MakeZones({{1, 0.0, c.duration, 1.0}});
         AKTimeIntv result;
-        ASSERT_EQ(0, QVTrackZxperStretch(&zones, {0.0, zones.GetEndTime()}, param, false, &result));
+        ASSERT_TRUE(QVTrackZxperStretch(&zones, {0.0, zones.GetEndTime()}, param, false, &result));
         double const want = c.windows == 0 ? c.duration : c.windows * c.windowDur;
         EXPECT_NEAR(want, result.end, 1e-9);
         EXPECT_NEAR(want, Complete(&zones), 1e-9);
@@ -494,7 +494,7 @@ TEST(QVTrackZxperTransformTests, StretchOfAPartInsideAZone)
     param.windowStep = 0.05;
     QVTrackZoneArray zones = TwoZones();
     AKTimeIntv result;
-    ASSERT_EQ(0, QVTrackZxperStretch(&zones, {1.5, 2.5}, param, false, &result));
+    ASSERT_TRUE(QVTrackZxperStretch(&zones, {1.5, 2.5}, param, false, &result));
     // Each half second gives floor(0.4 / 0.05 + 0.5) = 8 windows of 0.1 s.
     EXPECT_DOUBLE_EQ(1.5, result.beg);
     EXPECT_NEAR(3.1, result.end, 1e-9);
@@ -514,7 +514,7 @@ TEST(QVTrackZxperTransformTests, MingleAndStretchReachPastTheEndWithExtension)
     QVTrackZoneArray zones = TwoZones();
     QVTrackZxperRandom random(8);
     AKTimeIntv result;
-    ASSERT_EQ(0, QVTrackZxperMingle(&zones, {3.0, 5.0}, mingle, true, random, &result));
+    ASSERT_TRUE(QVTrackZxperMingle(&zones, {3.0, 5.0}, mingle, true, random, &result));
     EXPECT_DOUBLE_EQ(3.0, result.beg);
     EXPECT_NEAR(5.0, result.end, 1e-9);
     EXPECT_NEAR(5.0, Complete(&zones), 1e-9);
@@ -525,7 +525,7 @@ TEST(QVTrackZxperTransformTests, MingleAndStretchReachPastTheEndWithExtension)
     stretch.windowDur = 0.1;
     stretch.windowStep = 0.05;
     zones = TwoZones();
-    ASSERT_EQ(0, QVTrackZxperStretch(&zones, {3.5, 6.0}, stretch, true, &result));
+    ASSERT_TRUE(QVTrackZxperStretch(&zones, {3.5, 6.0}, stretch, true, &result));
     // 8 windows of 0.1 s from the last half second, then 2 s of silence.
     EXPECT_NEAR(3.5 + 0.8 + 2.0, result.end, 1e-9);
     EXPECT_NEAR(result.end, Complete(&zones), 1e-9);
@@ -565,7 +565,7 @@ TEST(QVTrackZxperTransformTests, RandomTransformsKeepTheLayoutAndTheirRange)
             QVTrackParamZxperScale param = ScaleParam(draw.Uniform(0.1, 10.0), pick(2) == 0, pick(2) == 0);
             if (!param.CanApply())
                 continue;
-            ASSERT_EQ(0, QVTrackZxperScale(&zones, part, param, false, &result));
+            ASSERT_TRUE(QVTrackZxperScale(&zones, part, param, false, &result));
             added = (result.end - result.beg) - (part.end - part.beg);
             break;
         }
@@ -575,7 +575,7 @@ TEST(QVTrackZxperTransformTests, RandomTransformsKeepTheLayoutAndTheirRange)
             param.expanded = pick(2) == 0;
             param.reversed = pick(2) == 0;
             param.repeatCount = 1 + pick(4);
-            ASSERT_EQ(0, QVTrackZxperRepeat(&zones, part, param, false, &result));
+            ASSERT_TRUE(QVTrackZxperRepeat(&zones, part, param, false, &result));
             EXPECT_NEAR(part.end, result.beg, 1e-12);
             added = result.end - result.beg;
             break;
@@ -588,7 +588,7 @@ TEST(QVTrackZxperTransformTests, RandomTransformsKeepTheLayoutAndTheirRange)
             param.cutDurMin = draw.Uniform(0.01, 0.3);
             param.cutDurMax = draw.Uniform(0.01, 0.3);
             param.Check();
-            ASSERT_EQ(0, QVTrackZxperMingle(&zones, part, param, false, draw, &result));
+            ASSERT_TRUE(QVTrackZxperMingle(&zones, part, param, false, draw, &result));
             added = (result.end - result.beg) - (part.end - part.beg);
             break;
         }
@@ -596,7 +596,7 @@ TEST(QVTrackZxperTransformTests, RandomTransformsKeepTheLayoutAndTheirRange)
             QVTrackParamZxperStretch param;
             param.windowDur = draw.Uniform(0.01, 0.3);
             param.windowStep = draw.Uniform(0.01, 0.3);
-            ASSERT_EQ(0, QVTrackZxperStretch(&zones, part, param, false, &result));
+            ASSERT_TRUE(QVTrackZxperStretch(&zones, part, param, false, &result));
             added = (result.end - result.beg) - (part.end - part.beg);
             break;
         }
@@ -625,21 +625,21 @@ TEST(QVTrackZxperTransformTests, TransformsReadTheirOptions)
 
     QVTrackZoneArray zones = TwoZones();
     AKTimeIntv result;
-    ASSERT_EQ(0, QVTrackZxperScale(&zones, {1.0, 3.0}, options, false, &result));
+    ASSERT_TRUE(QVTrackZxperScale(&zones, {1.0, 3.0}, options, false, &result));
     EXPECT_DOUBLE_EQ(5.0, result.end);
 
     zones = TwoZones();
-    ASSERT_EQ(0, QVTrackZxperRepeat(&zones, {1.0, 2.0}, options, false, &result));
+    ASSERT_TRUE(QVTrackZxperRepeat(&zones, {1.0, 2.0}, options, false, &result));
     EXPECT_DOUBLE_EQ(2.0, result.beg);
     EXPECT_DOUBLE_EQ(8.0, result.end);  // copies of 2 and 4 s
 
     zones = TwoZones();
-    ASSERT_EQ(0, QVTrackZxperStretch(&zones, {1.5, 2.5}, options, false, &result));
+    ASSERT_TRUE(QVTrackZxperStretch(&zones, {1.5, 2.5}, options, false, &result));
     EXPECT_NEAR(3.1, result.end, 1e-9);
 
     // Without a "ZxperMingle" record the defaults cut the part.
     zones = TwoZones();
-    ASSERT_EQ(0, QVTrackZxperMingle(&zones, {0.0, 4.0}, options, false, &result));
+    ASSERT_TRUE(QVTrackZxperMingle(&zones, {0.0, 4.0}, options, false, &result));
     EXPECT_NEAR(4.0, result.end, 1e-9);
     EXPECT_GT(zones.Count(), 10u);
 
@@ -648,7 +648,8 @@ TEST(QVTrackZxperTransformTests, TransformsReadTheirOptions)
     ScaleParam(1.0, true, false).WriteToDictionary(&unity);
     zones = TwoZones();
     LogCapture log;
-    EXPECT_EQ(kQVErrorTrackZxperNoEffect, QVTrackZxperScale(&zones, {1.0, 3.0}, unity, false, &result));
+    EXPECT_FALSE(QVTrackZxperScale(&zones, {1.0, 3.0}, unity, false, &result));
+    EXPECT_TRUE(log.Lines().empty());
 }
 
 }  // namespace
