@@ -132,13 +132,13 @@ bool QVObjectPlayable::LowSetFlag(QVPlayableValue<bool>* member, unsigned int re
 
 bool QVObjectPlayable::SetUserPlay(unsigned int play)
 {
-    bool const special = mRewind.Get() || mForward.Get();
+    bool const seeking = mRewind.Get() || mForward.Get();
     bool value;
     if (play >= 2)
-        value = !mPlay.Get() || special;
+        value = !mPlay.Get() || seeking;
     else
         value = play == 1;
-    if (value == mPlay.Get() && !special)
+    if (value == mPlay.Get() && !seeking)
         return false;
     mPlay.Set(value);
     mRewind.Set(false);
