@@ -26,9 +26,9 @@ struct QVCommandInfo {
 
     // ID 0 and six empty strings.
     QVCommandInfo() = default;
-    QVCommandInfo(int commandID, AKString const& reserved, AKString const& menuLabel, AKString const& shortcutSpec,
+    QVCommandInfo(int commandID, AKString const& reserved, AKString const& menuLabel, AKString const& shortcut,
                   AKString const& shortLabel, AKString const& popupLabel, AKString const& iconFileName)
-        : fCommandID(commandID), fReserved(reserved), fMenuLabel(menuLabel), fShortcutSpec(shortcutSpec),
+        : fCommandID(commandID), fReserved(reserved), fMenuLabel(menuLabel), fShortcutSpec(shortcut),
           fShortLabel(shortLabel), fPopupLabel(popupLabel), fIconFileName(iconFileName)
     {}
     // The entry of a command known by its ID and menu label alone.
@@ -37,7 +37,7 @@ struct QVCommandInfo {
     int GetCommandID() const { return fCommandID; }
     AKString const& GetName() const { return fReserved; }
     AKString const& GetMenuLabel() const { return fMenuLabel; }
-    AKString const& GetShortcutSpec() const { return fShortcutSpec; }
+    AKString const& GetShortcutText() const { return fShortcutSpec; }
     AKString const& GetShortLabel() const { return fShortLabel; }
     AKString const& GetPopupLabel() const { return fPopupLabel; }
     AKString const& GetIconFileName() const { return fIconFileName; }

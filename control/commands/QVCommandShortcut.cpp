@@ -36,9 +36,9 @@ void SetKey(QVCommandShortcut* shortcut, QVShortcutKeyKind kind, char character,
 
 }  // namespace
 
-QVCommandShortcut QVCommandShortcut::Parse(AKString const& spec)
+QVCommandShortcut QVCommandShortcut::Parse(AKString const& text)
 {
-    AKString upper(spec);
+    AKString upper(text);
     upper.ToUpperCase();
 
     QVCommandShortcut shortcut;

@@ -46,5 +46,5 @@ struct QVCommandShortcut {
 
     bool HasKeystroke() const { return mKeyKind != kQVShortcutKeyNone; }
 
-    static QVCommandShortcut Parse(AKString const& spec);
+    static QVCommandShortcut Parse(AKString const& text);
 };

@@ -14,7 +14,7 @@ constexpr unsigned int kShift = kQVShortcutModifierShift;
 constexpr unsigned int kAlt = kQVShortcutModifierAlt;
 
 struct Case {
-    char const* spec;
+    char const* words;
     QVShortcutKeyKind kind;
     char character;
     unsigned int functionKey;
@@ -24,8 +24,8 @@ struct Case {
 
 void ExpectShortcut(Case const& c)
 {
-    SCOPED_TRACE(std::string("\"") + c.spec + "\"");
-    QVCommandShortcut const shortcut = QVCommandShortcut::Parse(AKString(c.spec));
+    SCOPED_TRACE(std::string("\"") + c.words + "\"");
+    QVCommandShortcut const shortcut = QVCommandShortcut::Parse(AKString(c.words));
     EXPECT_EQ(shortcut.mKeyKind, c.kind);
     EXPECT_EQ(shortcut.mCharacter, c.character);
     EXPECT_EQ(shortcut.mFunctionKey, c.functionKey);

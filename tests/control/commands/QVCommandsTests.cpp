@@ -189,7 +189,7 @@ void ExpectNullCommand(QVCommandInfo const* entry)
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry, &kQVCmd_Null);
     EXPECT_EQ(entry->GetCommandID(), 0);
-    for (AKString const* text : {&entry->GetName(), &entry->GetMenuLabel(), &entry->GetShortcutSpec(),
+    for (AKString const* text : {&entry->GetName(), &entry->GetMenuLabel(), &entry->GetShortcutText(),
                                  &entry->GetShortLabel(), &entry->GetPopupLabel(), &entry->GetIconFileName()})
         EXPECT_TRUE(text->IsEmpty());
 }
@@ -212,7 +212,7 @@ TEST_F(QVCommandsTest, EveryEntryIsItsInstanceWithTheTextsOfItsRow)
         EXPECT_EQ(entry->GetCommandID(), row.id);
         EXPECT_TRUE(entry->GetName().IsEmpty());
         EXPECT_EQ(entry->GetMenuLabel().StdString(), row.menuLabel);
-        EXPECT_EQ(entry->GetShortcutSpec().StdString(), row.shortcut);
+        EXPECT_EQ(entry->GetShortcutText().StdString(), row.shortcut);
 
         Labels const none = {row.id, "", "", ""};
         auto const found = labelled.find(row.id);
@@ -257,7 +257,7 @@ TEST_F(QVCommandsTest, RebuildingGivesTheSameTable)
 TEST_F(QVCommandsTest, SharedMenuLabelsStayDistinctCommands)
 {
     EXPECT_EQ(kQVCmd_SequenceNewEmpty.GetMenuLabel(), kQVCmd_SequenceNewWithEmptyTrack.GetMenuLabel());
-    EXPECT_NE(kQVCmd_SequenceNewEmpty.GetShortcutSpec(), kQVCmd_SequenceNewWithEmptyTrack.GetShortcutSpec());
+    EXPECT_NE(kQVCmd_SequenceNewEmpty.GetShortcutText(), kQVCmd_SequenceNewWithEmptyTrack.GetShortcutText());
     EXPECT_EQ(kQVCmd_TrackPartScale.GetMenuLabel(), kQVCmd_TrackPartZxperScale.GetMenuLabel());
     EXPECT_NE(&kQVCmd_TrackPartScale, &kQVCmd_TrackPartZxperScale);
 }
@@ -293,16 +293,27 @@ TEST_F(QVCommandsTest, ShownTextsFallBackToTheMenuLabel)
     }
 }
 
+TEST(QVCommandInfoTest, NullTextsGiveEmptyStrings)
+{
+    QVCommandInfo const entry(8300, nullptr, "Move Marker", nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(entry.GetCommandID(), 8300);
+    EXPECT_EQ(entry.GetMenuLabel().StdString(), "Move Marker");
+    for (AKString const* text : {&entry.GetName(), &entry.GetShortcutText(), &entry.GetShortLabel(),
+                                 &entry.GetPopupLabel(), &entry.GetIconFileName()})
+        EXPECT_TRUE(text->IsEmpty());
+    EXPECT_EQ(entry.GetPopupTip().StdString(), "Move Marker");
+}
+
 // Each shortcut text of the table reads as a keystroke, except the empty ones
 // and the toggle mark alone; none of the track-part commands has one.
 TEST_F(QVCommandsTest, EveryShortcutOfTheTableNamesAKey)
 {
     for (Row const& row : kRows) {
         SCOPED_TRACE(row.id);
-        std::string const spec = row.shortcut;
+        std::string const words = row.shortcut;
         QVCommandShortcut const shortcut = QVCommandShortcut::Parse(AKString(row.shortcut));
-        EXPECT_EQ(shortcut.HasKeystroke(), !spec.empty() && spec != "TICK");
-        EXPECT_EQ(shortcut.mIsToggle, spec.find("TICK") != std::string::npos);
+        EXPECT_EQ(shortcut.HasKeystroke(), !words.empty() && words != "TICK");
+        EXPECT_EQ(shortcut.mIsToggle, words.find("TICK") != std::string::npos);
         if (row.id >= kQVCmdID_TrackPartCut && row.id <= kQVCmdID_TrackPartZxperStretch) {
             EXPECT_FALSE(shortcut.HasKeystroke());
         }
