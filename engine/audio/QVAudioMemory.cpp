@@ -31,6 +31,9 @@ QVAudioMemory::QVAudioMemory(QVDocument* document) : mDocument(document)
 
 QVAudioMemory::~QVAudioMemory()
 {
+    // The document's tree may be gone already: its playables free their own
+    // resources when they are deleted.
+    mAudioInfo.Clear();
     ReleaseAudioResources();
     for (Pool& pool : mPools)
         pool.buffers.DeleteAllObjectsWithDeleter<_AKDefaultDeleter>();
