@@ -1,0 +1,74 @@
+#pragma once
+
+// QVObjectAtomic: the single player, one playback head reading every track
+// of its sequence at its own time and speed. It stands directly in a
+// sequence, alone in the player folder, or as a sub of a multi-player; its
+// fast links rewrite its kind accordingly (0x3 standalone or in a sequence,
+// 0x5 a sub).
+//
+// A player in a sequence owns an overlap buffer: the audio path renders a
+// few frames beyond each block into it and fades them into the next block.
+// The audio source prepares the player once for every pool made for it,
+// and the player may still render in the previous pool while the next one
+// is prepared, so a preparation of the same shape keeps the buffer and its
+// samples as they are, a new shape swaps in a fresh buffer and keeps the
+// former one until the next preparation or release (both run while the
+// audio callback is idle), and the buffer is freed only by the release
+// matching the last preparation.
+//
+// Main thread, except the overlap buffer, which the audio thread uses
+// between preparation and release.
+
+#include "QVObjectPlayable.h"
+
+#include <atomic>
+
+template <class T>
+class QXSampleBuffer;
+
+class QVObjectAtomic : public QVObjectZlayer
+{
+public:
+    AKCLASS_DECLARE_CONCRETE_HOOKS(QVObjectAtomic, "atomic")
+
+    QVObjectAtomic();
+    ~QVObjectAtomic() override;
+
+    // "Sub" for a sub of a multi-player; else the stored name, or "Player".
+    AKString akmGetName() const override;
+
+    // --- Poolable ---
+
+    // The plug-in's preparation, then, in a sequence, the overlap buffer:
+    // made when missing or when the shape (channels, frames, rate) changed,
+    // cleared only when made. An allocation failure is logged and returned.
+    int PrepareAudioResources(QVAudioInfo const& info, unsigned long long overlapFrames) override;
+    // The plug-in's release; the overlap buffer is freed once every
+    // preparation has been released.
+    void ReleaseAudioResources() override;
+    // Stores the index; under a multi-player: a sub (kind 0x5, no starter
+    // key), linked to the multi-player and its sequence; in a sequence:
+    // kind 0x3 linked to it; elsewhere kind 0x3 without links.
+    void SynchronizeFLFastLinks(AKObject* parent, unsigned int index) override;
+    // A sub: its 1-based position, not a name; else the name or "Player".
+    AKString GetFLDynamicName(bool ignoreName, bool* isName) const override;
+    // The owning sequence's stamps, or kAKNullStampVers without one.
+    unsigned int PoolableStampSubLinks() const override;
+    unsigned int PoolableStampFarSubLinks() const override;
+
+    // The overlap buffer (audio thread, between preparation and release).
+    QXSampleBuffer<double>* GetOverlapBuffer() const { return mOverlap.load(std::memory_order_acquire); }
+    // Preparations not yet released.
+    unsigned int GetAudioResourcesHolders() const { return mHolders; }
+
+    void LogInfo(unsigned int level) const;
+
+private:
+    void FreeRetiredOverlap();
+
+    std::atomic<QXSampleBuffer<double>*> mOverlap{nullptr};
+    // The buffer swapped out by a new shape, kept while the previous pool
+    // may still render with it.
+    QXSampleBuffer<double>* mRetiredOverlap = nullptr;
+    unsigned int mHolders = 0;
+};
