@@ -428,6 +428,10 @@ TEST_F(CPluginWindowTest, TheHeaderIsLaidOutForTheEditorsWidth)
     EXPECT_EQ(view->GetPresetsButton().getBounds(), juce::Rectangle<int>(465, 6, 60, 18));
     EXPECT_EQ(view->GetBypassButton().getBounds(), juce::Rectangle<int>(531, 6, 60, 18));
     EXPECT_EQ(view->GetCurrentEditor()->getBounds(), juce::Rectangle<int>(1, 30, kEditorWidth, kEditorHeight));
+    // The header bar is painted behind the controls, the editor below it.
+    juce::Image const snapshot = view->createComponentSnapshot(view->getLocalBounds());
+    EXPECT_EQ(snapshot.getPixelAt(5, 15), CPluginWindowView::kBarColor);
+    EXPECT_EQ(snapshot.getPixelAt(300, 200), juce::Colours::darkgrey);
 
     // An editor that resizes itself takes the window with it.
     view->GetCurrentEditor()->setSize(700, 400);
