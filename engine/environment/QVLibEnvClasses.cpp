@@ -6,9 +6,12 @@
 #include "AKObjectFolderRoot.h"
 #include "QVLibEnv.h"
 #include "QVLocale.h"
+#include "QVObjectAtomic.h"
+#include "QVObjectCursor.h"
 #include "QVObjectFolders.h"
 #include "QVObjectPlayable.h"
 #include "QVObjectPoolable.h"
+#include "QVObjectSequence.h"
 #include "QVObjectTrack.h"
 
 #include <type_traits>
@@ -52,6 +55,9 @@ void QVLibEnv::InitClasses()
         QV_ENGINE_CLASS(QVObjectPoolable, AKObject, "poolable", "Poolable"),
         QV_ENGINE_CLASS(QVObjectPlayable, QVObjectPoolable, "playable", "Playable"),
         QV_ENGINE_CLASS(QVObjectZlayer, QVObjectPlayable, "player", "Player"),
+        QV_ENGINE_CLASS(QVObjectCursor, QVObjectZlayer, "multi-player", "Multi-Player"),
+        QV_ENGINE_CLASS(QVObjectAtomic, QVObjectZlayer, "single-player", "Single-Player"),
+        QV_ENGINE_CLASS(QVObjectSequence, QVObjectPlayable, "sequence", "Sequence"),
         QV_ENGINE_CLASS(QVObjectTrack, QVObjectPoolable, "track", "Track"),
         QV_ENGINE_CLASS(QVObjectFolderCursor, AKObject, "player folder", "Player Folder"),
         QV_ENGINE_CLASS(QVObjectFolderSequence, AKObject, "sequence folder", "Sequence Folder"),

@@ -12,9 +12,12 @@
 #include "AKValueTyped.h"
 #include "LogCapture.h"
 #include "QVLibEnv.h"
+#include "QVObjectAtomic.h"
+#include "QVObjectCursor.h"
 #include "QVObjectFolders.h"
 #include "QVObjectPlayable.h"
 #include "QVObjectPoolable.h"
+#include "QVObjectSequence.h"
 #include "QVObjectTrack.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +54,10 @@ TEST(QVLibEnvClassesTest, EveryEngineClassIsRegisteredWithItsNamesAndQuickCastBi
         {"poolab", "object", "QVObjectPoolable", false, "poolable", "Poolable", QVObjectPoolable::_ClassQCastFlag()},
         {"playab", "poolab", "QVObjectPlayable", false, "playable", "Playable", QVObjectPlayable::_ClassQCastFlag()},
         {"player", "playab", "QVObjectZlayer", false, "player", "Player", QVObjectZlayer::_ClassQCastFlag()},
+        {"cursor", "player", "QVObjectCursor", true, "multi-player", "Multi-Player", QVObjectCursor::_ClassQCastFlag()},
+        {"atomic", "player", "QVObjectAtomic", true, "single-player", "Single-Player",
+         QVObjectAtomic::_ClassQCastFlag()},
+        {"sequenc", "playab", "QVObjectSequence", true, "sequence", "Sequence", QVObjectSequence::_ClassQCastFlag()},
         {"track", "poolab", "QVObjectTrack", true, "track", "Track", QVObjectTrack::_ClassQCastFlag()},
         {"foldCrs", "object", "QVObjectFolderCursor", true, "player folder", "Player Folder",
          QVObjectFolderCursor::_ClassQCastFlag()},
@@ -106,6 +113,15 @@ TEST(QVLibEnvClassesTest, ObjectsAreMadeThroughTheirClassAndPassTheQuickCastTest
     EXPECT_TRUE(track->IsKindOfT<QVObjectPoolable>());
     EXPECT_FALSE(track->IsKindOfT<QVObjectPlayable>());
     QVObjectTrack::_ClassDtor(track);
+
+    // Every player is a player and a playable, and no sequence.
+    for (AKObject* player : {QVObjectAtomic::_ClassCtor(), QVObjectCursor::_ClassCtor()}) {
+        ASSERT_NE(player, nullptr);
+        EXPECT_TRUE(player->IsKindOfT<QVObjectZlayer>());
+        EXPECT_TRUE(player->IsKindOfT<QVObjectPlayable>());
+        EXPECT_FALSE(player->IsKindOfT<QVObjectSequence>());
+        AKClass::DeleteObject(player);
+    }
 
     // A playable is a poolable: its class's mask holds both bits.
     AKClassQCast const playable = QVObjectPlayable::_Class()->GetQCastMask();
