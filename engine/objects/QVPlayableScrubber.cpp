@@ -40,38 +40,39 @@ QVPlayableScrubber1::QVPlayableScrubber1(bool follow, double smoothness, double 
 
 bool QVPlayableScrubber1::SetCurrentTargetTime(double target, double current, double* speed)
 {
-    mCurrentTime = current;
-    mTargetTime = target;
-    *speed = mSpeed;
+    mCurrentTime.Set(current);
+    mTargetTime.Set(target);
+    *speed = mSpeed.Get();
     return current != target;
 }
 
 bool QVPlayableScrubber1::ComputeCurrentRTScrub(double dt, double* time, double* speed, bool* stop)
 {
-    double const current = mCurrentTime;
-    double const target = mTargetTime;
+    double const current = mCurrentTime.Get();
+    double const target = mTargetTime.Get();
+    double newSpeed = 0.0;
     bool changed = false;
     bool snapped = false;
     if (current == target) {
-        mSpeed = 0.0;
+        // Already there.
     } else if (std::fabs(target - current) <= kQVEngineScratchStopDur) {
-        mCurrentTime = target;
-        mSpeed = 0.0;
+        mCurrentTime.Set(target);
         changed = true;
         snapped = true;
     } else {
         double const next = (current - target) * RampFactor(0.85 + 0.07 * mSmoothness, dt) + target;
-        mSpeed = dt > 0.0 ? (next - current) / dt : 0.0;
-        mCurrentTime = next;
+        newSpeed = dt > 0.0 ? (next - current) / dt : 0.0;
+        mCurrentTime.Set(next);
         changed = true;
     }
-    if (!snapped && IsFollow() && IsPlayableSpeed(mSpeed)) {
-        *speed = mSpeed;
+    mSpeed.Set(newSpeed);
+    if (!snapped && IsFollow() && IsPlayableSpeed(newSpeed)) {
+        *speed = newSpeed;
         *stop = false;
         return changed;
     }
     *time = target;
-    *speed = mSpeed;
+    *speed = newSpeed;
     *stop = true;
     return changed;
 }
@@ -88,43 +89,54 @@ QVPlayableScrubber2::QVPlayableScrubber2(double smoothness, double autoStopDelay
 bool QVPlayableScrubber2::SetCurrentTargetTime(double target, double, double* speed)
 {
     double const now = mClock();
-    if (mLastTargetClock != 0.0) {
-        if (now > mLastTargetClock)
-            mTargetSpeed = (target - mLastTargetTime) / (now - mLastTargetClock);
+    double const lastClock = mLastTargetClock.Get();
+    double targetSpeed = mTargetSpeed.Get();
+    double currentSpeed = mCurrentSpeed.Get();
+    if (lastClock != 0.0) {
+        if (now > lastClock) {
+            targetSpeed = (target - mLastTargetTime.Get()) / (now - lastClock);
+            mTargetSpeed.Set(targetSpeed);
+        }
         // Start and reversal are immediate.
-        double const sign = mCurrentSpeed < 0.0 ? -1.0 : 1.0;
-        double const targetSign = mTargetSpeed < 0.0 ? -1.0 : 1.0;
-        if (mCurrentSpeed == 0.0 || sign != targetSign)
-            mCurrentSpeed = mTargetSpeed;
+        double const sign = currentSpeed < 0.0 ? -1.0 : 1.0;
+        double const targetSign = targetSpeed < 0.0 ? -1.0 : 1.0;
+        if (currentSpeed == 0.0 || sign != targetSign) {
+            currentSpeed = targetSpeed;
+            mCurrentSpeed.Set(currentSpeed);
+        }
     }
-    mLastTargetTime = target;
-    mLastTargetClock = now;
-    *speed = mCurrentSpeed;
-    return mCurrentSpeed != 0.0 || mTargetSpeed != 0.0;
+    mLastTargetTime.Set(target);
+    mLastTargetClock.Set(now);
+    *speed = currentSpeed;
+    return currentSpeed != 0.0 || targetSpeed != 0.0;
 }
 
 bool QVPlayableScrubber2::ComputeCurrentRTScrub(double dt, double* time, double* speed, bool* stop)
 {
+    double current = mCurrentSpeed.Get();
+    double const target = mTargetSpeed.Get();
     bool changed = false;
-    if (mCurrentSpeed != 0.0 || mTargetSpeed != 0.0) {
-        mCurrentSpeed = (mCurrentSpeed - mTargetSpeed) * RampFactor(0.8 + 0.12 * mSmoothness, dt) + mTargetSpeed;
+    if (current != 0.0 || target != 0.0) {
+        current = (current - target) * RampFactor(0.8 + 0.12 * mSmoothness, dt) + target;
+        mCurrentSpeed.Set(current);
         changed = true;
     }
     bool handStopped = false;
-    if (mCurrentSpeed != 0.0 && mClock() - mLastTargetClock > mAutoStopDelay) {
+    if (current != 0.0 && mClock() - mLastTargetClock.Get() > mAutoStopDelay) {
         // The hand has stopped moving.
-        mCurrentSpeed = 0.0;
-        mTargetSpeed = 0.0;
+        current = 0.0;
+        mCurrentSpeed.Set(0.0);
+        mTargetSpeed.Set(0.0);
         changed = true;
         handStopped = true;
     }
-    if (!handStopped && IsPlayableSpeed(mCurrentSpeed)) {
-        *speed = mCurrentSpeed;
+    if (!handStopped && IsPlayableSpeed(current)) {
+        *speed = current;
         *stop = false;
         return changed;
     }
-    *time = mLastTargetTime;
-    *speed = mCurrentSpeed;
+    *time = mLastTargetTime.Get();
+    *speed = current;
     *stop = true;
     return changed;
 }

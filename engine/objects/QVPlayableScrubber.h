@@ -14,9 +14,12 @@
 //
 // Threads: SetCurrentTargetTime runs on whichever thread sets the playable's
 // time, ComputeCurrentRTScrub on the audio thread, which it never blocks and
-// for which it allocates nothing. The fields are aligned doubles (plain
-// loads and stores on x86-64, never torn): a block that reads a mix of old
-// and new fields only plays one block at a slightly different speed.
+// for which it allocates nothing. The fields the two threads share are
+// QVPlayableValues (relaxed atomics: the plain aligned moves of doubles on
+// x86-64, never torn); a block that reads a mix of old and new fields only
+// plays one block at a slightly different speed.
+
+#include "QVPlayableValue.h"
 
 class QVPlayableScrubber
 {
@@ -61,14 +64,14 @@ public:
     bool SetCurrentTargetTime(double target, double current, double* speed) override;
     bool ComputeCurrentRTScrub(double dt, double* time, double* speed, bool* stop) override;
 
-    double GetCurrentTime() const { return mCurrentTime; }
-    double GetTargetTime() const { return mTargetTime; }
+    double GetCurrentTime() const { return mCurrentTime.Get(); }
+    double GetTargetTime() const { return mTargetTime.Get(); }
 
 private:
     double const mSmoothness;
-    double mSpeed = 0.0;
-    double mCurrentTime;
-    double mTargetTime;
+    QVPlayableValue<double> mSpeed{0.0};
+    QVPlayableValue<double> mCurrentTime;
+    QVPlayableValue<double> mTargetTime;
 };
 
 class QVPlayableScrubber2 : public QVPlayableScrubber
@@ -84,15 +87,15 @@ public:
     bool SetCurrentTargetTime(double target, double current, double* speed) override;
     bool ComputeCurrentRTScrub(double dt, double* time, double* speed, bool* stop) override;
 
-    double GetCurrentSpeed() const { return mCurrentSpeed; }
-    double GetTargetSpeed() const { return mTargetSpeed; }
+    double GetCurrentSpeed() const { return mCurrentSpeed.Get(); }
+    double GetTargetSpeed() const { return mTargetSpeed.Get(); }
 
 private:
     double const mSmoothness;
     double const mAutoStopDelay;
-    double mCurrentSpeed = 0.0;
-    double mTargetSpeed = 0.0;
-    double mLastTargetTime;
-    double mLastTargetClock = 0.0;  // 0: no target yet
+    QVPlayableValue<double> mCurrentSpeed{0.0};
+    QVPlayableValue<double> mTargetSpeed{0.0};
+    QVPlayableValue<double> mLastTargetTime;
+    QVPlayableValue<double> mLastTargetClock{0.0};  // 0: no target yet
     Clock const mClock;
 };
