@@ -6,13 +6,16 @@
 #include "JCAppUserSettings.h"
 #include "JCIdlingCenter.h"
 #include "JCPluginsDialogLink.h"
+#include "JCStrings.h"
 #include "LogCapture.h"
 #include "QVPluginDesc.h"
 #include "QVPluginFormat.h"
 #include "QVPluginMgr.h"
+#include "QVPluginSearchPath.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +49,58 @@ juce::PluginDescription MakeType(juce::String const& name, juce::String const& f
     type.isInstrument = instrument;
     return type;
 }
+
+// A format whose plug-ins are the ".fake" files of a folder: each file holds
+// one effect, named after the file, except "organ", an instrument. Nothing
+// can be instantiated.
+class FakeFormat : public juce::AudioPluginFormat
+{
+public:
+    juce::String getName() const override { return "Fake"; }
+    void findAllTypesForFile(juce::OwnedArray<juce::PluginDescription>& results,
+                             juce::String const& fileOrIdentifier) override
+    {
+        juce::File const file(fileOrIdentifier);
+        if (file.getFileExtension() != ".fake")
+            return;
+        juce::String const name = file.getFileNameWithoutExtension();
+        results.add(new juce::PluginDescription(
+            MakeType(name, getName(), fileOrIdentifier, name.hashCode(), 2, 2, name == "organ")));
+    }
+    bool fileMightContainThisPluginType(juce::String const& fileOrIdentifier) override
+    {
+        return fileOrIdentifier.endsWith(".fake");
+    }
+    juce::String getNameOfPluginFromIdentifier(juce::String const& fileOrIdentifier) override
+    {
+        return juce::File(fileOrIdentifier).getFileNameWithoutExtension();
+    }
+    bool pluginNeedsRescanning(juce::PluginDescription const&) override { return false; }
+    bool doesPluginStillExist(juce::PluginDescription const& desc) override
+    {
+        return juce::File(desc.fileOrIdentifier).existsAsFile();
+    }
+    bool canScanForPlugins() const override { return true; }
+    bool isTrivialToScan() const override { return false; }
+    juce::StringArray searchPathsForPlugins(juce::FileSearchPath const& folders, bool recursive, bool) override
+    {
+        juce::StringArray files;
+        for (int i = 0; i < folders.getNumPaths(); ++i) {
+            for (juce::File const& file : folders[i].findChildFiles(juce::File::findFiles, recursive, "*.fake"))
+                files.add(file.getFullPathName());
+        }
+        files.sort(false);
+        return files;
+    }
+    juce::FileSearchPath getDefaultLocationsToSearch() override { return {}; }
+    bool requiresUnblockedMessageThreadDuringCreation(juce::PluginDescription const&) const override { return false; }
+
+private:
+    void createPluginInstance(juce::PluginDescription const&, double, int, PluginCreationCallback callback) override
+    {
+        callback(nullptr, "fake plug-ins make no instances");
+    }
+};
 
 TEST(CPluginMgrLibextConversions, FormatNamesAndUIDs)
 {
@@ -236,6 +291,55 @@ TEST_F(CPluginMgrLibextTest, StoppingAScanRebuildsTheEngineListAndTellsTheDialog
     ASSERT_EQ(mDialogCalls.size(), 1u);
     EXPECT_FALSE(mDialogCalls[0].first);
     EXPECT_TRUE(mDialogCalls[0].second.isEmpty());
+}
+
+TEST_F(CPluginMgrLibextTest, AFakeFormatIsScannedOneFilePerIdlePass)
+{
+    CPluginMgrLibext* host = InstallHost();
+    host->GetFormatManager()->addFormat(new FakeFormat());
+    juce::File const folder = mFolder.getChildFile("fake");
+    ASSERT_TRUE(folder.createDirectory());
+    for (char const* name : {"echo", "delay", "organ", "chorus"})
+        ASSERT_TRUE(folder.getChildFile(juce::String(name) + ".fake").create());
+    // Only that folder is scanned: every standard folder is turned off.
+    QVPluginSearchPathArray paths;
+    AKFilePathArray defaults;
+    host->GetDefaultSearchPaths(&defaults);
+    for (AKFilePath const& path : defaults)
+        paths.Push(QVPluginSearchPath(path, true, false));
+    paths.AppendUserPath(JC2AKFilePath(folder, true), true);
+    QVPluginMgr::sShared.SetSearchPathsToPrefs(paths);
+
+    ASSERT_TRUE(QVPluginMgr::sShared.StartRescanAllPlugins());
+    int passes = 0;
+    while (host->IsRescanning() && passes < 1000)
+        JCIdlingCenter::sShared.DoGlobalIdlingAt(passes++);
+    ASSERT_FALSE(host->IsRescanning());
+
+    // Each pass scans one file and names it to the dialog: the four fake
+    // files came in four passes. (The installed LV2
+    // plug-ins are listed by the LV2 library whatever the folders.)
+    std::vector<juce::String> scanned;
+    for (auto const& call : mDialogCalls) {
+        if (folder.getChildFile(call.second + ".fake").existsAsFile())
+            scanned.push_back(call.second);
+    }
+    std::sort(scanned.begin(), scanned.end());
+    EXPECT_EQ(scanned, (std::vector<juce::String>{"chorus", "delay", "echo", "organ"}));
+    EXPECT_EQ(static_cast<int>(mDialogCalls.size()), passes);
+
+    // The instrument is known to the toolkit but stays out of the engine's list.
+    int fakes = 0;
+    for (juce::PluginDescription const& type : host->GetKnownPluginList().getTypes())
+        fakes += type.pluginFormatName == "Fake" ? 1 : 0;
+    EXPECT_EQ(fakes, 4);
+    std::vector<std::string> effects;
+    for (QVPluginDesc const& desc : QVPluginMgr::sShared.GetPluginDescs()) {
+        if (desc.GetFormat() == kQVPluginFormatOther && desc.GetFileID().EndsWith(".fake"))
+            effects.push_back(desc.GetName().c_str());
+    }
+    std::sort(effects.begin(), effects.end());
+    EXPECT_EQ(effects, (std::vector<std::string>{"OTHR-chorus", "OTHR-delay", "OTHR-echo"}));
 }
 
 }  // namespace
