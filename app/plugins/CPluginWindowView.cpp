@@ -43,10 +43,9 @@ CPluginWindowView::CPluginWindowView(CPluginWindowMgr* manager, CPluginWindow* w
       mPresetsButton(AppImage(kJCImage_PlugWindPresets))
 {
     mNavList.Reserve(8);
-    for (juce::Button* button :
-         {static_cast<juce::Button*>(&mRevealButton), static_cast<juce::Button*>(&mHoldButton),
-          static_cast<juce::Button*>(&mPrevButton), static_cast<juce::Button*>(&mNextButton),
-          static_cast<juce::Button*>(&mPresetsButton), static_cast<juce::Button*>(&mBypassButton)}) {
+    juce::Button* const buttons[] = {&mRevealButton, &mHoldButton,    &mPrevButton,
+                                     &mNextButton,   &mPresetsButton, &mBypassButton};
+    for (juce::Button* button : buttons) {
         button->addListener(this);
         addAndMakeVisible(button);
     }
