@@ -5,7 +5,7 @@
 // fresh start, and a block that allocates nothing.
 
 #include "AllocationProbe.h"
-#include "QVPlayableRTCompute.h"
+#include "QVPlayableRTStateCompute.h"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,7 @@
 // proper to the playable so that two players wander apart. Tests fix the
 // engine seed to get repeatable draws.
 
+#include <atomic>
 #include <cstdint>
 
 class QVPlayableRTRandom
@@ -14,7 +15,7 @@ class QVPlayableRTRandom
 public:
     // Seeded from the engine seed and salt (for example the playable's
     // address or ID).
-    explicit QVPlayableRTRandom(uint64_t salt = 0) { Reseed(sEngineSeedValue() ^ Mix(salt)); }
+    explicit QVPlayableRTRandom(uint64_t salt = 0) { Reseed(EngineSeed().load(std::memory_order_relaxed) ^ Mix(salt)); }
 
     // Restarts the sequence from seed (any value, 0 included).
     void Reseed(uint64_t seed)
@@ -42,8 +43,8 @@ public:
 
     // The seed new generators start from; the engine sets it at start from
     // the seed of the process-wide generator (akrand::randomInit).
-    static void SetEngineSeed(uint64_t seed) { sEngineSeedValue() = seed; }
-    static uint64_t GetEngineSeed() { return sEngineSeedValue(); }
+    static void SetEngineSeed(uint64_t seed) { EngineSeed().store(seed, std::memory_order_relaxed); }
+    static uint64_t GetEngineSeed() { return EngineSeed().load(std::memory_order_relaxed); }
 
 private:
     static constexpr uint64_t kFallbackState = 0x9E3779B97F4A7C15ULL;
@@ -57,11 +58,10 @@ private:
         return x ^ (x >> 31);
     }
 
-    // Written at engine start before any audio runs, read when playables
-    // are made.
-    static uint64_t& sEngineSeedValue()
+    // Written at engine start, read when playables are made (any thread).
+    static std::atomic<uint64_t>& EngineSeed()
     {
-        static uint64_t sSeed = 0;
+        static std::atomic<uint64_t> sSeed{0};
         return sSeed;
     }
 

@@ -20,7 +20,7 @@
 //   void RTSetTransport(bool play, bool rewind, bool forward)
 //   void RaiseStateStamp()
 
-#include "QVPlayableRTRandom.h"
+#include "QVPlayableRTStateRandom.h"
 #include "QVPlayableRTState.h"
 
 #include <cmath>
