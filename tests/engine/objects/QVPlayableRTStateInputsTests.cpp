@@ -13,8 +13,9 @@ namespace {
 
 TEST(QVPlayableRTStateInputs, UserParametersReachTheBlock)
 {
+    PlayTestPtr<PlayTestAtomic> const owned = NewPlayTest<PlayTestAtomic>();  // outlives the sequence
     PlayTestPtr<PlayTestSequence> const sequence = NewPlayTest<PlayTestSequence>();
-    PlayTestAtomic* const player = AKNew<PlayTestAtomic>("%s", "");
+    PlayTestAtomic* const player = owned.get();
     sequence->AddPlayer(player);
     ASSERT_TRUE(sequence->LowSetUserTimeAndSpan(20.0, 4.0, false));
     ASSERT_TRUE(sequence->SetUserGain(0.5));
