@@ -8,7 +8,7 @@
 //   0x400     big-endian
 //   0x800     little-endian
 // Neither float nor unsigned means signed integer; neither byte-order flag
-// means the order is unspecified (raw data without one is read as
+// means the order is not given (raw data without one is read as
 // little-endian). 0 means no raw layout. Bits above 0xFFF carry nothing.
 //
 // Text form: the bits as "%02d", then a type letter ("F" float, "U"

@@ -19,7 +19,7 @@ struct QVCommandInfo {
     AKString fReserved;
     // Localised; it also names the undo step of the command.
     AKString fMenuLabel;
-    AKString fShortcutSpec;
+    AKString fShortcutText;
     AKString fShortLabel;
     AKString fPopupLabel;
     AKString fIconFileName;
@@ -28,7 +28,7 @@ struct QVCommandInfo {
     QVCommandInfo() = default;
     QVCommandInfo(int commandID, AKString const& reserved, AKString const& menuLabel, AKString const& shortcut,
                   AKString const& shortLabel, AKString const& popupLabel, AKString const& iconFileName)
-        : fCommandID(commandID), fReserved(reserved), fMenuLabel(menuLabel), fShortcutSpec(shortcut),
+        : fCommandID(commandID), fReserved(reserved), fMenuLabel(menuLabel), fShortcutText(shortcut),
           fShortLabel(shortLabel), fPopupLabel(popupLabel), fIconFileName(iconFileName)
     {}
     // The entry of a command known by its ID and menu label alone.
@@ -37,7 +37,7 @@ struct QVCommandInfo {
     int GetCommandID() const { return fCommandID; }
     AKString const& GetName() const { return fReserved; }
     AKString const& GetMenuLabel() const { return fMenuLabel; }
-    AKString const& GetShortcutText() const { return fShortcutSpec; }
+    AKString const& GetShortcutText() const { return fShortcutText; }
     AKString const& GetShortLabel() const { return fShortLabel; }
     AKString const& GetPopupLabel() const { return fPopupLabel; }
     AKString const& GetIconFileName() const { return fIconFileName; }

@@ -13,31 +13,31 @@
 
 static constexpr double kPi = 3.14159265358979323846;
 
-Mp3Bytes MakeMp3(Mp3Spec const& spec)
+Mp3Bytes MakeMp3(Mp3Recipe const& recipe)
 {
     lame_t lame = lame_init();
     if (lame == nullptr)
         return {};
-    MPEG_mode const mode = spec.channels == 1 ? MONO : (spec.jointStereo ? JOINT_STEREO : STEREO);
-    lame_set_num_channels(lame, static_cast<int>(spec.channels));
-    lame_set_in_samplerate(lame, spec.sampleRate);
-    lame_set_out_samplerate(lame, spec.sampleRate);
+    MPEG_mode const mode = recipe.channels == 1 ? MONO : (recipe.jointStereo ? JOINT_STEREO : STEREO);
+    lame_set_num_channels(lame, static_cast<int>(recipe.channels));
+    lame_set_in_samplerate(lame, recipe.sampleRate);
+    lame_set_out_samplerate(lame, recipe.sampleRate);
     lame_set_mode(lame, mode);
-    lame_set_brate(lame, spec.bitRate);
-    lame_set_bWriteVbrTag(lame, spec.infoFrame ? 1 : 0);
+    lame_set_brate(lame, recipe.bitRate);
+    lame_set_bWriteVbrTag(lame, recipe.infoFrame ? 1 : 0);
     if (lame_init_params(lame) != 0) {
         lame_close(lame);
         return {};
     }
 
-    size_t const frames = static_cast<size_t>(spec.frames);
+    size_t const frames = static_cast<size_t>(recipe.frames);
     std::vector<float> left(frames);
     std::vector<float> right(frames);
-    double const rightFrequency = spec.rightFrequency > 0.0 ? spec.rightFrequency : spec.frequency;
+    double const rightFrequency = recipe.rightFrequency > 0.0 ? recipe.rightFrequency : recipe.frequency;
     for (size_t i = 0; i < frames; ++i) {
-        double const t = static_cast<double>(i) / spec.sampleRate;
-        left[i] = static_cast<float>(spec.amplitude * std::sin(2.0 * kPi * spec.frequency * t));
-        right[i] = static_cast<float>(spec.amplitude * std::sin(2.0 * kPi * rightFrequency * t));
+        double const t = static_cast<double>(i) / recipe.sampleRate;
+        left[i] = static_cast<float>(recipe.amplitude * std::sin(2.0 * kPi * recipe.frequency * t));
+        right[i] = static_cast<float>(recipe.amplitude * std::sin(2.0 * kPi * rightFrequency * t));
     }
 
     Mp3Bytes audio;
@@ -56,7 +56,7 @@ Mp3Bytes MakeMp3(Mp3Spec const& spec)
     int const flushed = lame_encode_flush(lame, block.data(), static_cast<int>(block.size()));
     if (flushed > 0)
         audio.insert(audio.end(), block.begin(), block.begin() + flushed);
-    if (spec.infoFrame) {
+    if (recipe.infoFrame) {
         // The encoder began with a blank frame of the same size: fill it.
         unsigned char tag[4096];
         size_t const tagBytes = lame_get_lametag_frame(lame, tag, sizeof(tag));
@@ -66,10 +66,10 @@ Mp3Bytes MakeMp3(Mp3Spec const& spec)
     lame_close(lame);
 
     Mp3Bytes file;
-    if (spec.id3v2PayloadSize > 0)
-        file = MakeId3v2Tag(spec.id3v2PayloadSize, spec.id3v2Footer);
+    if (recipe.id3v2PayloadSize > 0)
+        file = MakeId3v2Tag(recipe.id3v2PayloadSize, recipe.id3v2Footer);
     file.insert(file.end(), audio.begin(), audio.end());
-    if (spec.id3v1) {
+    if (recipe.id3v1) {
         Mp3Bytes const tag = MakeId3v1Tag();
         file.insert(file.end(), tag.begin(), tag.end());
     }

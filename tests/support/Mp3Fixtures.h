@@ -11,7 +11,7 @@
 
 using Mp3Bytes = std::vector<unsigned char>;
 
-struct Mp3Spec {
+struct Mp3Recipe {
     unsigned int channels = 2;  // 1 or 2
     bool jointStereo = false;   // two channels only
     int sampleRate = 44100;
@@ -27,7 +27,7 @@ struct Mp3Spec {
 };
 
 // The encoded file.
-Mp3Bytes MakeMp3(Mp3Spec const& spec);
+Mp3Bytes MakeMp3(Mp3Recipe const& recipe);
 
 // An ID3v2.4 tag holding one text frame padded to `payloadSize` bytes (at
 // least 16), with a footer when asked; and a 128-byte ID3v1 tag.

@@ -110,34 +110,34 @@ std::vector<float> SignalFrames(Signal signal, unsigned int channels, unsigned l
     return samples;
 }
 
-bool WriteSoundFile(std::string const& path, SoundSpec const& spec)
+bool WriteSoundFile(std::string const& path, SoundRecipe const& recipe)
 {
     SF_INFO info;
     std::memset(&info, 0, sizeof(info));
-    info.samplerate = spec.sampleRate;
-    info.channels = static_cast<int>(spec.channels);
-    info.format = spec.format;
+    info.samplerate = recipe.sampleRate;
+    info.channels = static_cast<int>(recipe.channels);
+    info.format = recipe.format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) {
         ADD_FAILURE() << "libsndfile can't write " << path << ": " << sf_strerror(nullptr);
         return false;
     }
-    unsigned int const bits = ExactBits(spec.format);
-    std::vector<float> const samples = SignalFrames(spec.signal, spec.channels, spec.frames, bits);
+    unsigned int const bits = ExactBits(recipe.format);
+    std::vector<float> const samples = SignalFrames(recipe.signal, recipe.channels, recipe.frames, bits);
     sf_count_t written = 0;
-    if (IsIntegerFormat(spec.format)) {
+    if (IsIntegerFormat(recipe.format)) {
         // Integers go left-justified: libsndfile shifts them into any size
         // without the rounding of its float path.
         std::vector<int> levels(samples.size());
         for (size_t i = 0; i < samples.size(); ++i)
             levels[i] = static_cast<int>(std::ldexp(static_cast<double>(samples[i]), 31));
-        written = sf_writef_int(file, levels.data(), static_cast<sf_count_t>(spec.frames));
+        written = sf_writef_int(file, levels.data(), static_cast<sf_count_t>(recipe.frames));
     } else {
-        written = sf_writef_float(file, samples.data(), static_cast<sf_count_t>(spec.frames));
+        written = sf_writef_float(file, samples.data(), static_cast<sf_count_t>(recipe.frames));
     }
     sf_close(file);
-    if (written != static_cast<sf_count_t>(spec.frames)) {
-        ADD_FAILURE() << "libsndfile wrote " << written << " of " << spec.frames << " frames to " << path;
+    if (written != static_cast<sf_count_t>(recipe.frames)) {
+        ADD_FAILURE() << "libsndfile wrote " << written << " of " << recipe.frames << " frames to " << path;
         return false;
     }
     return true;

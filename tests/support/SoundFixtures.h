@@ -53,7 +53,7 @@ float SignalSample(Signal signal, unsigned long long frame, unsigned int channel
 // Interleaved frames of a signal.
 std::vector<float> SignalFrames(Signal signal, unsigned int channels, unsigned long long frames, unsigned int bits);
 
-struct SoundSpec {
+struct SoundRecipe {
     int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     unsigned int channels = 2;
     unsigned long long frames = 1000;
@@ -63,7 +63,7 @@ struct SoundSpec {
 
 // Writes the described signal, with ExactBits(format) bits, into a new file.
 // Reports a test failure and answers false when libsndfile refuses.
-bool WriteSoundFile(std::string const& path, SoundSpec const& spec);
+bool WriteSoundFile(std::string const& path, SoundRecipe const& recipe);
 
 // The whole file read with libsndfile as interleaved floats; `info` (may be
 // null) receives its description. Empty, with a test failure, when the file

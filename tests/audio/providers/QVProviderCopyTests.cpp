@@ -27,9 +27,9 @@ protected:
     void SetUp() override
     {
         QVAudioResourcePrefs::sShared.providerUseMemoryMapping = GetParam();
-        SoundSpec spec;
-        spec.frames = kSoundFrames;
-        ASSERT_TRUE(WriteSoundFile(mFolder.File("s.wav"), spec));
+        SoundRecipe recipe;
+        recipe.frames = kSoundFrames;
+        ASSERT_TRUE(WriteSoundFile(mFolder.File("s.wav"), recipe));
         mExpected = ReadSoundFile(mFolder.File("s.wav"));
         mProvider = std::make_unique<QVProvider>(EnginePath(mFolder.File("s.wav")));
         ASSERT_EQ(mProvider->GetMode(), GetParam() ? kQVProviderModeMapped : kQVProviderModeDecoded);

@@ -48,10 +48,10 @@ protected:
 
     AKFilePath Sound(std::string const& name, unsigned long long frames)
     {
-        SoundSpec spec;
-        spec.frames = frames;
-        spec.signal = Signal::Sine;
-        EXPECT_TRUE(WriteSoundFile(mFolder.File(name), spec));
+        SoundRecipe recipe;
+        recipe.frames = frames;
+        recipe.signal = Signal::Sine;
+        EXPECT_TRUE(WriteSoundFile(mFolder.File(name), recipe));
         return EnginePath(mFolder.File(name));
     }
 

@@ -43,10 +43,10 @@ protected:
 
     AKFilePath Sound(std::string const& name, unsigned long long frames = 1000, unsigned int channels = 2)
     {
-        SoundSpec spec;
-        spec.frames = frames;
-        spec.channels = channels;
-        EXPECT_TRUE(WriteSoundFile(mFolder.File(name), spec));
+        SoundRecipe recipe;
+        recipe.frames = frames;
+        recipe.channels = channels;
+        EXPECT_TRUE(WriteSoundFile(mFolder.File(name), recipe));
         return EnginePath(mFolder.File(name));
     }
 
@@ -409,17 +409,17 @@ TEST_F(ProviderMgrTest, LostSoundsAreFoundInAFolderTree)
         std::string const found = tree.Path() + "/deep/er/" + name;
         QVAudioInfo shape;
         if (c.mp3) {
-            Mp3Spec spec;
-            spec.frames = 20000;
-            ASSERT_TRUE(WriteMp3File(found, MakeMp3(spec)));
+            Mp3Recipe recipe;
+            recipe.frames = 20000;
+            ASSERT_TRUE(WriteMp3File(found, MakeMp3(recipe)));
             QVAudioInfo real;
             ASSERT_EQ(QVSoundFileReader::ReadSoundInfo(EnginePath(found), &real, nullptr, nullptr), 0);
             // The saved count may differ from the one read now by a few frames.
             shape.Setup(real.channelCount, real.frameCount - 1000, real.sampleRate);
         } else {
-            SoundSpec spec;
-            spec.frames = 1000 + static_cast<unsigned long long>(c.surplus);
-            ASSERT_TRUE(WriteSoundFile(found, spec));
+            SoundRecipe recipe;
+            recipe.frames = 1000 + static_cast<unsigned long long>(c.surplus);
+            ASSERT_TRUE(WriteSoundFile(found, recipe));
             shape.Setup(2, 1000, 44100.0);
         }
         WriteBytes(tree.Path() + "/deep/other.wav", {1, 2, 3});
@@ -457,8 +457,8 @@ TEST_F(ProviderMgrTest, LostSoundsAreFoundInAFolderTree)
 TEST_F(ProviderMgrTest, LostDuplicatesAreRelinkedOnceAndRemoved)
 {
     TempFolder tree;
-    SoundSpec spec;
-    ASSERT_TRUE(WriteSoundFile(tree.File("x.wav"), spec));
+    SoundRecipe recipe;
+    ASSERT_TRUE(WriteSoundFile(tree.File("x.wav"), recipe));
     QVAudioInfo shape;
     shape.Setup(2, 1000, 44100.0);
     ASSERT_EQ(mMgr.ReadMoreFromDictionary(Document({Entry(1, AKFilePath("/a/x.wav"), AKFilePath(), shape),

@@ -77,11 +77,11 @@ TEST_P(ProviderFixtureTest, LoadsBitIdenticalInBothModes)
     FixtureCase const& c = GetParam();
     TempFolder folder;
     std::string const path = folder.File(std::string(c.label) + c.extension);
-    SoundSpec spec;
-    spec.format = c.format;
-    spec.channels = c.channels;
-    spec.frames = 3001;
-    ASSERT_TRUE(WriteSoundFile(path, spec));
+    SoundRecipe recipe;
+    recipe.format = c.format;
+    recipe.channels = c.channels;
+    recipe.frames = 3001;
+    ASSERT_TRUE(WriteSoundFile(path, recipe));
     std::vector<float> const expected = ReadSoundFile(path);
 
     mServices.waveform = true;
@@ -97,13 +97,13 @@ TEST_P(ProviderFixtureTest, LoadsBitIdenticalInBothModes)
         EXPECT_EQ(provider.GetError(), kQVProviderErrorNone);
         EXPECT_TRUE(provider.IsSoundDataCompletelyAvailable());
         ASSERT_NE(provider.GetEnvelope(), nullptr);
-        EXPECT_EQ(provider.GetEnvelope()->FrameCount(), spec.frames);
+        EXPECT_EQ(provider.GetEnvelope()->FrameCount(), recipe.frames);
         EXPECT_TRUE(BitIdentical(CopyAll(provider), expected)) << c.label << (mapping ? " mapped" : " decoded");
 
         std::vector<float> raw(expected.size());
-        unsigned long long count = spec.frames;
+        unsigned long long count = recipe.frames;
         EXPECT_TRUE(provider.CopyRawInterleavedSampleBuffer(raw.data(), &count, 0));
-        EXPECT_EQ(count, spec.frames);
+        EXPECT_EQ(count, recipe.frames);
         EXPECT_TRUE(BitIdentical(raw, expected)) << c.label;
     }
     DrainReleaseQueue();
@@ -130,9 +130,9 @@ TEST(ProviderTest, Mp3IsDecodedEvenWithMapping)
     ScopedAudioPrefs prefs;
     TempFolder folder;
     std::string const path = folder.File("tone.mp3");
-    Mp3Spec spec;
-    spec.frames = 5000;
-    ASSERT_TRUE(WriteMp3File(path, MakeMp3(spec)));
+    Mp3Recipe recipe;
+    recipe.frames = 5000;
+    ASSERT_TRUE(WriteMp3File(path, MakeMp3(recipe)));
 
     std::unique_ptr<QVSoundFileReader> reader(QVSoundFileReader::New(EnginePath(path), true));
     ASSERT_NE(reader, nullptr);
@@ -182,10 +182,10 @@ TEST(ProviderTest, LoadingStepsAndStates)
     ScopedAudioPrefs prefs;
     QVAudioResourcePrefs::sShared.providerUseMemoryMapping = false;
     TempFolder folder;
-    SoundSpec stereo;
+    SoundRecipe stereo;
     stereo.frames = 44100;
     ASSERT_TRUE(WriteSoundFile(folder.File("stereo.wav"), stereo));
-    SoundSpec three;
+    SoundRecipe three;
     three.channels = 3;
     three.frames = 10;
     ASSERT_TRUE(WriteSoundFile(folder.File("three.wav"), three));
@@ -285,9 +285,9 @@ TEST(ProviderTest, ShorterAndLongerFilesWarnAndKeepTheAnnouncedLength)
     ScopedAudioPrefs prefs;
     QVAudioResourcePrefs::sShared.providerUseMemoryMapping = false;
     TempFolder folder;
-    SoundSpec spec;
-    spec.frames = 1000;
-    ASSERT_TRUE(WriteSoundFile(folder.File("a.wav"), spec));
+    SoundRecipe recipe;
+    recipe.frames = 1000;
+    ASSERT_TRUE(WriteSoundFile(folder.File("a.wav"), recipe));
     QVProviderReaderFactory::SetMakerForTesting(LyingReader::Make);
 
     struct Case {
@@ -332,9 +332,9 @@ TEST(ProviderTest, FileShrunkSinceRegistrationIsDecodedNotOverread)
     ScopedAudioPrefs prefs;
     TempFolder folder;
     std::string const path = folder.File("shrinks.wav");
-    SoundSpec spec;
-    spec.frames = 200000;
-    ASSERT_TRUE(WriteSoundFile(path, spec));
+    SoundRecipe recipe;
+    recipe.frames = 200000;
+    ASSERT_TRUE(WriteSoundFile(path, recipe));
 
     QVProvider provider(EnginePath(path));
     ASSERT_EQ(provider.GetMode(), kQVProviderModeMapped);
@@ -358,9 +358,9 @@ TEST(ProviderTest, ZeroFrameSoundLoadsEmpty)
     services.waveform = true;
     ScopedAudioPrefs prefs;
     TempFolder folder;
-    SoundSpec spec;
-    spec.frames = 0;
-    ASSERT_TRUE(WriteSoundFile(folder.File("empty.wav"), spec));
+    SoundRecipe recipe;
+    recipe.frames = 0;
+    ASSERT_TRUE(WriteSoundFile(folder.File("empty.wav"), recipe));
     for (bool mapping : {false, true}) {
         QVAudioResourcePrefs::sShared.providerUseMemoryMapping = mapping;
         LogCapture log;
@@ -385,10 +385,10 @@ TEST(ProviderTest, ReinitDefersTheReleaseOfTheOldSound)
 {
     ProviderTestServices services;
     TempFolder folder;
-    SoundSpec spec;
-    ASSERT_TRUE(WriteSoundFile(folder.File("a.wav"), spec));
-    spec.signal = Signal::Sine;
-    ASSERT_TRUE(WriteSoundFile(folder.File("b.wav"), spec));
+    SoundRecipe recipe;
+    ASSERT_TRUE(WriteSoundFile(folder.File("a.wav"), recipe));
+    recipe.signal = Signal::Sine;
+    ASSERT_TRUE(WriteSoundFile(folder.File("b.wav"), recipe));
     DrainReleaseQueue();
 
     QVProvider provider(EnginePath(folder.File("a.wav")));
@@ -400,7 +400,7 @@ TEST(ProviderTest, ReinitDefersTheReleaseOfTheOldSound)
     EXPECT_EQ(provider.GetState(), kQVProviderStateIdle);
     EXPECT_EQ(QVProviderReleaseQueue::sShared.Count(), 1u);
     // A reader that loaded the pointer before may still finish its block.
-    EXPECT_EQ(old->frameCount, spec.frames);
+    EXPECT_EQ(old->frameCount, recipe.frames);
     for (int pass = 1; pass < QVProviderReleaseQueue::kReleasePassCount; ++pass) {
         AKIdlingCenter::sShared.DoGlobalIdling();
         EXPECT_EQ(QVProviderReleaseQueue::sShared.Count(), 1u) << pass;
@@ -423,9 +423,9 @@ TEST(ProviderTest, FailedReadEndsWithEverythingReleasedLater)
     QVAudioResourcePrefs::sShared.providerUseMemoryMapping = false;
     QVAudioResourcePrefs::sShared.providerSoundMaxSizeMB = 1;
     TempFolder folder;
-    SoundSpec spec;
-    spec.frames = 300000;  // 1.2 MB of floats per channel
-    ASSERT_TRUE(WriteSoundFile(folder.File("big.wav"), spec));
+    SoundRecipe recipe;
+    recipe.frames = 300000;  // 1.2 MB of floats per channel
+    ASSERT_TRUE(WriteSoundFile(folder.File("big.wav"), recipe));
     LogCapture log;
     QVProvider provider(EnginePath(folder.File("big.wav")));
     EXPECT_EQ(provider.LowLoadStart(), kQVErrorProviderSoundFileTooBig);

@@ -88,13 +88,13 @@ protected:
     {
         std::string const path = mFolder.File(name);
         if (content == Content::SoundFile) {
-            SoundSpec spec;
-            spec.frames = 100;
-            EXPECT_TRUE(WriteSoundFile(path, spec));
+            SoundRecipe recipe;
+            recipe.frames = 100;
+            EXPECT_TRUE(WriteSoundFile(path, recipe));
         } else if (content == Content::Mp3) {
-            Mp3Spec spec;
-            spec.frames = 4410;
-            EXPECT_TRUE(WriteMp3File(path, MakeMp3(spec)));
+            Mp3Recipe recipe;
+            recipe.frames = 4410;
+            EXPECT_TRUE(WriteMp3File(path, MakeMp3(recipe)));
         } else {
             WriteBytes(path, std::vector<unsigned char>(512, 0xA5));
         }

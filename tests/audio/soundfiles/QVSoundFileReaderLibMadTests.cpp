@@ -120,9 +120,9 @@ TEST(Mp3SkipMetadata, MeasuresLeadingTagsAndInformationFrame)
             data[3 + i] = rest[i];
         return data;
     };
-    Mp3Spec spec;
-    spec.infoFrame = true;
-    Mp3Bytes const withInfo = MakeMp3(spec);
+    Mp3Recipe recipe;
+    recipe.infoFrame = true;
+    Mp3Bytes const withInfo = MakeMp3(recipe);
     std::vector<size_t> const frames = Mp3FrameOffsets(withInfo, 0);
     ASSERT_GE(frames.size(), 2u);
     size_t const infoLength = frames[1] - frames[0];
@@ -132,8 +132,8 @@ TEST(Mp3SkipMetadata, MeasuresLeadingTagsAndInformationFrame)
     size_t const tagLength = taggedInfo.size();
     taggedInfo.insert(taggedInfo.end(), withInfo.begin(), withInfo.end());
 
-    spec.infoFrame = false;
-    Mp3Bytes const plain = MakeMp3(spec);
+    recipe.infoFrame = false;
+    Mp3Bytes const plain = MakeMp3(recipe);
     Mp3Bytes const hugeTag = MakeId3v2Tag(400000, false);
     Mp3Bytes const hugeTagHead(hugeTag.begin(), hugeTag.begin() + kQVMadMetadataProbeSize);
 
@@ -163,43 +163,43 @@ TEST(Mp3SkipMetadata, MeasuresLeadingTagsAndInformationFrame)
 
 struct FixtureCase {
     char const* name;
-    Mp3Spec spec;
+    Mp3Recipe recipe;
     unsigned int channels;
 };
 
-Mp3Spec Spec(unsigned int channels, int rate, int bitRate, bool joint = false)
+Mp3Recipe Recipe(unsigned int channels, int rate, int bitRate, bool joint = false)
 {
-    Mp3Spec spec;
-    spec.channels = channels;
-    spec.sampleRate = rate;
-    spec.bitRate = bitRate;
-    spec.jointStereo = joint;
-    spec.frames = static_cast<unsigned long long>(rate) * 3 / 4;
-    return spec;
+    Mp3Recipe recipe;
+    recipe.channels = channels;
+    recipe.sampleRate = rate;
+    recipe.bitRate = bitRate;
+    recipe.jointStereo = joint;
+    recipe.frames = static_cast<unsigned long long>(rate) * 3 / 4;
+    return recipe;
 }
 
 std::vector<FixtureCase> WellFormedFixtures()
 {
     std::vector<FixtureCase> cases = {
-        {"mono 44.1 kHz", Spec(1, 44100, 64), 1},
-        {"stereo 44.1 kHz", Spec(2, 44100, 128), 2},
-        {"joint stereo 48 kHz", Spec(2, 48000, 128, true), 2},
-        {"stereo 32 kHz", Spec(2, 32000, 96), 2},
-        {"stereo 24 kHz", Spec(2, 24000, 64), 2},
-        {"mono 22.05 kHz", Spec(1, 22050, 32), 1},
-        {"joint stereo 16 kHz", Spec(2, 16000, 48, true), 2},
+        {"mono 44.1 kHz", Recipe(1, 44100, 64), 1},
+        {"stereo 44.1 kHz", Recipe(2, 44100, 128), 2},
+        {"joint stereo 48 kHz", Recipe(2, 48000, 128, true), 2},
+        {"stereo 32 kHz", Recipe(2, 32000, 96), 2},
+        {"stereo 24 kHz", Recipe(2, 24000, 64), 2},
+        {"mono 22.05 kHz", Recipe(1, 22050, 32), 1},
+        {"joint stereo 16 kHz", Recipe(2, 16000, 48, true), 2},
     };
-    FixtureCase info = {"Info frame", Spec(2, 44100, 128), 2};
-    info.spec.infoFrame = true;
-    FixtureCase tagged = {"ID3v2, ID3v1 and Info frame", Spec(1, 48000, 64), 1};
-    tagged.spec.infoFrame = true;
-    tagged.spec.id3v1 = true;
-    tagged.spec.id3v2PayloadSize = 2000;
-    tagged.spec.id3v2Footer = true;
-    FixtureCase v1 = {"ID3v1 only", Spec(2, 22050, 64), 2};
-    v1.spec.id3v1 = true;
-    FixtureCase single = {"a single frame", Spec(2, 44100, 128), 2};
-    single.spec.frames = 100;
+    FixtureCase info = {"Info frame", Recipe(2, 44100, 128), 2};
+    info.recipe.infoFrame = true;
+    FixtureCase tagged = {"ID3v2, ID3v1 and Info frame", Recipe(1, 48000, 64), 1};
+    tagged.recipe.infoFrame = true;
+    tagged.recipe.id3v1 = true;
+    tagged.recipe.id3v2PayloadSize = 2000;
+    tagged.recipe.id3v2Footer = true;
+    FixtureCase v1 = {"ID3v1 only", Recipe(2, 22050, 64), 2};
+    v1.recipe.id3v1 = true;
+    FixtureCase single = {"a single frame", Recipe(2, 44100, 128), 2};
+    single.recipe.frames = 100;
     cases.push_back(info);
     cases.push_back(tagged);
     cases.push_back(v1);
@@ -211,7 +211,7 @@ TEST_F(Mp3ReaderTest, ExactCountIsEveryFrameAndEveryFrameIsDecoded)
 {
     for (FixtureCase const& c : WellFormedFixtures()) {
         SCOPED_TRACE(c.name);
-        Mp3Bytes const bytes = MakeMp3(c.spec);
+        Mp3Bytes const bytes = MakeMp3(c.recipe);
         ASSERT_FALSE(bytes.empty());
         unsigned long long const frames = Mp3PcmFrameCount(bytes);
         ASSERT_GT(frames, 0u);
@@ -219,9 +219,9 @@ TEST_F(Mp3ReaderTest, ExactCountIsEveryFrameAndEveryFrameIsDecoded)
         auto reader = OpenReader(Put("fixture.mp3", bytes));
         QVAudioFileInfo const& info = reader->GetFileInfo();
         EXPECT_EQ(info.channelCount, c.channels);
-        EXPECT_EQ(info.sampleRate, c.spec.sampleRate);
+        EXPECT_EQ(info.sampleRate, c.recipe.sampleRate);
         EXPECT_EQ(info.frameCount, frames);
-        EXPECT_EQ(info.bitRate, c.spec.bitRate);
+        EXPECT_EQ(info.bitRate, c.recipe.bitRate);
         EXPECT_EQ(QVAudioFormatToAKString(info.format), AKString("mp3"));
 
         // Every frame comes from the decoder, the last one included: no
@@ -238,8 +238,8 @@ TEST_F(Mp3ReaderTest, ExactCountIsEveryFrameAndEveryFrameIsDecoded)
             size_t const middle = frames / 2 - 2000;
             for (unsigned int channel = 0; channel < c.channels; ++channel) {
                 EXPECT_NEAR(ChannelRms(samples, c.channels, channel, middle, 4000), 0.5 / std::sqrt(2.0), 0.03);
-                EXPECT_NEAR(ChannelFrequency(samples, c.channels, channel, middle, 4000, c.spec.sampleRate),
-                            c.spec.frequency, 30.0);
+                EXPECT_NEAR(ChannelFrequency(samples, c.channels, channel, middle, 4000, c.recipe.sampleRate),
+                            c.recipe.frequency, 30.0);
             }
         }
     }
@@ -249,10 +249,10 @@ TEST_F(Mp3ReaderTest, RequestSizesDeliverTheSameSamples)
 {
     for (unsigned int channels : {1u, 2u}) {
         SCOPED_TRACE(channels);
-        Mp3Spec spec = Spec(channels, 44100, 128);
-        spec.frames = 150000;  // more than the largest request
-        spec.rightFrequency = 1500.0;
-        AKFilePath const path = Put("requests.mp3", MakeMp3(spec));
+        Mp3Recipe recipe = Recipe(channels, 44100, 128);
+        recipe.frames = 150000;  // more than the largest request
+        recipe.rightFrequency = 1500.0;
+        AKFilePath const path = Put("requests.mp3", MakeMp3(recipe));
 
         auto whole = OpenReader(path);
         unsigned long long const frames = whole->GetFileInfo().frameCount;
@@ -273,9 +273,9 @@ TEST_F(Mp3ReaderTest, RequestSizesDeliverTheSameSamples)
 
 TEST_F(Mp3ReaderTest, ShortReadZeroesTheRestAndEndsWithNothing)
 {
-    Mp3Spec spec = Spec(2, 44100, 128);
-    spec.frames = 5000;
-    auto reader = OpenReader(Put("short.mp3", MakeMp3(spec)));
+    Mp3Recipe recipe = Recipe(2, 44100, 128);
+    recipe.frames = 5000;
+    auto reader = OpenReader(Put("short.mp3", MakeMp3(recipe)));
     unsigned long long const frames = reader->GetFileInfo().frameCount;
 
     std::vector<float> block((frames + 1000) * 2, 7.0f);
@@ -299,10 +299,10 @@ TEST_F(Mp3ReaderTest, ShortReadZeroesTheRestAndEndsWithNothing)
 TEST_F(Mp3ReaderTest, MonoFrameInsideStereoStreamFillsBothChannels)
 {
     // A stereo stream whose channels differ, followed by mono frames.
-    Mp3Spec stereo = Spec(2, 44100, 128);
+    Mp3Recipe stereo = Recipe(2, 44100, 128);
     stereo.frames = 11025;
     stereo.rightFrequency = 3000.0;
-    Mp3Spec mono = Spec(1, 44100, 128);
+    Mp3Recipe mono = Recipe(1, 44100, 128);
     mono.frames = 22050;
     Mp3Bytes bytes = MakeMp3(stereo);
     Mp3Bytes const tail = MakeMp3(mono);
@@ -343,7 +343,7 @@ TEST_F(Mp3ReaderTest, SkippingCountsWholeFramesOfTheirOwnDuration)
     for (Case const& c : cases) {
         SCOPED_TRACE(c.rate);
         SCOPED_TRACE(c.skip);
-        auto reader = OpenReader(Put("skip.mp3", MakeMp3(Spec(2, c.rate, 64))));
+        auto reader = OpenReader(Put("skip.mp3", MakeMp3(Recipe(2, c.rate, 64))));
         EXPECT_FALSE(reader->IsSkipNextFramesSafe());
         unsigned long long count = c.skip;
         ASSERT_EQ(reader->SkipNextFrames(&count), 0);
@@ -359,7 +359,7 @@ TEST_F(Mp3ReaderTest, SkippingCountsWholeFramesOfTheirOwnDuration)
 
 TEST_F(Mp3ReaderTest, SkipAfterReadKeepsPendingFramesAndZeroSkipsNothing)
 {
-    auto reader = OpenReader(Put("pending.mp3", MakeMp3(Spec(2, 44100, 128))));
+    auto reader = OpenReader(Put("pending.mp3", MakeMp3(Recipe(2, 44100, 128))));
     unsigned long long const frames = reader->GetFileInfo().frameCount;
     std::vector<float> block(2 * 10);
     unsigned long long count = 10;
@@ -391,7 +391,7 @@ void SetModificationTime(std::string const& path, time_t seconds)
 
 TEST_F(Mp3ReaderTest, CountCacheServesUnchangedFilesAndRecountsChangedOnes)
 {
-    Mp3Bytes bytes = MakeMp3(Spec(2, 44100, 128));
+    Mp3Bytes bytes = MakeMp3(Recipe(2, 44100, 128));
     unsigned long long const frames = Mp3PcmFrameCount(bytes);
     AKFilePath const path = Put("cached.mp3", bytes);
     std::string const systemPath = path.c_str();
@@ -415,7 +415,7 @@ TEST_F(Mp3ReaderTest, CountCacheServesUnchangedFilesAndRecountsChangedOnes)
 
 TEST_F(Mp3ReaderTest, DamagedMiddleFramesWarnAndTheFileStillLoads)
 {
-    Mp3Bytes bytes = MakeMp3(Spec(2, 44100, 128));
+    Mp3Bytes bytes = MakeMp3(Recipe(2, 44100, 128));
     std::vector<size_t> const offsets = Mp3FrameOffsets(bytes, 0);
     unsigned long long const intact = Mp3PcmFrameCount(bytes);
     for (size_t index : {6u, 7u, 12u})
@@ -436,7 +436,7 @@ TEST_F(Mp3ReaderTest, FramesLostInDecodingAreMadeUpWithSilenceAtTheEnd)
 {
     // Frames whose headers are sound but whose side information is not (a
     // big_values count above 288): counted, then dropped by the decoder.
-    Mp3Bytes bytes = MakeMp3(Spec(2, 44100, 128));
+    Mp3Bytes bytes = MakeMp3(Recipe(2, 44100, 128));
     std::vector<size_t> const offsets = Mp3FrameOffsets(bytes, 0);
     for (size_t index : {10u, 11u}) {
         bytes[offsets[index] + 8] = 0xFF;
@@ -457,14 +457,14 @@ TEST_F(Mp3ReaderTest, FramesLostInDecodingAreMadeUpWithSilenceAtTheEnd)
 
 TEST_F(Mp3ReaderTest, FilesWithoutUsableFirstFrameAreRefusedWith587)
 {
-    Mp3Spec spec = Spec(2, 44100, 128);
-    spec.infoFrame = true;
-    Mp3Bytes const good = MakeMp3(spec);
+    Mp3Recipe recipe = Recipe(2, 44100, 128);
+    recipe.infoFrame = true;
+    Mp3Bytes const good = MakeMp3(recipe);
     std::vector<size_t> const offsets = Mp3FrameOffsets(good, 0);
     Mp3Bytes const infoOnly(good.begin(), good.begin() + offsets[1]);
     Mp3Bytes junkFirst = good;
     std::memset(junkFirst.data(), 0x20, 4);
-    Mp3Bytes brokenFirst = MakeMp3(Spec(2, 44100, 128));
+    Mp3Bytes brokenFirst = MakeMp3(Recipe(2, 44100, 128));
     Mp3BreakFrameHeader(&brokenFirst, 0);
     Mp3Bytes const tagOnly = MakeId3v2Tag(500, false);
 
@@ -495,7 +495,7 @@ TEST_F(Mp3ReaderTest, FilesWithoutUsableFirstFrameAreRefusedWith587)
 
 TEST_F(Mp3ReaderTest, RefusalsOfTheReaderItself)
 {
-    AKFilePath const path = Put("ok.mp3", MakeMp3(Spec(1, 44100, 64)));
+    AKFilePath const path = Put("ok.mp3", MakeMp3(Recipe(1, 44100, 64)));
     std::string const missing = mDir.Path("missing.mp3");
     LogCapture log;
 
@@ -532,7 +532,7 @@ TEST_F(Mp3ReaderTest, RefusalsOfTheReaderItself)
 
 TEST_F(Mp3ReaderTest, RefusedBufferReadsReturnAnError)
 {
-    auto reader = OpenReader(Put("buffer.mp3", MakeMp3(Spec(2, 44100, 128))));
+    auto reader = OpenReader(Put("buffer.mp3", MakeMp3(Recipe(2, 44100, 128))));
     LogCapture log;
     QXSampleInterleaved<float> mono;
     ASSERT_TRUE(mono.AllocateClean(1, 1000, 44100.0));
@@ -559,9 +559,9 @@ TEST_F(Mp3ReaderTest, DescribesItselfAndItsFile)
     EXPECT_EQ(QVSoundFileReaderLibMad::GetRecognizedFileExtensions().Count(), 1u);
     EXPECT_EQ(QVSoundFileReaderLibMad::GetRecognizedFileExtensions()[0], AKString("mp3"));
 
-    Mp3Spec spec = Spec(2, 48000, 128, true);
-    spec.id3v2PayloadSize = 100;
-    auto reader = OpenReader(Put("described.mp3", MakeMp3(spec)));
+    Mp3Recipe recipe = Recipe(2, 48000, 128, true);
+    recipe.id3v2PayloadSize = 100;
+    auto reader = OpenReader(Put("described.mp3", MakeMp3(recipe)));
     EXPECT_EQ(reader->GetName(), AKString("Mad"));
     std::string const raw = reader->GetRawInfo().c_str();
     EXPECT_NE(raw.find("layer:              3 (MPEG layer III)\n"), std::string::npos) << raw;
@@ -578,7 +578,7 @@ TEST_F(Mp3ReaderTest, DescribesItselfAndItsFile)
 
 TEST_F(Mp3ReaderTest, FactoryOpensMp3FilesWithThisReader)
 {
-    Mp3Bytes const bytes = MakeMp3(Spec(2, 44100, 128));
+    Mp3Bytes const bytes = MakeMp3(Recipe(2, 44100, 128));
     AKFilePath const path = Put("factory.MP3", bytes);
     std::unique_ptr<QVSoundFileReader> reader(QVSoundFileReader::New(path, true));
     ASSERT_NE(reader, nullptr);
@@ -594,7 +594,7 @@ TEST_F(Mp3ReaderTest, OpensFilesWithNonAsciiNames)
 {
     // "Café – été.mp3": engine paths are Mac Roman, the file system's UTF-8.
     std::string const utf8Name = "Caf\xC3\xA9 \xE2\x80\x93 \xC3\xA9t\xC3\xA9.mp3";
-    Mp3Bytes const bytes = MakeMp3(Spec(1, 44100, 64));
+    Mp3Bytes const bytes = MakeMp3(Recipe(1, 44100, 64));
     ASSERT_TRUE(WriteMp3File(mDir.Path(utf8Name), bytes));
     AKString const engineText =
         AKStringCopyWithEncoding(AKString(mDir.Path(utf8Name)), kAKStringEncodingUTF8, kAKStringEncodingMacRoman);

@@ -70,11 +70,11 @@ TEST_P(RawCandidateTest, LayoutAndOffsetMatchTheFileBytes)
     RawCase const& c = GetParam();
     TempFolder folder;
     std::string const path = folder.File(std::string(c.label) + ".snd");
-    SoundSpec spec;
-    spec.format = c.format;
-    spec.channels = c.channels;
-    spec.frames = 776;
-    ASSERT_TRUE(WriteSoundFile(path, spec));
+    SoundRecipe recipe;
+    recipe.format = c.format;
+    recipe.channels = c.channels;
+    recipe.frames = 776;
+    ASSERT_TRUE(WriteSoundFile(path, recipe));
 
     std::unique_ptr<QVSoundFileReader> reader = OpenLibSnd(path);
     QVAudioFileInfo const& info = reader->GetFileInfo();
@@ -156,12 +156,12 @@ TEST_P(DecodedFormatTest, DescribedForDecoding)
     DecodedCase const& c = GetParam();
     TempFolder folder;
     std::string const path = folder.File(std::string(c.label) + ".snd");
-    SoundSpec spec;
-    spec.format = c.format;
-    spec.channels = c.channels;
-    spec.frames = 3000;
-    spec.signal = Signal::Sine;
-    ASSERT_TRUE(WriteSoundFile(path, spec));
+    SoundRecipe recipe;
+    recipe.format = c.format;
+    recipe.channels = c.channels;
+    recipe.frames = 3000;
+    recipe.signal = Signal::Sine;
+    ASSERT_TRUE(WriteSoundFile(path, recipe));
 
     std::unique_ptr<QVSoundFileReader> reader = OpenLibSnd(path);
     QVAudioFileInfo const& info = reader->GetFileInfo();
@@ -208,12 +208,12 @@ protected:
                          Signal signal = Signal::Pattern)
     {
         std::string const path = mFolder.File(name);
-        SoundSpec spec;
-        spec.format = format;
-        spec.channels = channels;
-        spec.frames = frames;
-        spec.signal = signal;
-        EXPECT_TRUE(WriteSoundFile(path, spec));
+        SoundRecipe recipe;
+        recipe.format = format;
+        recipe.channels = channels;
+        recipe.frames = frames;
+        recipe.signal = signal;
+        EXPECT_TRUE(WriteSoundFile(path, recipe));
         return path;
     }
 

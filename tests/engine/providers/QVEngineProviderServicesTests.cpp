@@ -77,11 +77,11 @@ TEST_F(QVEngineProviderServicesTest, ProvidersOfOpenDocuments)
 {
     gQVLib.SetupFromParametersString("");  // load at once
     TempFolder folder;
-    SoundSpec spec;
+    SoundRecipe recipe;
     QVProviderMgr& mgr = QVProviderMgr::sShared;
     ATArray<QVProvider*> providers;
     for (char const* name : {"a.wav", "b.wav", "c.wav"}) {
-        ASSERT_TRUE(WriteSoundFile(folder.File(name), spec));
+        ASSERT_TRUE(WriteSoundFile(folder.File(name), recipe));
         providers.Push(mgr.RegisterProvider(EnginePath(folder.File(name))));
     }
     auto first = std::make_unique<QVDocument>(0u, 0u);

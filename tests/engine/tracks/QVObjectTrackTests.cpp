@@ -410,10 +410,10 @@ TEST_F(QVObjectTrackTest, SoundsMakeWholeZonesAndAreRecognised)
 {
     gQVLib.SetupFromParametersString("");  // loads at once
     TempFolder folder;
-    SoundSpec spec;
-    spec.frames = 44100;  // 1 s
-    ASSERT_TRUE(WriteSoundFile(folder.File("a.wav"), spec));
-    SoundSpec wide = spec;
+    SoundRecipe recipe;
+    recipe.frames = 44100;  // 1 s
+    ASSERT_TRUE(WriteSoundFile(folder.File("a.wav"), recipe));
+    SoundRecipe wide = recipe;
     wide.channels = 10;
     ASSERT_TRUE(WriteSoundFile(folder.File("wide.wav"), wide));
     AKFilePath const path = EnginePath(folder.File("a.wav"));

@@ -507,7 +507,7 @@ TEST(QVTrackZoneArrayEditTest, RelinkZonesProviders)
     ATArray<QVProvider*> sounds;
     for (unsigned int channels : {2u, 3u}) {
         std::string const path = folder.File(std::to_string(channels) + ".wav");
-        SoundFixtures::SoundSpec sound;
+        SoundFixtures::SoundRecipe sound;
         sound.channels = channels;
         ASSERT_TRUE(SoundFixtures::WriteSoundFile(path, sound));
         sounds.Push(mgr.RegisterProvider(SoundFixtures::EnginePath(path)));

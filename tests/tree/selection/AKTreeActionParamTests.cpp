@@ -42,7 +42,7 @@ TEST(QVCommandInfoTest, EmptyEntryAndCopies)
     QVCommandInfo const& null = kQVNullCommandInfo;
     EXPECT_EQ(&null, &kQVNullCommandInfo);
     EXPECT_EQ(null.fCommandID, 0);
-    for (AKString const* text : {&null.fReserved, &null.fMenuLabel, &null.fShortcutSpec, &null.fShortLabel,
+    for (AKString const* text : {&null.fReserved, &null.fMenuLabel, &null.fShortcutText, &null.fShortLabel,
                                  &null.fPopupLabel, &null.fIconFileName})
         EXPECT_TRUE(text->IsEmpty());
 
@@ -53,7 +53,7 @@ TEST(QVCommandInfoTest, EmptyEntryAndCopies)
     for (QVCommandInfo const* c : {&copy, &assigned}) {
         EXPECT_EQ(c->GetCommandID(), -12);
         EXPECT_EQ(c->GetMenuLabel(), AKString("Delete"));
-        EXPECT_EQ(c->fShortcutSpec, AKString("Cmd+Backspace"));
+        EXPECT_EQ(c->fShortcutText, AKString("Cmd+Backspace"));
         EXPECT_EQ(c->fShortLabel, AKString("Del"));
         EXPECT_EQ(c->fPopupLabel, AKString("Delete Selection"));
         EXPECT_EQ(c->fIconFileName, AKString("Delete.png"));
