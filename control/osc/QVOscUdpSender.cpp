@@ -2,6 +2,8 @@
 
 #include "AKLog.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
