@@ -181,6 +181,28 @@ TEST(QVPlayableRTStateTests, SinglePlayerLoopingFollowsItsParentFlags)
     }
 }
 
+TEST(QVPlayableRTStateTests, ScrubbingPlayerMovesOnlyWhenItFollows)
+{
+    for (bool const follow : {false, true}) {
+        QVPlayableRTInputs in;
+        in.scrub = true;
+        in.scrubFollow = follow;
+        in.scrubSpeed = -2.0;
+        in.speed = 5.0;  // ignored while scrubbing
+        in.time = 4.0;
+        QVPlayableRTState parent = SequenceParent(0, 10);
+        parent.subSpeedFactor = 3.0;  // not applied while scrubbing
+        QVPlayableRTState previous = kQVNullPlayableRTState;
+        previous.playing = true;
+        previous.scrubbing = true;
+        QVPlayableRTState const s = QVComputeAtomicRTState(in, QVPlayableRTPrefs(), parent, previous, 0.5);
+        EXPECT_TRUE(s.playing && s.scrubbing && !s.looping) << follow;
+        EXPECT_DOUBLE_EQ(s.speed, -2.0) << follow;
+        EXPECT_DOUBLE_EQ(s.timeEnd, follow ? 3.0 : 4.0) << follow;
+        EXPECT_FALSE(s.reachedEnd) << follow;
+    }
+}
+
 TEST(QVPlayableRTStateTests, SpeedBelowTheEpsilonIsSilentButTimeAdvances)
 {
     QVPlayableRTInputs in;
