@@ -9,10 +9,12 @@
 #include "AKTreePasteboard.h"
 #include "AKTreeSelModelMgr.h"
 #include "QVBounceMgr.h"
+#include "QVContextObject.h"
 #include "QVDocumentMgr.h"
 #include "QVDocumentTypeMgr.h"
 #include "QVEngineServices.h"
 #include "QVLibBasicOptions.h"
+#include "QVObjectTrack.h"
 #include "QVPluginMgr.h"
 #include "QVPrefs.h"
 #include "QVProviderMgr.h"
@@ -48,6 +50,8 @@ int QVLibEnv::Initialize(bool logWelcome)
     // From here the tree and the audio resources find the document types,
     // the settings folder and the managers through the engine.
     QVEngineServices::Install();
+    // Tracks renumber their sounds through the document they are read into.
+    QVObjectTrack::SetProviderRenumOfContext(&QVContextObject::ProviderRenumOfContext);
 
     // The script engine lives above the engine and has nothing to start.
 
@@ -79,6 +83,7 @@ void QVLibEnv::Terminate()
 
     AKSys::Terminate();
     QVEngineServices::Uninstall();
+    QVObjectTrack::SetProviderRenumOfContext(nullptr);
     QVStandardFolders::TerminateStandardPaths();
 
     sInitialized = false;

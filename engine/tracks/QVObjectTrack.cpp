@@ -137,6 +137,13 @@ unsigned int QVObjectTrack::GetUserRouteOptions() const
 
 double QVObjectTrack::GetZoneFadeDuration() const { return QVObjectTrackPrefs::ZoneFadeDuration(); }
 
+void QVObjectTrack::akmIdle()
+{
+    mZones.Reclaim();
+    if (mZones.CountRetired() == 0)
+        akmSetIdling(false);
+}
+
 // --- Edit bracket ---
 
 QVTrackZoneArray* QVObjectTrack::TrackZonesModifyStart()
@@ -151,6 +158,10 @@ void QVObjectTrack::TrackZonesModifyEnd(bool commit)
     if (commit) {
         mZones.Publish();
         mLiveChannelCount.store(mChannelCount, std::memory_order_relaxed);
+        // A list still held by a reader waits for the tree's idle passes
+        // rather than for the next edit, which may never come.
+        if (mZones.CountRetired() != 0)
+            akmSetIdling(true);
     } else {
         // A refused edit may have changed the editing copy half-way: the
         // next edit starts from what is live.

@@ -70,6 +70,9 @@ public:
     int akmWriteToDictionary(AKDictionary& dictionary) const override;
     // The stored name, or "Track".
     AKString akmGetName() const override;
+    // Frees the zone lists that readers held past their retirement; the
+    // track asks for idle passes only while some are waiting.
+    void akmIdle() override;
 
     // --- Poolable ---
 
