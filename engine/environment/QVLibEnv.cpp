@@ -12,6 +12,7 @@
 #include "QVContextObject.h"
 #include "QVDocumentMgr.h"
 #include "QVDocumentTypeMgr.h"
+#include "QVEngineObjectPaths.h"
 #include "QVEngineServices.h"
 #include "QVLibBasicOptions.h"
 #include "QVObjectTrack.h"
@@ -50,6 +51,8 @@ int QVLibEnv::Initialize(bool logWelcome)
     // From here the tree and the audio resources find the document types,
     // the settings folder and the managers through the engine.
     QVEngineServices::Install();
+    // OSC name paths resolve through the engine's sequences and players.
+    QVObjectPathNavigator::Install(&QVEngineObjectPaths::sShared);
     // Tracks renumber their sounds through the document they are read into.
     QVObjectTrack::SetProviderRenumOfContext(&QVContextObject::ProviderRenumOfContext);
 
@@ -83,6 +86,7 @@ void QVLibEnv::Terminate()
 
     AKSys::Terminate();
     QVEngineServices::Uninstall();
+    QVObjectPathNavigator::Install(nullptr);
     QVObjectTrack::SetProviderRenumOfContext(nullptr);
     QVStandardFolders::TerminateStandardPaths();
 
