@@ -115,6 +115,35 @@ public:
     // One idle pass of the tree's objects, then one of the tree's deletions.
     virtual void DoIdlingForTreeObjectsAndGarbage();
 
+    // --- Document files (QVDocumentFiles*.cpp) ---
+
+    // Reads the file (binary or XML by the type) into a document not yet
+    // initialised; as a copy, the document keeps the file's name but not
+    // the file. A failure leaves it not initialised.
+    virtual int OnDocumentOpen(AKFilePath const& path, unsigned int flags, bool asCopy);
+    // The XML form of a binary type that also has an XML signature (the
+    // dictionary, when given, in place of the file); -1 for other types.
+    virtual int OnDocumentImport(AKFilePath const& path, unsigned int flags, AKDictionary const* dictionary);
+    // Writes nothing and returns 0 when nothing changed.
+    virtual int DoDocumentSave(unsigned int flags, bool* cancelled);
+    // Flag 0x4000 lets it replace an existing file.
+    virtual int DoDocumentSaveAs(AKFilePath const& path, unsigned int flags, bool* cancelled);
+    virtual int DoDocumentExport(AKFilePath const& path, unsigned int flags, bool* cancelled) const;
+    int InitFromXmlFile(AKFilePath const& path, AKDictionary const* dictionary, bool import);
+    int SaveToXmlFile(AKFilePath const& path, bool exporting) const;
+    int InitFromBinFile(AKFilePath const& path);
+    int SaveToBinFile(AKFilePath const& path) const;
+    // The next free numbered name of a recording, respectively of a bounce;
+    // both move the record file counter past the number taken.
+    int ComputeNextRecordSoundFilePath(AKFilePath* result);
+    int ComputeNextBounceSoundFilePath(AKFilePath const& path, AKString const& extension, bool numbered,
+                                       AKFilePath* result);
+    // Brings the tree read from a file of an older version (below the
+    // oldest supported one) up to date; none installed: the tree is kept
+    // as read.
+    using OldFileUpgrader = int (*)(QVDocument* document, unsigned int version);
+    static void InstallOldFileUpgrader(OldFileUpgrader upgrader);
+
     // --- Modified state ---
 
     // Level 2 or more, a history away from its saved position, or an object
