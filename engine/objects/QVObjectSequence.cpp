@@ -78,7 +78,7 @@ int QVObjectSequence::akmRenumberExtraNodeIDs(AKTreeRenum const& renum)
 {
     if (mFollowID != kAKNullNodeID)
         renum.MatchID(&mFollowID, true);
-    return 0;
+    return mPresetsBlock.RenumberExtraNodeIDs(renum);
 }
 
 // --- Poolable ---
@@ -114,6 +114,7 @@ void QVObjectSequence::SynchronizeFLFastLinks(AKObject* parent, unsigned int)
         for (unsigned int i = 0; i < mPlayers.Count(); ++i)
             mPlayers[i]->SynchronizeFLFastLinks(this, i + 1);
         RebuildAllPlayables();
+        mPresetsBlock.SynchronizeFLFastLinks();
         RecountPlugins();
         mPlayerIntvs.SetCount(mPlayers.Count());
         mAllIntvs.SetCount(mAllPlayables.Count());
@@ -256,6 +257,9 @@ bool QVObjectSequence::SetUserPlay(unsigned int play)
     bool changed = false;
     for (QVObjectPlayable* player : mPlayers)
         changed = player->SetUserPlay(start ? 1 : 0) || changed;
+    // A stopped sequence ends its presets recall.
+    if (!start)
+        mPresetsBlock.DoPresetRecallingStop();
     return changed;
 }
 

@@ -20,6 +20,7 @@
 #include "AKTimeIntv.h"
 #include "ATArray.h"
 #include "QVObjectPlayable.h"
+#include "QVPresetsBlock.h"
 
 class QVObjectFolderSequence;
 class QVObjectTrack;
@@ -112,6 +113,18 @@ public:
     // Logs the sequence, then each of its tracks.
     void LogInfo(unsigned int level) const;
 
+    // --- Presets (QVObjectSequencePresets.cpp) ---
+
+    // Its recall is advanced by the document's block through DoSchedul.
+    QVPresetsBlock& GetPresetsBlock() { return mPresetsBlock; }
+    QVPresetsBlock const& GetPresetsBlock() const { return mPresetsBlock; }
+    // The block's operations; the sequence is marked modified when the
+    // block reports a change.
+    bool DoUserPresetSave(unsigned int n);
+    bool DoUserPresetClear(unsigned int n);
+    bool DoUserPresetRecall(unsigned int n, bool* alreadyThere);
+    bool SetUserPresetDur(double duration);
+
 protected:
     void ChangeFLPluginCarrierCount(int delta) override;
 
@@ -138,4 +151,5 @@ private:
     QVTimeIntvArray mAllIntvs;
     AKNodeID mFollowID = kAKNullNodeID;
     int mFollowIndex = -1;
+    QVPresetsBlock mPresetsBlock{this};
 };

@@ -1,6 +1,7 @@
 // The persistent forms of a sequence, after the playable's: the ID of the
-// followed player. A followed player that is no longer among the players is
-// written as no ID, so a deleted player is forgotten on saving.
+// followed player, then its presets block. A followed player that is no
+// longer among the players is written as no ID, so a deleted player is
+// forgotten on saving.
 
 #include "AKDictionary.h"
 #include "AKFileTypedIO.h"
@@ -24,7 +25,7 @@ int QVObjectSequence::akmInitFromDictionary(AKDictionary const& dictionary)
         mFollowID = id;
         FindFollowIndex();
     }
-    return 0;
+    return mPresetsBlock.InitFromDictionary(dictionary);
 }
 
 int QVObjectSequence::akmWriteToDictionary(AKDictionary& dictionary) const
@@ -33,7 +34,8 @@ int QVObjectSequence::akmWriteToDictionary(AKDictionary& dictionary) const
     if (status != 0)
         return status;
     AKNodeID const written = mFollowIndex < 0 ? kAKNullNodeID : mFollowID;
-    return dictionary.SetValue(kKey_FollowID, AKValueSetasAKNodeID(written));
+    int const set = dictionary.SetValue(kKey_FollowID, AKValueSetasAKNodeID(written));
+    return set != 0 ? set : mPresetsBlock.WriteToDictionary(dictionary);
 }
 
 int QVObjectSequence::akmInitFromFile(AKFile const& file, unsigned int how)
@@ -42,15 +44,17 @@ int QVObjectSequence::akmInitFromFile(AKFile const& file, unsigned int how)
     if (status != 0)
         return status;
     // Re-initialised in place by the history: the followed player stays.
-    if (how == 0)
-        return AKFileSkip(file, kFollowIDBytes);
+    if (how == 0) {
+        int const skipped = AKFileSkip(file, kFollowIDBytes);
+        return skipped != 0 ? skipped : mPresetsBlock.InitFromFile(file, how);
+    }
     AKNodeID id = kAKNullNodeID;
     int const read = AKFileReadAKNodeID(file, &id);
     if (read != 0)
         return read;
     mFollowID = id;
     FindFollowIndex();
-    return 0;
+    return mPresetsBlock.InitFromFile(file, how);
 }
 
 int QVObjectSequence::akmWriteToFile(AKFile& file) const
@@ -58,5 +62,6 @@ int QVObjectSequence::akmWriteToFile(AKFile& file) const
     int const status = QVObjectPlayable::akmWriteToFile(file);
     if (status != 0)
         return status;
-    return AKFileWriteAKNodeID(file, mFollowIndex < 0 ? kAKNullNodeID : mFollowID);
+    int const written = AKFileWriteAKNodeID(file, mFollowIndex < 0 ? kAKNullNodeID : mFollowID);
+    return written != 0 ? written : mPresetsBlock.WriteToFile(file);
 }
