@@ -30,7 +30,13 @@ RealKey const kRealKeys[] = {
 
 bool Near(double a, double b, double tolerance) { return std::fabs(a - b) <= tolerance; }
 
-double Between(double from, double to, double x) { return from + (to - from) * x; }
+// The ends are exact: from + (to - from) may differ from to by rounding.
+double Between(double from, double to, double x)
+{
+    if (x <= 0.0)
+        return from;
+    return x >= 1.0 ? to : from + (to - from) * x;
+}
 
 // Plays, rewinds, forwards or scrubs.
 bool IsMoving(QVObjectPlayable const& playable)
