@@ -13,6 +13,7 @@
 #include "QVDocPrefs.h"
 #include "QVLocale.h"
 #include "QVPrefs.h"
+#include "QVTreeHandler.h"
 
 #include <atomic>
 
@@ -75,7 +76,7 @@ QVDocument::QVDocument(unsigned int documentType, unsigned int flags)
     : mDocumentType(ResolveType(documentType)),
       mDocumentID(sLastDocumentID.fetch_add(1, std::memory_order_relaxed) + 1), mFlags(flags),
       mTree(new AKTree(TreeOptionsOfFlags(flags))), mContext(InstallContext(mTree, this)),
-      mTreeHandler(new QVDocumentTreeHandler(mTree, &mTreeGuard)), mDocPrefs(new QVDocPrefs(this)),
+      mTreeHandler(new QVTreeHandler(mTree, &mTreeGuard)), mDocPrefs(new QVDocPrefs(this)),
       mAudioSource(MakeAudioSource(this))
 {
     if (!IsPrivate())
@@ -130,6 +131,13 @@ int QVDocument::OnDocumentNew(AKString const& name, unsigned int, bool)
     }
     if (status != 0)
         return status;
+    // The engine's folders (those the document type takes under its root),
+    // before the history opens so they are no undo step.
+    QVTreeHandler* const engineHandler = static_cast<QVTreeHandler*>(mTreeHandler);
+    status = engineHandler->RebuildDefaultFoldersIfNeeded();
+    if (status != 0)
+        return status;
+    engineHandler->SynchronizeFLFastLinks();
     if ((mFlags & kQVDocumentFlagUndoRedo) != 0) {
         status = mTreeHandler->ReopenHistory();
         if (status != 0)
@@ -213,13 +221,16 @@ void QVDocument::SynchronizeAllAndNotifyGandlerListeners(AKTreeActionParam const
     unsigned int const flags = action.GetResultFlags();
     if (action.GetCommandID() == kQVDocumentFullRefreshCommandID || (flags & kAKTreeActionLinkKinds) != 0) {
         // Inside an edit: the name paths resolve through links that this
-        // step rebuilds (the engine tree handler's fast links and sequence
-        // intervals join it here once it exists).
+        // step rebuilds.
         QVDocumentTreeGuard::EditScope edit(mTreeGuard);
+        QVTreeHandler* const engineHandler = static_cast<QVTreeHandler*>(mTreeHandler);
+        engineHandler->SynchronizeFLFastLinks();
+        engineHandler->SynchronizeFLSequencesFullIntv();
         if (mAudioSource != nullptr)
             mAudioSource->SynchronizeWithDoc(false);
         LowForgetObjectPaths();
     } else if ((flags & 0xff) != 0 && ((flags >> 8) & 0xff) != (kAKTreeActionPasteboard >> 8)) {
+        static_cast<QVTreeHandler*>(mTreeHandler)->SynchronizeFLSequencesFullIntv();
         LowForgetObjectPaths();
     }
     NotifyGandlerListeners(action);

@@ -1,0 +1,237 @@
+// QVTreeHandler: new sequences and players as undoable steps of the
+// current command.
+
+#include "QVTreeHandler.h"
+
+#include "AKClass.h"
+#include "AKNode.h"
+#include "AKStatus.h"
+#include "AKTree.h"
+#include "AKTreeSelModelMgr.h"
+#include "QVLocale.h"
+#include "QVObjectAtomic.h"
+#include "QVObjectCursor.h"
+#include "QVObjectFolders.h"
+#include "QVObjectSequence.h"
+#include "QVObjectTrack.h"
+
+namespace {
+
+void NameIfGiven(AKObject* object, AKString const& name)
+{
+    if (!name.IsEmpty())
+        object->akmSetName(name, false);
+}
+
+// Moves the player to the time, keeping its span.
+void SetTimeKeepingSpan(QVObjectPlayable* player, double time)
+{
+    player->LowSetUserTimeAndSpan(time, player->GetUserSpan(), false);
+}
+
+int ErrorNew()
+{
+    int const status = AKClass::GetErrorNew();
+    return status != 0 ? status : -1;
+}
+
+}  // namespace
+
+int QVTreeHandler::DoEasyNewSequenceEmpty(QVObjectSequence** out, AKString const& name)
+{
+    if (out != nullptr)
+        *out = nullptr;
+    QVObjectSequence* sequence = AKNew<QVObjectSequence>("%s", "");
+    if (sequence == nullptr)
+        return ErrorNew();
+    NameIfGiven(sequence, name);
+    AKObject* object = sequence;
+    int const status = DoEasyAddNewObject(&object, GetFolderSequence(), kAKLinkModeLastChildren);
+    if (status != 0)
+        return status;
+    if (out != nullptr)
+        *out = sequence;
+    return 0;
+}
+
+int QVTreeHandler::LowNewSequence(QVObjectSequence** out, AKString const& name, QVObjectTrackArray* tracks,
+                                  bool newTracks)
+{
+    if (out != nullptr)
+        *out = nullptr;
+    int status = DoEasyActionGroupBegin();
+    if (status != 0)
+        return status;
+    QVObjectSequence* sequence = nullptr;
+    status = DoEasyNewSequenceEmpty(&sequence, name);
+    if (status != 0)
+        return status;
+
+    ATObjectArray<AKObject> objects;
+    if (tracks != nullptr) {
+        for (QVObjectTrack* track : *tracks)
+            objects.Push(track);
+    }
+    if (newTracks) {
+        status = DoEasyAddNewObjects(&objects, sequence, kAKLinkModeLastChildren);
+        if (status != 0) {
+            // The base deleted the tracks that did not reach the tree.
+            if (tracks != nullptr)
+                tracks->Clear();
+            return status;
+        }
+    } else {
+        status = DoEasyMoveObjects(nullptr, &objects, sequence, kAKLinkModeLastChildren);
+        if (status != 0)
+            return status;
+    }
+    status = DoEasyActionGroupEnd(nullptr);
+    if (status == 0 && out != nullptr)
+        *out = sequence;
+    return status;
+}
+
+int QVTreeHandler::DoEasyNewSequenceWithTracks(QVObjectSequence** out, AKString const& name, QVObjectTrackArray* tracks)
+{
+    return LowNewSequence(out, name, tracks, false);
+}
+
+int QVTreeHandler::DoEasyNewSequenceWithNewTracks(QVObjectSequence** out, AKString const& name,
+                                                  QVObjectTrackArray* tracks)
+{
+    return LowNewSequence(out, name, tracks, true);
+}
+
+int QVTreeHandler::DoEasyNewSequenceWithTrack(QVObjectSequence** out, AKString const& name, QVObjectTrack** track)
+{
+    QVObjectTrackArray tracks;
+    if (track != nullptr && *track != nullptr)
+        tracks.Push(*track);
+    int const status = LowNewSequence(out, name, &tracks, false);
+    if (track != nullptr)
+        *track = tracks.IsEmpty() ? nullptr : tracks[0];
+    return status;
+}
+
+int QVTreeHandler::DoEasyNewSequenceWithNewTrack(QVObjectSequence** out, AKString const& name, QVObjectTrack** track)
+{
+    QVObjectTrackArray tracks;
+    if (track != nullptr && *track != nullptr)
+        tracks.Push(*track);
+    int const status = LowNewSequence(out, name, &tracks, true);
+    if (track != nullptr)
+        *track = tracks.IsEmpty() ? nullptr : tracks[0];
+    return status;
+}
+
+int QVTreeHandler::DoEasyNewCursor(QVObjectPlayable** out, AKString const& name, unsigned int subCount, double time,
+                                   AKObject* parent, AKLinkMode mode)
+{
+    if (out != nullptr)
+        *out = nullptr;
+    if (parent == nullptr)
+        parent = GetFolderCursor();
+
+    if (subCount == 0) {
+        QVObjectAtomic* player = AKNew<QVObjectAtomic>("%s", "");
+        if (player == nullptr)
+            return ErrorNew();
+        // Subs of a multi-player stay unnamed.
+        if (parent == nullptr || !parent->IsKindOfT<QVObjectCursor>())
+            NameIfGiven(player, name);
+        if (time > 0.0)
+            SetTimeKeepingSpan(player, time);
+        AKObject* object = player;
+        int const status = DoEasyAddNewObject(&object, parent, mode);
+        if (status != 0)
+            return status;
+        if (out != nullptr)
+            *out = player;
+        return 0;
+    }
+
+    int status = DoEasyActionGroupBegin();
+    if (status != 0)
+        return status;
+    QVObjectCursor* cursor = AKNew<QVObjectCursor>("%s", "");
+    if (cursor == nullptr)
+        return ErrorNew();
+    NameIfGiven(cursor, name);
+    if (time > 0.0)
+        SetTimeKeepingSpan(cursor, time);
+    AKObject* object = cursor;
+    status = DoEasyAddNewObject(&object, parent, mode);
+    if (status != 0)
+        return status;
+
+    ATObjectArray<AKObject> subs;
+    for (unsigned int index = 0; index < subCount; ++index) {
+        QVObjectAtomic* const sub = AKNew<QVObjectAtomic>("%s", "");
+        if (sub == nullptr) {
+            AKDeletes(subs);
+            return ErrorNew();
+        }
+        if (time > 0.0)
+            SetTimeKeepingSpan(sub, time);
+        subs.Push(sub);
+    }
+    status = DoEasyAddNewObjects(&subs, cursor, kAKLinkModeLastChildren);
+    if (status != 0)
+        return status;
+    status = DoEasyActionGroupEnd(nullptr);
+    if (status == 0 && out != nullptr)
+        *out = cursor;
+    return status;
+}
+
+int QVTreeHandler::DoEasyNewCursorFromModel(QVObjectPlayable** out, unsigned int modelID, double time, AKObject* parent,
+                                            AKLinkMode mode)
+{
+    if (out != nullptr)
+        *out = nullptr;
+    if (modelID >= 1 && modelID <= kQVCursorModelBuiltInLast)
+        return DoEasyNewCursor(out, AKString(), modelID - 1, time, parent, mode);
+    if (modelID < kQVCursorModelCustomFirst)
+        return kAKErrorTreeHandlerModelUnknown;
+
+    AKTreeSelModel const* const model = AKTreeSelModelMgr::sShared.GetModelByID(modelID);
+    if (model == nullptr)
+        return kAKErrorTreeHandlerModelUnknown;
+    if (model->GetObjectCount() != 1 || !model->HasAllNodesOfClass(QVObjectCursor::_Class()))
+        return kAKErrorTreeHandlerBadTreeSelType;
+
+    int status = DoEasyActionGroupBegin();
+    if (status != 0)
+        return status;
+    // Always pasted as last child; without a parent the player folder is
+    // chosen through the default folder target.
+    AKTreeActionParam param(GetTree());
+    param.SetActionName(GetCurrentCommand());
+    param.WithPostTreatmentClient(GetCurrentPostTreatmentClient());
+    param.WithTargetObject(parent, kAKLinkModeLastChildren);
+    status = DoPasteFromPasteboard(param, model, model->GetModelName());
+    if (status != 0)
+        return status;
+    ATObjectArray<AKObject> const& pasted = param.GetResultTreeSel().GetObjects();
+    if (pasted.Count() != 1 || pasted[0] == nullptr || !pasted[0]->IsKindOfT<QVObjectCursor>())
+        return kAKErrorTreeHandlerBadTreeSelType;
+    auto* const cursor = static_cast<QVObjectCursor*>(pasted[0]);
+    SetTimeKeepingSpan(cursor, time);
+    status = DoEasyActionGroupEnd(nullptr);
+    if (status == 0 && out != nullptr)
+        *out = cursor;
+    return status;
+}
+
+AKString QVObjectGetNameCopied(AKObject const* object)
+{
+    if (object == nullptr)
+        return AKString();
+    AKString name = object->akmGetName();
+    AKString const word(QVLocaleGetString("Copy"));
+    if (!name.EndsWith(word)) {
+        name += " ";
+        name += word;
+    }
+    return name;
+}
