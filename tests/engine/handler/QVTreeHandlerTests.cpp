@@ -63,8 +63,10 @@ AKDictionary Root(std::initializer_list<AKDictionary> subs)
 
 // A tree of the test document type with its engine handler and history.
 struct HandlerDoc {
+    explicit HandlerDoc(unsigned int treeOptions = 0) : tree(treeOptions) {}
+
     QVDocumentTreeGuard guard;
-    AKTree tree{0};
+    AKTree tree;
     QVTreeHandler handler{&tree, &guard};
 
     void Load(AKDictionary const& form)
@@ -186,6 +188,15 @@ TEST(QVTreeHandler, RebuildWithoutRootFailsAndTheFirstFolderOfAKindIsTheOne)
     EXPECT_EQ(doc.handler.FindSequenceByName("Second"), nullptr);
 }
 
+TEST(QVTreeHandler, FoldersRefusedByAReadOnlyTreeAreNotLeftBehind)
+{
+    HandlerDoc doc(kAKTreeOptionReadOnly);
+    doc.Load(Root({SeqNode("foldSeq", nullptr)}));
+    EXPECT_EQ(doc.handler.RebuildDefaultFoldersIfNeeded(), kAKErrorTreeHandlerReadOnly);
+    EXPECT_EQ(doc.Shape(), "foldSeq");
+    EXPECT_EQ(doc.handler.GetFolderCursor(), nullptr);
+}
+
 TEST(QVTreeHandler, DefaultTargetsFollowTheClass)
 {
     HandlerDoc doc;
@@ -245,6 +256,22 @@ TEST(QVTreeHandler, StopAllPlayersStopsTheSequencesOnly)
     doc.handler.DoStopAllPlayers();
     EXPECT_FALSE(doc.Sequence(0)->IsFLSomeSubPlaying());
     EXPECT_TRUE(doc.Player(0)->IsUserPlay());
+}
+
+TEST(QVTreeHandler, MutesAndSolosAreClearedInBothFolders)
+{
+    HandlerDoc doc;
+    doc.Load(StandardForm());
+    auto* const lead = static_cast<QVObjectPlayable*>(HandlerDoc::Child(doc.Sequence(0), 1));
+    doc.Sequence(1)->SetUserSolo(1);
+    lead->SetUserMute(1);
+    doc.Player(1)->SetUserMute(1);
+    doc.handler.DoResetAllMutesAndSolos();
+    EXPECT_FALSE(doc.Sequence(1)->IsUserSolo());
+    EXPECT_FALSE(lead->IsUserMute());
+    EXPECT_FALSE(doc.Player(1)->IsUserMute());
+    EXPECT_EQ(doc.handler.FindCursorByName("Crowd"), doc.Player(1));
+    EXPECT_EQ(doc.handler.FindCursorByName("crowd", true), nullptr);
 }
 
 // --- Checks ---
