@@ -434,7 +434,8 @@ protected:
     // leaves the document uninitialised and registers no sound.
     int Open(unsigned int type, Bytes const& bytes)
     {
-        std::string const path = mDir.At(type == sBinaryType ? "c.qvb" : "c.qvd");
+        // A new file each time: emptying one file again and again is slow.
+        std::string const path = mDir.At("c" + std::to_string(mOpened++) + (type == sBinaryType ? ".qvb" : ".qvd"));
         WriteBytes(path, bytes);
         unsigned int const providers = QVProviderMgr::sShared.GetProviders().Count();
         auto document = NewDocument(type);
@@ -453,6 +454,7 @@ protected:
         return ReadBytes(path);
     }
     TempDir mDir;
+    unsigned int mOpened = 0;
 };
 
 TEST_F(CorruptFilesTest, EveryTruncationIsRefused)
