@@ -50,6 +50,24 @@ void RebuildFastLinks(AKTree const* tree)
     }
 }
 
+// The steps save and save as share: the host's settings, the file in the
+// type's form, then the document takes the file. A failed write keeps the
+// document as it was: modified, on its old file.
+int WriteAndAssociate(QVDocument* document, AKFilePath const& resolved)
+{
+    AKDictionary settings;
+    if (document->GrabUserSettingsFromDocument(&settings))
+        document->GetHostSettings() = settings;
+    int const status = TypeOf(document->GetDocumentType()).IsBinary() ? document->SaveToBinFile(resolved)
+                                                                      : document->SaveToXmlFile(resolved, false);
+    if (status != 0)
+        return status;
+    document->SetDocumentFilePath(resolved);
+    document->SetFileExists(true);
+    document->SetModified(0);
+    return 0;
+}
+
 void NotCancelled(bool* cancelled)
 {
     if (cancelled != nullptr)
@@ -147,7 +165,7 @@ int QVDocument::DoDocumentSave(unsigned int, bool* cancelled)
     if (!mFileExists)
         return AKLogError(kQVErrorDocumentNoAssociatedFile, "The document \"%s\" hasn't an associated file",
                           mName.c_str());
-    return DoDocumentSaveAs(resolved, kSaveAsOverwrite, nullptr);
+    return WriteAndAssociate(this, resolved);
 }
 
 int QVDocument::DoDocumentSaveAs(AKFilePath const& path, unsigned int flags, bool* cancelled)
@@ -158,18 +176,7 @@ int QVDocument::DoDocumentSaveAs(AKFilePath const& path, unsigned int flags, boo
     if ((flags & kSaveAsOverwrite) == 0 && AKFileUtils::FileExists(resolved))
         return AKLogError(kQVErrorDocumentCantOverwriteExistingFile,
                           "The document \"%s\" can't overwrite an existing file", mName.c_str());
-
-    AKDictionary settings;
-    if (GrabUserSettingsFromDocument(&settings))
-        mHostSettings = settings;
-    int const status = TypeOf(mDocumentType).IsBinary() ? SaveToBinFile(resolved) : SaveToXmlFile(resolved, false);
-    // A failed save keeps the document as it was: modified, on its old file.
-    if (status != 0)
-        return status;
-    SetDocumentFilePath(resolved);
-    mFileExists = true;
-    SetModified(0);
-    return 0;
+    return WriteAndAssociate(this, resolved);
 }
 
 int QVDocument::DoDocumentExport(AKFilePath const& path, unsigned int, bool* cancelled) const
