@@ -524,6 +524,32 @@ TEST_F(CorruptFilesTest, BinaryChunksAreCheckedBeforeUse)
         EXPECT_LT(Open(sBinaryType, c.bytes), 0) << c.what;
 }
 
+TEST_F(CorruptFilesTest, AFailedTreeTakesBackTheSoundsOfItsFile)
+{
+    AKDictionary form = DocumentForm("Score", true);
+    AKDictionary entry;
+    entry.SetValue("ID", AKValueSetasUInt(7));
+    entry.SetValue("Path", AKValueSetasAKString(AKString(mDir.At("Missing Sound.wav").c_str())));
+    AKValueArray list;
+    list.Push(AKValueSetasAKDictionary(entry));
+    AKDictionary providers;
+    providers.SetValue("Providers", AKValueSetasAKValueArray(list));
+    form.SetValue("Providers", AKValueSetasAKDictionary(providers));
+    WriteXmlForm(mDir.At("sounds.qvd"), form);
+    Bytes const good = ReadBytes(mDir.At("sounds.qvd"));
+    unsigned int const before = QVProviderMgr::sShared.GetProviders().Count();
+    ASSERT_EQ(Open(1, good), 0);
+    ASSERT_EQ(QVProviderMgr::sShared.GetProviders().Count(), before + 1) << "the file's sound is registered";
+    unsigned int removed = 0;
+    QVProviderMgr::sShared.RemoveUnusedProviders(&removed);
+    ASSERT_EQ(QVProviderMgr::sShared.GetProviders().Count(), before);
+
+    // The same file with an object of no known class under the root.
+    form.SetValue("Objects", AKValueSetasAKDictionary(Node("root", nullptr, {Node("nosuch", "X")})));
+    WriteXmlForm(mDir.At("sounds.qvd"), form);
+    EXPECT_LT(Open(1, ReadBytes(mDir.At("sounds.qvd"))), 0);
+}
+
 // --- Record and bounce names ---
 
 TEST(QVDocumentFilesNamesTest, RecordingsAndBouncesShareOneCounter)
