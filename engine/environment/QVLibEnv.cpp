@@ -15,6 +15,7 @@
 #include "QVEngineObjectPaths.h"
 #include "QVEngineServices.h"
 #include "QVLibBasicOptions.h"
+#include "QVPlayableRTStateRandom.h"
 #include "QVObjectTrack.h"
 #include "QVPluginMgr.h"
 #include "QVPrefs.h"
@@ -37,6 +38,8 @@ int QVLibEnv::Initialize(bool logWelcome)
     if (sInitialized)
         return -1;
     AKSys::Initialize();
+    // The playables' speed wander starts from the engine's seed.
+    QVPlayableRTRandom::SetEngineSeed(AKSys::GetRandomSeed());
     if (logWelcome)
         LogWelcome();
     AKFile::SetPreferedModeCache(gQVLib.fileCachesOnDisk ? kAKFileModeTemporary : kAKFileModeMemoryStream);

@@ -6,6 +6,8 @@
 #include "QVLocale.h"
 #include "QVObjectCursor.h"
 #include "QVObjectSequence.h"
+#include "QVPlayableRTStateInputs.h"
+#include "QVPrefs.h"
 #include "QXSampleBuffer.h"
 
 #include <new>
@@ -150,4 +152,13 @@ void QVObjectAtomic::LogInfo(unsigned int) const
     AKLog("| Speed:     %.2lf\n", GetUserSpeed());
     AKLog("| SpeedWow:  %.2lf\n", GetUserSpeedWow());
     AKLog("+----------------------------------------------------------------------------------+\n");
+}
+
+// --- Real-time state ---
+
+QVPlayableRTState QVObjectAtomic::ComputeRTCurrStateSelf(QVPlayableRTState const& parent,
+                                                         QVPlayableRTState const& previous, double dt) const
+{
+    return QVComputeAtomicRTState(QVReadPlayableRTInputs(*this), QVReadPlayableRTPrefs(QVPrefs::sShared), parent,
+                                  previous, dt);
 }

@@ -63,6 +63,11 @@ public:
 
     void LogInfo(unsigned int level) const;
 
+protected:
+    // Runs in its parent's subs interval, relative to the parent's motion.
+    QVPlayableRTState ComputeRTCurrStateSelf(QVPlayableRTState const& parent, QVPlayableRTState const& previous,
+                                             double dt) const override;
+
 private:
     void FreeRetiredOverlap();
 

@@ -8,6 +8,8 @@
 #include "QVLocale.h"
 #include "QVObjectAtomic.h"
 #include "QVObjectSequence.h"
+#include "QVPlayableRTStateInputs.h"
+#include "QVPrefs.h"
 
 namespace {
 
@@ -162,4 +164,22 @@ void QVObjectCursor::LogInfo(unsigned int level) const
     AKLog("+----------------------------------------------------------------------------------+\n");
     for (QVObjectPlayable const* sub : mSubs)
         static_cast<QVObjectAtomic const*>(sub)->LogInfo(level);
+}
+
+// --- Real-time state ---
+
+QVPlayableRTState QVObjectCursor::ComputeRTCurrStateSelf(QVPlayableRTState const& parent,
+                                                         QVPlayableRTState const& previous, double dt) const
+{
+    return QVComputeCursorRTState(QVReadPlayableRTInputs(*this), QVReadPlayableRTPrefs(QVPrefs::sShared), parent,
+                                  previous, dt);
+}
+
+AKTimeIntv QVObjectCursor::GetRTLiveTimeIntvForSub(bool* bounded) const
+{
+    if (bounded != nullptr)
+        *bounded = true;
+    double const span = GetUserSpan();
+    double const beg = GetUserTime() - span / 2.0;
+    return AKTimeIntv{beg, beg + span};
 }

@@ -57,8 +57,16 @@ public:
     AKNodeID GetOldAttachedID() const { return mOldAttachedID; }
     bool IsOldDeployed() const { return mOldDeployed; }
 
+    // Its window Time +- Span/2, always bounded.
+    AKTimeIntv GetRTLiveTimeIntvForSub(bool* bounded) const override;
+
     // Logs the multi-player, then each of its subs.
     void LogInfo(unsigned int level) const;
+
+protected:
+    // Runs in its parent's subs interval and offers its window to its subs.
+    QVPlayableRTState ComputeRTCurrStateSelf(QVPlayableRTState const& parent, QVPlayableRTState const& previous,
+                                             double dt) const override;
 
 private:
     AKNodeID mOldAttachedID = kAKNullNodeID;

@@ -1,11 +1,13 @@
 #include "QVObjectPlayable.h"
 
+#include "QVPlayableRTStateCompute.h"
 #include "QVPlayableScrubber.h"
 #include "QVPluginInstance.h"
 #include "QVPluginMgr.h"
 #include "QVPrefs.h"
 
 #include <cmath>
+#include <cstdint>
 #include <thread>
 
 namespace {
@@ -55,7 +57,8 @@ QVObjectPlayableArray const& QVNullObjectPlayableArrayShared()
 }
 
 QVObjectPlayable::QVObjectPlayable(unsigned int options, QVPlayableKind kind)
-    : QVObjectPoolable(options), mKind(kind), mSubPlayables(&kQVNullObjectPlayableArray)
+    : QVObjectPoolable(options), mKind(kind), mSubPlayables(&kQVNullObjectPlayableArray),
+      mRTRandom(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(this)))
 {
     QVPrefs const& prefs = QVPrefs::sShared;
     if (QVPlayableKindIsSequence(kind))
@@ -358,7 +361,7 @@ bool QVObjectPlayable::LowSetUserTimeAndSpan(double time, double span, bool)
             }
         } else if (!IsSameReal(mTime.Get(), time)) {
             mTime.Set(time);
-            mTimeSet.Set(true);
+            mTimeSet.store(true, std::memory_order_relaxed);
             changed = true;
         }
     }
@@ -431,4 +434,34 @@ void QVObjectPlayable::rResetAllMutesAndSolos()
     for (QVObjectPlayable* sub : *mSubPlayables)
         sub->rResetAllMutesAndSolos();
     mSoloCount = 0;
+}
+
+// --- Real-time state ---
+
+QVPlayableRTState QVObjectPlayable::ComputeRTCurrState(QVPlayableRTState const& parent, double dt, bool reset)
+{
+    return QVComputeRTCurrState(*this, parent, dt, reset);
+}
+
+QVPlayableRTState QVObjectPlayable::ComputeRTCurrStateSelf(QVPlayableRTState const&, QVPlayableRTState const&,
+                                                           double) const
+{
+    QVPlayableRTState state = kQVNullPlayableRTState;
+    state.timeBeg = state.timeEnd = mTime.Get();
+    return state;
+}
+
+AKTimeIntv QVObjectPlayable::GetRTLiveTimeIntvForSub(bool* bounded) const
+{
+    if (bounded != nullptr)
+        *bounded = false;
+    return AKTimeIntv{0.0, 0.0};
+}
+
+double QVObjectPlayable::RTGetRwdFwdTarget() const { return QVPrefs::sShared.GetPlayerRwdFwdSpeed(); }
+
+void QVObjectPlayable::SetRTCurrentInfo(bool active, bool sounding, bool pluginTail, bool markNow,
+                                        unsigned long long trackMask) const
+{
+    QVSetPlayableRTInfo(&mRTInfo, active, sounding, pluginTail, markNow, trackMask);
 }

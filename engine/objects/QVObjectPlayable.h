@@ -33,6 +33,8 @@
 #include "AKString.h"
 #include "QVObjectPoolable.h"
 #include "QVPlayableConstants.h"
+#include "QVPlayableRTState.h"
+#include "QVPlayableRTStateRandom.h"
 #include "QVPlayableValue.h"
 #include "QVPluginDescUID.h"
 
@@ -180,7 +182,7 @@ public:
     bool IsUserStated() const { return mStated.Get(); }
     bool IsUserMute() const { return mMute.Get(); }
     bool IsUserSolo() const { return mSolo.Get(); }
-    bool IsTimeSet() const { return mTimeSet.Get(); }
+    bool IsTimeSet() const { return mTimeSet.load(std::memory_order_relaxed); }
     double GetUserVolume() const { return mVolume.Get(); }
     double GetUserGain() const { return mGain.Get(); }
     double GetUserPanora() const { return mPanora.Get(); }
@@ -204,6 +206,31 @@ public:
     // sets the scrub speed and the stop flag; true when it reported a change
     // (the state stamp moved). False with stop clear without a scrubber.
     bool RTAdvanceScrubber(double dt, bool* stop);
+
+    // --- Real-time state (audio thread) ---
+
+    // One block: advances the transport ramps and the speed wander, computes
+    // the new current state from the parent's (kQVNullPlayableRTState for a
+    // sequence), moves the time on and ends the transport at an edge. reset
+    // starts afresh (a new pool, or a forced pass with dt 0) and leaves a
+    // silent copy of the new state as the previous one, so the block fades
+    // in. Returns the new current state.
+    QVPlayableRTState ComputeRTCurrState(QVPlayableRTState const& parent, double dt, bool reset);
+    // The states of the previous and of the current block; written only by
+    // the audio thread.
+    QVPlayableRTState const& GetRTPrevState() const { return mRTPrevState; }
+    QVPlayableRTState const& GetRTCurrState() const { return mRTCurrState; }
+
+    // The interval this playable offers to its subs outside the audio path;
+    // bounded tells whether it is a window (rather than everything there is).
+    // Base (single player): (0, 0), not bounded.
+    virtual AKTimeIntv GetRTLiveTimeIntvForSub(bool* bounded) const;
+
+    // What the audio path reports after rendering the playable's block, for
+    // the user interface; markNow also stamps the application clock.
+    void SetRTCurrentInfo(bool active, bool sounding, bool pluginTail, bool markNow,
+                          unsigned long long trackMask) const;
+    QVPlayableRTInfo const& GetRTInfo() const { return mRTInfo; }
 
     // --- Links (kept by the concrete classes' fast links) ---
 
@@ -242,11 +269,42 @@ protected:
 
     // Moves the state stamp (any thread).
     void RaiseStateStamp();
+
+    // The class step of a block: the new state from the parent's and the
+    // previous one. Base: silent and still, at the present time.
+    virtual QVPlayableRTState ComputeRTCurrStateSelf(QVPlayableRTState const& parent, QVPlayableRTState const& previous,
+                                                     double dt) const;
     // Swaps the scrubber for another (or null) and deletes the old one once
     // the audio thread is out of it.
     void ReplaceScrubber(QVPlayableScrubber* scrubber);
 
 private:
+    // The block driver reaches the real-time members below through these.
+    template <class H>
+    friend QVPlayableRTState QVComputeRTCurrState(H& head, QVPlayableRTState const& parent, double dt, bool reset);
+
+    void RTSetRwdFwdSpeed(double speed) { mRwdFwdSpeed.Set(speed); }
+    void RTSetWow(double offset, double target)
+    {
+        mWowOffset.Set(offset);
+        mWowTarget.Set(target);
+    }
+    // Player.RwdFwdSpeed.
+    double RTGetRwdFwdTarget() const;
+    QVPlayableRTRandom& RTRandom() { return mRTRandom; }
+    QVPlayableRTState& RTPrevState() { return mRTPrevState; }
+    QVPlayableRTState& RTCurrState() { return mRTCurrState; }
+    // Clears the time-set flag and answers whether it was raised.
+    bool RTTakeTimeSet() { return mTimeSet.exchange(false, std::memory_order_relaxed); }
+    void RTSetTime(double time) { mTime.Set(time); }
+    // Written as they are: the user operations would restart ramps and scrubbers.
+    void RTSetTransport(bool play, bool rewind, bool forward)
+    {
+        mPlay.Set(play);
+        mRewind.Set(rewind);
+        mForward.Set(forward);
+    }
+
     // Stores a limited real; false for NaN and for no change.
     bool LowSetReal(QVPlayableValue<double>* member, double value, double min, double max);
     // Stores a flag; false for no change.
@@ -268,7 +326,8 @@ private:
     QVPlayableValue<bool> mStated;
     QVPlayableValue<bool> mMute;
     QVPlayableValue<bool> mSolo;
-    QVPlayableValue<bool> mTimeSet;
+    // Raised by a user's time, taken by the block that must keep it.
+    std::atomic<bool> mTimeSet{false};
 
     QVPlayableValue<double> mVolume{0.0};
     QVPlayableValue<double> mGain{1.0};
@@ -306,6 +365,13 @@ private:
     std::atomic<int> mScrubberUsers{0};
     QVPlayableValue<double> mScrubSpeed{0.0};
     QVPlayableValue<bool> mScrubFollow;
+
+    // The block states and the report for the user interface.
+    QVPlayableRTState mRTPrevState = kQVNullPlayableRTState;
+    QVPlayableRTState mRTCurrState = kQVNullPlayableRTState;
+    mutable QVPlayableRTInfo mRTInfo = kQVNullPlayableRTInfo;
+    // The speed wander's own draws, apart from every other playable's.
+    QVPlayableRTRandom mRTRandom;
 };
 
 // The common base of the single player and the multi-player: any player is

@@ -6,6 +6,8 @@
 #include "QVLocale.h"
 #include "QVObjectFolders.h"
 #include "QVObjectTrack.h"
+#include "QVPlayableRTStateInputs.h"
+#include "QVPrefs.h"
 
 namespace {
 
@@ -354,4 +356,24 @@ void QVObjectSequence::LogInfo(unsigned int level) const
     AKLog("+----------------------------------------------------------------------------------+\n");
     for (QVObjectTrack const* track : mTracks)
         track->LogInfo(level);
+}
+
+// --- Real-time state ---
+
+QVPlayableRTState QVObjectSequence::ComputeRTCurrStateSelf(QVPlayableRTState const&, QVPlayableRTState const&,
+                                                           double) const
+{
+    return QVComputeSequenceRTState(QVReadPlayableRTInputs(*this), QVReadPlayableRTPrefs(QVPrefs::sShared), mFullIntv);
+}
+
+AKTimeIntv QVObjectSequence::GetRTLiveTimeIntvForSub(bool* bounded) const
+{
+    double const span = GetUserSpan();
+    bool const windowed = span > 0.0;
+    if (bounded != nullptr)
+        *bounded = windowed;
+    if (!windowed)
+        return mFullIntv;
+    double const beg = GetUserTime() - span / 2.0;
+    return AKTimeIntv{beg, beg + span};
 }

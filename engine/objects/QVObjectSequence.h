@@ -94,6 +94,9 @@ public:
     bool UpdateRTPlayableIntvs();
     QVTimeIntvArray const& GetRTPlayerIntvs() const { return mPlayerIntvs; }
     QVTimeIntvArray const& GetRTAllIntvs() const { return mAllIntvs; }
+    // With a span, the window Time +- Span/2 (bounded); else the full
+    // interval (not bounded).
+    AKTimeIntv GetRTLiveTimeIntvForSub(bool* bounded) const override;
 
     // --- Followed player ---
 
@@ -127,6 +130,10 @@ public:
 
 protected:
     void ChangeFLPluginCarrierCount(int delta) override;
+    // No time of its own: offers its window, or its full interval, to its
+    // players.
+    QVPlayableRTState ComputeRTCurrStateSelf(QVPlayableRTState const& parent, QVPlayableRTState const& previous,
+                                             double dt) const override;
 
 private:
     void RefillChildren();

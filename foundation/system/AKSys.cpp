@@ -3,6 +3,7 @@
 #include "AKRandom.h"
 #include "AKString.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -23,6 +24,9 @@ long long MonotonicNanoSec()
 // Origin of the application clock, set once by the first reading on any thread.
 std::once_flag sClockOnce;
 long long sClockOriginNanoSec = 0;
+
+// Written once by Initialize on the main thread, read later by anyone.
+std::atomic<unsigned int> sRandomSeed{0};
 
 // The user's locale name from the environment, as the C library picks the
 // messages locale: LC_ALL, then LC_MESSAGES, then LANG (first non-empty).
@@ -89,8 +93,10 @@ std::string AsciiUpper(std::string s)
 void AKSys::Initialize()
 {
     GetCurrentApplicationTimeMicroSec();
-    akrand::randomInit(0);
+    sRandomSeed.store(akrand::randomInit(0), std::memory_order_relaxed);
 }
+
+unsigned int AKSys::GetRandomSeed() { return sRandomSeed.load(std::memory_order_relaxed); }
 
 void AKSys::Terminate() {}
 

@@ -10,6 +10,9 @@ public:
     // Starts the application clock and seeds the random generator with the time.
     static void Initialize();
     static void Terminate();
+    // The seed Initialize gave the random generator (0 before it ran), for
+    // the generators that must follow the same start.
+    static unsigned int GetRandomSeed();
 
     // True on the process's first thread.
     static bool IsMainThread();
