@@ -304,7 +304,6 @@ bool QVObjectPlayable::SetUserGain(double gain)
 QV_PLAYABLE_REAL_SETTER(Panora, mPanora, kQVPlayablePanoraMin, kQVPlayablePanoraMax)
 QV_PLAYABLE_REAL_SETTER(Fadio, mFadio, 0.0, kQVPlayableFadioMax)
 QV_PLAYABLE_REAL_SETTER(SpeedWow, mSpeedWow, 0.0, kQVPlayableSpeedWowMax)
-QV_PLAYABLE_REAL_SETTER(Phase, mPhase, 0.0, kQVPlayablePhaseMax)
 
 bool QVObjectPlayable::SetUserSpeed(double speed)
 {
@@ -331,8 +330,9 @@ bool QVObjectPlayable::DoUserSpeedSens()
     return true;
 }
 
-bool QVObjectPlayable::LowSetUserTimeAndSpan(double time, double span, bool)
+bool QVObjectPlayable::LowSetUserTimeAndSpan(double time, double span, bool placeSubs)
 {
+    AKTimeIntv const oldWindow{mTime.Get() - mSpan.Get() / 2.0, mTime.Get() + mSpan.Get() / 2.0};
     bool changed = false;
     bool spanChanged = false;
     if (QVPlayableKindHasSpan(mKind) && !std::isnan(span)) {
@@ -344,6 +344,8 @@ bool QVObjectPlayable::LowSetUserTimeAndSpan(double time, double span, bool)
         }
     }
     if (!std::isnan(time)) {
+        if (QVPlayableKindIsSub(mKind))
+            time = LowLimitTimeOfSub(time);
         if (mScrub.Get()) {
             ScrubberUse const use(mScrubberUsers, mScrubber);
             QVPlayableScrubber* const scrubber = use.Get();
@@ -364,6 +366,15 @@ bool QVObjectPlayable::LowSetUserTimeAndSpan(double time, double span, bool)
             mTimeSet.store(true, std::memory_order_relaxed);
             changed = true;
         }
+    }
+    // A multi-player carries its subs along, unless they are playing on
+    // their own in its window.
+    if (QVPlayableKindIsCursor(mKind)) {
+        bool const moving = mPlay.Get() || mRewind.Get() || mForward.Get() ||
+                            (mScrub.Get() && QVPrefs::sShared.GetPlayerMultiAutoPlayWhenScrub());
+        AKTimeIntv const newWindow{mTime.Get() - mSpan.Get() / 2.0, mTime.Get() + mSpan.Get() / 2.0};
+        if ((placeSubs || !moving) && LowAdaptateTimeOfSubs(placeSubs, oldWindow, newWindow))
+            changed = true;
     }
     if (changed)
         UserChanged(spanChanged);

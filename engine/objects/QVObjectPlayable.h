@@ -109,9 +109,42 @@ public:
     // The one entry of every time move made by users: the span passes the
     // span rule; in scrub mode the scrubber gets the time as its target (and
     // keeps the time itself when it follows); otherwise a new time raises
-    // the time-set flag so the block being computed keeps it. A span change
-    // marks the object modified, a time change does not.
+    // the time-set flag so the block being computed keeps it. A sub stays in
+    // its live interval; a multi-player at rest (or with placeSubs) carries
+    // its subs to the new window. A span change marks the object modified, a
+    // time change does not.
     bool LowSetUserTimeAndSpan(double time, double span, bool placeSubs);
+
+    // --- Time and transport moves (QVObjectPlayableTransport.cpp) ---
+
+    // Where the playable may move: the interval its parent offers (bounded
+    // when it is a window), or (0, 0) not bounded without a parent. With
+    // PlayerMulti.SpanConfinedInSel a multi-player's window stays inside it:
+    // narrowed by Span/2 at each end, or collapsed to 1e-6 s at its middle.
+    AKTimeIntv GetRTLiveTimeIntv(bool* bounded) const;
+    // The time at a fraction (0..1) of the live interval; false when empty.
+    virtual bool SetUserRelaTime(double fraction);
+    // Where the time stands in the live interval (not limited to 0..1); 0
+    // when the interval is empty.
+    double GetUserRelaTime() const;
+    // The arrow keys: a step of 5, 10 or 30 s (by the sequence's interval
+    // and the duration the user views), back for a negative direction.
+    // Nothing in scrub, rewind or forward mode, outside a sequence or in an
+    // interval shorter than 20 s.
+    virtual bool DoUserJump(int direction, double viewedDuration);
+    // To the begin or end of the live interval, ending rewind and forward.
+    // Refused in scrub mode and for a sub of a multi-player.
+    virtual bool DoUserToBegin();
+    virtual bool DoUserToEnd();
+    // Multi-player: each sub's phase from where it stands in the window.
+    virtual bool DoUserPeekPhases();
+    // Multi-player: each sub to its phase within the window.
+    virtual bool DoUserPokePhases();
+    // One step of |Speed| through 0, 1/8 ... 8, the sign kept.
+    virtual bool DoUserSpeedMoreOrLess(int step);
+    // A starter key or a MIDI trigger, with the starter behaviour given.
+    // False only for an ignored release.
+    bool DoUserSmartPlay(bool pressed, unsigned int behaviour);
 
     // --- Plug-in slot ---
 
@@ -304,6 +337,14 @@ private:
         mRewind.Set(rewind);
         mForward.Set(forward);
     }
+
+    // A sub's requested time within its live interval.
+    double LowLimitTimeOfSub(double time) const;
+    // A multi-player's subs carried from the old window to the new one:
+    // placed at their phases with placeSubs, else kept at their relative
+    // positions. True when a sub moved.
+    bool LowAdaptateTimeOfSubs(bool placeSubs, AKTimeIntv oldWindow, AKTimeIntv newWindow);
+    bool LowMoveToLiveEdge(bool toEnd);
 
     // Stores a limited real; false for NaN and for no change.
     bool LowSetReal(QVPlayableValue<double>* member, double value, double min, double max);

@@ -67,6 +67,12 @@ public:
     // Sequences are soloed against the other sequences of the folder.
     bool SetUserMute(unsigned int mute) override;
     bool SetUserSolo(unsigned int solo) override;
+    // Passed to every player; true when one of them changed
+    // (QVObjectSequenceTransport.cpp).
+    bool DoUserToBegin() override;
+    bool DoUserToEnd() override;
+    bool DoUserPeekPhases() override;
+    bool DoUserPokePhases() override;
 
     // --- Fast links ---
 

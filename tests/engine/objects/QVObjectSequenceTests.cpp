@@ -160,8 +160,9 @@ TEST(QVObjectSequence, IntervalsCentreOnTheTimeAndReportMoves)
         {single, 3.0, 0.0, 1, {3.0, 3.0}},
         {cursor, 5.0, 2.0, 2, {4.0, 6.0}},
         {sequence, 10.0, 4.0, 0, {8.0, 12.0}},
-        // A single player has no span, whatever it is asked.
-        {sub, 1.5, 1.0, 4, {1.5, 1.5}},
+        // A single player has no span, whatever it is asked (a sub stays in
+        // its multi-player's window 4..6).
+        {sub, 5.5, 1.0, 4, {5.5, 5.5}},
         {cursor, 7.0, minSpan / 2, 2, {7.0 - minSpan / 2, 7.0 + minSpan / 2}},
     };
     for (Case const& c : cases) {
