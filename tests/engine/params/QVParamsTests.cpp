@@ -352,12 +352,12 @@ MatrixRow const kMatrix[] = {
     {"AS", "AS", 1, 0},          // 7 Stated
     {"ASC", "ASC", 1, 0},        // 8 Rewind
     {"ASC", "ASC", 1, 0},        // 9 Forward
-    {"", "", 0, 0},              // 10 ToBegin
-    {"", "", 0, 0},              // 11 ToEnd
-    {"", "", 0, 0},              // 12 PeekPhases
-    {"", "", 0, 0},              // 13 PokePhases
+    {"ASCQ", "", 0, 0},          // 10 ToBegin
+    {"ASCQ", "", 0, 0},          // 11 ToEnd
+    {"CQ", "", 0, 0},            // 12 PeekPhases
+    {"CQ", "", 0, 0},            // 13 PokePhases
     {"S", "S", 0.25, 0},         // 14 Phase
-    {"", "", 0.5, 0},            // 15 RelaTime
+    {"SC", "SC", 0.5, 0},        // 15 RelaTime
     {"ASCQ", "ASCQ", 3, 0},      // 16 Time
     {"CQ", "CQ", 2, 0},          // 17 Span
     {"CQ", "CQ", 2, 6},          // 18 SpanIntv
@@ -366,8 +366,8 @@ MatrixRow const kMatrix[] = {
     {"ASC", "ASC", 0.5, 0},      // 21 SpeedWow
     {"C", "C", 0.5, 0},          // 22 SpeedSubx
     {"ASC", "", 0, 0},           // 23 SpeedSens
-    {"", "", 0, 0},              // 24 SpeedLess
-    {"", "", 0, 0},              // 25 SpeedMore
+    {"ASC", "", 0, 0},           // 24 SpeedLess
+    {"ASC", "", 0, 0},           // 25 SpeedMore
     {"ASCQ", "ASCQ", 1, 0},      // 26 Mute
     {"ASCQ", "ASCQ", 1, 0},      // 27 Solo
     {"ASCQT", "ASCQT", -6, 0},   // 28 Volume
@@ -602,6 +602,31 @@ TEST(QVParams, TwoInvertsAPlayableAndSetsATrackRoute)
         unsigned int const readID = s.id == kQVPrmID_Stop ? kQVPrmID_Play : s.id;
         EXPECT_EQ(Read(s.object, readID), s.expect);
     }
+}
+
+// --- Transport rows ---
+
+TEST(QVParams, TransportRowsReachThePlayablesMoves)
+{
+    ParamsDoc doc;
+    doc.Load();
+    QVObjectPlayable* single = doc.sequence->GetFLSubPlayers()[1];
+    // Speed steps through the table of speeds, the sign kept.
+    ASSERT_TRUE(QVParams::SetObjectParameter(doc.alone, kQVPrmID_SpeedMore, 0, 0, 0, true, nullptr));
+    EXPECT_DOUBLE_EQ(Read(doc.alone, kQVPrmID_Speed), 1.5);
+    ASSERT_TRUE(QVParams::SetObjectParameter(doc.alone, kQVPrmID_SpeedLess, 0, 0, 0, true, nullptr));
+    ASSERT_TRUE(QVParams::SetObjectParameter(doc.alone, kQVPrmID_SpeedLess, 0, 0, 0, true, nullptr));
+    EXPECT_DOUBLE_EQ(Read(doc.alone, kQVPrmID_Speed), 2.0 / 3.0);
+    // A sequence sends its players to the ends of its 10 s.
+    ASSERT_TRUE(QVParams::SetObjectParameter(doc.sequence, kQVPrmID_ToEnd, 0, 0, 0, true, nullptr));
+    EXPECT_DOUBLE_EQ(Read(single, kQVPrmID_Time), 10.0);
+    ASSERT_TRUE(QVParams::SetObjectParameter(doc.sequence, kQVPrmID_ToBegin, 0, 0, 0, true, nullptr));
+    EXPECT_DOUBLE_EQ(Read(single, kQVPrmID_Time), 0.0);
+    // A sub's relative time within its multi-player's window.
+    ASSERT_TRUE(QVParams::SetObjectParameter(doc.cursor, kQVPrmID_SpanIntv, 0, 2, 6, true, nullptr));
+    ASSERT_TRUE(QVParams::SetObjectParameter(doc.sub, kQVPrmID_RelaTime, 0, 0.25, 0, true, nullptr));
+    EXPECT_DOUBLE_EQ(Read(doc.sub, kQVPrmID_Time), 3.0);
+    EXPECT_DOUBLE_EQ(Read(doc.sub, kQVPrmID_RelaTime), 0.25);
 }
 
 // --- What plays in real time ---
