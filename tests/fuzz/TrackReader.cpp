@@ -11,6 +11,7 @@
 #include "AKFile.h"
 #include "AKLog.h"
 #include "AKMemoryBlock.h"
+#include "FuzzObjectForms.h"
 #include "QVObjectTrack.h"
 
 #include <cstddef>
@@ -43,41 +44,6 @@ void RegisterClasses()
             __builtin_trap();
     if (registry.RegisterComplete(nullptr) != 0)
         __builtin_trap();
-}
-
-AKMemoryBlock FormOf(AKObject const* object, unsigned int endianness)
-{
-    AKFile stream(kAKFileModeMemoryStream);
-    stream.SetEndianness(endianness);
-    AKMemoryBlock bytes;
-    if (stream.CreateForReadWrite() != 0 || AKClass::WriteObjectToFile(object, stream) != 0)
-        __builtin_trap();
-    stream.GetMemoryStreamDataBlock(&bytes);
-    return bytes;
-}
-
-AKObject* ReadForm(AKMemoryBlock const& bytes, unsigned int endianness)
-{
-    AKFile stream(bytes);
-    stream.SetEndianness(endianness);
-    if (stream.OpenForRead() != 0)
-        __builtin_trap();
-    return AKClass::NewObjectFromFile(nullptr, stream, 1);
-}
-
-// The class IDs in front of the fuzzed data, as the class registry reads them.
-std::vector<uint8_t> WithClassIDs(AKClassID id, uint8_t const* data, size_t size, unsigned int endianness)
-{
-    AKFile stream(kAKFileModeMemoryStream);
-    stream.SetEndianness(endianness);
-    AKMemoryBlock header;
-    if (stream.CreateForReadWrite() != 0 || AKFileWriteAKClassID(stream, AKClassOfID(id)->GetFamilyID()) != 0 ||
-        AKFileWriteAKClassID(stream, id) != 0)
-        __builtin_trap();
-    stream.GetMemoryStreamDataBlock(&header);
-    std::vector<uint8_t> bytes(header.Data(), header.Data() + header.Size());
-    bytes.insert(bytes.end(), data, data + size);
-    return bytes;
 }
 
 void Exercise(QVObjectTrack* track)
