@@ -3,7 +3,6 @@
 // loop point.
 
 #include "QVAudioMemory.h"
-#include "QVObjectTrack.h"
 #include "QVPlayableConstants.h"
 #include "QVTrackReader.h"
 
@@ -144,28 +143,6 @@ bool QVTrackReader::GrabAudioBlockOfTrackZonesInLoop(QXSampleBuffer<double>* buf
             *exact = passExact;
     }
     mMemory.ReleaseWorkingBuffer(*pass);
-    return result;
-}
-
-bool QVTrackReader::GrabAudioBlockOfTrackInLoop(QXSampleBuffer<double>* buffer, QVObjectTrack const* track,
-                                                QVAudioLoopDesc const& loop, double speed, double pan,
-                                                unsigned int* hint, bool exactAllowed, bool* exact) const
-{
-    if (track == nullptr) {
-        if (exact != nullptr)
-            *exact = false;
-        if (buffer != nullptr)
-            buffer->Zeroset(kQVSampleRangeAll);
-        return false;
-    }
-    QVTrackReadSource source;
-    source.zones = track->LockTrackZonesForAudioCallback();
-    source.zoneFade = track->GetZoneFadeDuration();
-    source.gain = track->GetUserTrackGain();
-    source.routeOptions = track->GetUserRouteOptions();
-    source.routeOffset = track->GetUserRouteOffset();
-    bool const result = GrabAudioBlockOfTrackZonesInLoop(buffer, source, loop, speed, pan, hint, exactAllowed, exact);
-    track->UnlockTrackZonesForAudioCallback(source.zones);
     return result;
 }
 

@@ -133,6 +133,11 @@ public:
     int SaveToXmlFile(AKFilePath const& path, bool exporting) const;
     int InitFromBinFile(AKFilePath const& path);
     int SaveToBinFile(AKFilePath const& path) const;
+    // After a tree was read by an open or an import: the links, the host
+    // settings, the history, the idling objects and the audio source; then,
+    // once the file state is set, the document marked initialised.
+    int SetupLoadedTree();
+    void CompleteLoad();
     // The next free numbered name of a recording, respectively of a bounce;
     // both move the record file counter past the number taken.
     int ComputeNextRecordSoundFilePath(AKFilePath* result);

@@ -76,20 +76,8 @@ void NotCancelled(bool* cancelled)
 
 }  // namespace
 
-int QVDocument::OnDocumentOpen(AKFilePath const& path, unsigned int, bool asCopy)
+int QVDocument::SetupLoadedTree()
 {
-    AKString const name = path.ShortFileName();
-    AKFilePath resolved(path);
-    QVDocumentMgr::sShared.ResolveDocumentFilePath(&resolved, mDocumentType);
-    if (mInitialized)
-        return AKLogError(kQVErrorDocumentAlreadyInitialized, "The document \"%s\" is already initialized",
-                          mName.c_str());
-    SetDocumentName(name);
-
-    int const status =
-        TypeOf(mDocumentType).IsBinary() ? InitFromBinFile(resolved) : InitFromXmlFile(resolved, nullptr, false);
-    if (status != 0)
-        return status;
     RebuildFastLinks(mTree);
     // Host settings the host takes are no longer kept with the document.
     if (ApplyUserSettingsToDocument(mHostSettings))
@@ -104,6 +92,33 @@ int QVDocument::OnDocumentOpen(AKFilePath const& path, unsigned int, bool asCopy
         mTreeHandler->StartIdlingObjects();
     if (mAudioSource != nullptr)
         mAudioSource->SynchronizeWithDoc(true);
+    return 0;
+}
+
+void QVDocument::CompleteLoad()
+{
+    mInitialized = true;
+    SynchronizeAllAndNotifyGandlerListeners();
+    QVProviderMgr::sShared.LoadAllProvidersSoundFile(kQVProviderLoadDeferred);
+}
+
+int QVDocument::OnDocumentOpen(AKFilePath const& path, unsigned int, bool asCopy)
+{
+    AKString const name = path.ShortFileName();
+    AKFilePath resolved(path);
+    QVDocumentMgr::sShared.ResolveDocumentFilePath(&resolved, mDocumentType);
+    if (mInitialized)
+        return AKLogError(kQVErrorDocumentAlreadyInitialized, "The document \"%s\" is already initialized",
+                          mName.c_str());
+    SetDocumentName(name);
+
+    int const status =
+        TypeOf(mDocumentType).IsBinary() ? InitFromBinFile(resolved) : InitFromXmlFile(resolved, nullptr, false);
+    if (status != 0)
+        return status;
+    int const setup = SetupLoadedTree();
+    if (setup != 0)
+        return setup;
 
     if (asCopy) {
         mFileExists = false;
@@ -112,9 +127,7 @@ int QVDocument::OnDocumentOpen(AKFilePath const& path, unsigned int, bool asCopy
         mFileExists = true;
     }
     SetModified(0);
-    mInitialized = true;
-    SynchronizeAllAndNotifyGandlerListeners();
-    QVProviderMgr::sShared.LoadAllProvidersSoundFile(kQVProviderLoadDeferred);
+    CompleteLoad();
     return 0;
 }
 
@@ -133,25 +146,13 @@ int QVDocument::OnDocumentImport(AKFilePath const& path, unsigned int, AKDiction
     int const status = InitFromXmlFile(resolved, dictionary, true);
     if (status != 0)
         return status;
-    RebuildFastLinks(mTree);
-    if (ApplyUserSettingsToDocument(mHostSettings))
-        mHostSettings.Clear();
-    RebuildFastLinks(mTree);
-    if ((mFlags & kQVDocumentFlagUndoRedo) != 0) {
-        int const history = mTreeHandler->ReopenHistory();
-        if (history != 0)
-            return history;
-    }
-    if ((mFlags & kQVDocumentFlagIdlingObjects) != 0)
-        mTreeHandler->StartIdlingObjects();
-    if (mAudioSource != nullptr)
-        mAudioSource->SynchronizeWithDoc(true);
+    int const setup = SetupLoadedTree();
+    if (setup != 0)
+        return setup;
 
     mFileExists = false;
     SetModified(kQVDocumentModifiedStrong);
-    mInitialized = true;
-    SynchronizeAllAndNotifyGandlerListeners();
-    QVProviderMgr::sShared.LoadAllProvidersSoundFile(kQVProviderLoadDeferred);
+    CompleteLoad();
     return 0;
 }
 
