@@ -10,7 +10,7 @@ namespace {
 // counts back from the far end.
 double WrapInto(double c, double l) { return c >= 0.0 ? std::fmod(c, l) : l - std::fmod(-c, l); }
 
-bool IsSpecial(QVPlayableRTInputs const& in) { return in.rewind || in.forward || in.scrub; }
+bool IsRampOrScrub(QVPlayableRTInputs const& in) { return in.rewind || in.forward || in.scrub; }
 
 // Scrub speed, the rewind/forward ramp, or Speed with its wander.
 double EffectiveSpeed(QVPlayableRTInputs const& in)
@@ -26,7 +26,7 @@ double EffectiveSpeed(QVPlayableRTInputs const& in)
 
 bool IsLooping(QVPlayableRTInputs const& in, QVPlayableRTState const& parent)
 {
-    return !parent.subsNoLoop && (parent.subsLoop || in.loop) && !IsSpecial(in);
+    return !parent.subsNoLoop && (parent.subsLoop || in.loop) && !IsRampOrScrub(in);
 }
 
 double BlockGain(QVPlayableRTInputs const& in, QVPlayableRTPrefs const& prefs)
@@ -208,7 +208,7 @@ QVPlayableRTState QVComputeAtomicRTState(QVPlayableRTInputs const& in, QVPlayabl
     s.playing = parent.subsPlaying || in.play || in.rewind || in.forward || in.scrub;
     s.scrubbing = in.scrub;
     s.speed = EffectiveSpeed(in);
-    if (!IsSpecial(in))
+    if (!IsRampOrScrub(in))
         s.speed *= parent.subSpeedFactor;
     s.looping = IsLooping(in, parent);
     s.gain = BlockGain(in, prefs);
