@@ -10,7 +10,7 @@ packages=(
   libsndfile1-dev libmad0-dev libmp3lame-dev sox liboscpack-dev
   juce-modules-source fst-dev xvfb libasound2-dev libfreetype-dev
   libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev
-  libxext-dev libxcomposite-dev libgl-dev
+  libxext-dev libxcomposite-dev libgl-dev duktape-dev
   # xvfb-run needs xauth; the plug-in hosting tests load real LV2 and VST effects.
   xauth x42-plugins lsp-plugins-vst
 )
