@@ -5,6 +5,7 @@
 #include "AKLog.h"
 #include "AKTree.h"
 #include "AKTreeActionParam.h"
+#include "QVAudioRecorder.h"
 #include "QVContextObject.h"
 #include "QVDocumentAudioSource.h"
 #include "QVDocumentMgr.h"
@@ -77,7 +78,7 @@ QVDocument::QVDocument(unsigned int documentType, unsigned int flags)
       mDocumentID(sLastDocumentID.fetch_add(1, std::memory_order_relaxed) + 1), mFlags(flags),
       mTree(new AKTree(TreeOptionsOfFlags(flags))), mContext(InstallContext(mTree, this)),
       mTreeHandler(new QVTreeHandler(mTree, &mTreeGuard)), mDocPrefs(new QVDocPrefs(this)),
-      mAudioSource(MakeAudioSource(this))
+      mAudioRecorder(new QVAudioRecorder(this)), mAudioSource(MakeAudioSource(this))
 {
     if (!IsPrivate())
         QVDocumentMgr::sShared.AddDocument(this);
@@ -89,6 +90,7 @@ QVDocument::~QVDocument()
     if (!IsPrivate())
         QVDocumentMgr::sShared.RemoveDocument(this);
     delete mAudioSource;
+    delete mAudioRecorder;
     delete mDocPrefs;
     delete mTreeHandler;
     delete mTree;

@@ -46,6 +46,7 @@ class AKTree;
 class AKTreeActionParam;
 class AKTreeHistory;
 class QVContextObject;
+class QVAudioRecorder;
 class QVDocPrefs;
 class QVDocumentAudioSource;
 class QVDocumentTreeHandler;
@@ -75,12 +76,12 @@ class QVDocument
 public:
     // Type 0 becomes 1 when exactly one type is registered. Takes the next
     // ID; makes the tree (options from the flags, deleted objects always
-    // queued), its context, the tree handler, the document preferences and
-    // the audio source (from the installed maker); registers with the
-    // manager unless private.
+    // queued), its context, the tree handler, the document preferences, the
+    // recorder and the audio source (from the installed maker); registers
+    // with the manager unless private.
     QVDocument(unsigned int documentType, unsigned int flags);
     // Unregisters (when still registered), then deletes the audio source,
-    // the document preferences, the tree handler and the tree.
+    // the recorder, the document preferences, the tree handler and the tree.
     virtual ~QVDocument();
 
     QVDocument(QVDocument const&) = delete;
@@ -214,6 +215,7 @@ public:
     QVContextObject* GetContextObject() const { return mContext; }
     QVDocPrefs* GetDocPrefs() const { return mDocPrefs; }
     QVDocumentAudioSource* GetAudioSource() const { return mAudioSource; }
+    QVAudioRecorder* GetAudioRecorder() const { return mAudioRecorder; }
     QVDocumentTreeGuard& GetTreeGuard() const { return mTreeGuard; }
     bool IsInitialized() const { return mInitialized; }
     // The number the next record or bounce file of the document takes.
@@ -242,6 +244,7 @@ private:
     QVContextObject* const mContext;  // owned by the tree
     QVDocumentTreeHandler* const mTreeHandler;
     QVDocPrefs* const mDocPrefs;
+    QVAudioRecorder* const mAudioRecorder;  // made before the source, deleted after it
     QVDocumentAudioSource* const mAudioSource;
     bool mInitialized = false;
     bool mFileExists = false;
