@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev libsamplerate0-dev
   libtinyxml-dev uuid-dev locales ccache clang-format
-  libsndfile1-dev libmad0-dev libmp3lame-dev sox liboscpack-dev
+  libsndfile1-dev libmad0-dev libmp3lame-dev sox liboscpack-dev liblo-tools
   juce-modules-source fst-dev xvfb libasound2-dev libfreetype-dev
   libfontconfig1-dev libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev
   libxext-dev libxcomposite-dev libgl-dev duktape-dev
