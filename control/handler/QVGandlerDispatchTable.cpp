@@ -1,0 +1,124 @@
+#include "QVGandlerDispatchTable.h"
+
+#include "AKTreeActionParam.h"
+#include "QVCommands.h"
+#include "QVGandler.h"
+#include "QVTreeHandler.h"
+
+namespace {
+
+using Row = QVGandlerDispatchRow;
+
+// --- Tests ---
+
+bool CanUndo(QVTreeHandler const& handler, int, AKTreeActionParam const&) { return handler.CanUndo(nullptr, nullptr); }
+bool CanRedo(QVTreeHandler const& handler, int, AKTreeActionParam const&) { return handler.CanRedo(nullptr, nullptr); }
+bool CanCut(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CanCutToPasteboard(action);
+}
+bool CanCopy(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CanCopyToPasteboard(action);
+}
+bool CanPaste(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CanPasteFromPasteboard(action);
+}
+bool CanDuplicate(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CanDuplicate(action);
+}
+bool CanDelete(QVTreeHandler const& handler, int, AKTreeActionParam const& action) { return handler.CanDelete(action); }
+bool CanAddNewCursor(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CheckSequenceAddNewCursor(action) == 0;
+}
+bool CanAddNewTrack(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CheckSequenceAddNewTrack(action) == 0;
+}
+bool CanSequenceGroup(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CheckSequenceGroup(action) == 0;
+}
+bool CanSequenceBounce(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CheckSequenceBounce(action) == 0;
+}
+bool CanAddNewAtomic(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CheckCursorAddNewAtomic(action) == 0;
+}
+bool CanCursorGroup(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CheckCursorGroup(action) == 0;
+}
+bool CanCursorAttach(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CheckCursorAttach(action, nullptr, nullptr) == 0;
+}
+bool CanCursorDetach(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CheckCursorDetach(action, nullptr) == 0;
+}
+bool CanPlug(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CheckPlayablePlug(action) == 0;
+}
+bool CanPlugNone(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CheckPlayablePlugNone(action) == 0;
+}
+
+// --- Runners ---
+
+int RunUndo(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_EditUndo(param); }
+int RunRedo(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_EditRedo(param); }
+int RunCut(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_EditCut(param); }
+int RunCopy(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_EditCopy(param, nullptr); }
+int RunPaste(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_EditPaste(param, nullptr); }
+int RunDuplicate(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_EditDuplicate(param); }
+int RunDelete(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_EditDelete(param); }
+
+// The executors of sequence, player, plug-in and track-part commands are
+// not part of this build yet: their rows keep their lock rule and test, and
+// a null runner.
+Row const kRows[] = {
+    {kQVCmdID_EditUndo, kQVCmdID_EditUndo, false, RunUndo, CanUndo},
+    {kQVCmdID_EditRedo, kQVCmdID_EditRedo, false, RunRedo, CanRedo},
+    {kQVCmdID_EditCut, kQVCmdID_EditCut, true, RunCut, CanCut},
+    {kQVCmdID_EditCopy, kQVCmdID_EditCopy, true, RunCopy, CanCopy},
+    {kQVCmdID_EditPaste, kQVCmdID_EditPaste, true, RunPaste, CanPaste},
+    {kQVCmdID_EditDuplicate, kQVCmdID_EditDuplicate, true, RunDuplicate, CanDuplicate},
+    {kQVCmdID_EditDelete, kQVCmdID_EditDelete, true, RunDelete, CanDelete},
+    {kQVCmdID_SequenceNewEmpty, kQVCmdID_SequenceNewWithRandom, true, nullptr, nullptr},
+    {kQVCmdID_SequenceAddNewCursor, kQVCmdID_SequenceAddNewCursor, false, nullptr, CanAddNewCursor},
+    {kQVCmdID_SequenceAddNewTrack, kQVCmdID_SequenceAddNewTrackWithSound, false, nullptr, CanAddNewTrack},
+    {kQVCmdID_SequenceGroup, kQVCmdID_SequenceGroup, true, nullptr, CanSequenceGroup},
+    {kQVCmdID_SequenceBounce, kQVCmdID_SequenceBounce, false, nullptr, CanSequenceBounce},
+    {kQVCmdID_CursorNew, kQVCmdID_CursorNew, true, nullptr, nullptr},
+    {kQVCmdID_CursorAddNewAtomic, kQVCmdID_CursorAddNewAtomic, false, nullptr, CanAddNewAtomic},
+    {kQVCmdID_CursorGroup, kQVCmdID_CursorGroup, false, nullptr, CanCursorGroup},
+    {kQVCmdID_CursorAttach, kQVCmdID_CursorAttach, true, nullptr, CanCursorAttach},
+    {kQVCmdID_CursorDetach, kQVCmdID_CursorDetach, true, nullptr, CanCursorDetach},
+    {kQVCmdID_PlayablePlug, kQVCmdID_PlayablePlug, false, nullptr, CanPlug},
+    {kQVCmdID_PlayablePlugNone, kQVCmdID_PlayablePlugNone, false, nullptr, CanPlugNone},
+    {kQVCmdID_TrackPartCut, kQVCmdID_TrackPartDuplicate, false, nullptr, nullptr},
+    {kQVCmdID_TrackPartDelete, kQVCmdID_TrackPartReset, false, nullptr, nullptr},
+    {kQVCmdID_TrackPartExtract, kQVCmdID_TrackPartExtract, true, nullptr, nullptr},
+    {kQVCmdID_TrackPartCrop, kQVCmdID_TrackPartReverse, false, nullptr, nullptr},
+    {kQVCmdID_TrackPartBounce, kQVCmdID_TrackPartBounce, false, nullptr, nullptr},
+    {kQVCmdID_TrackPartZxperScale, kQVCmdID_TrackPartZxperStretch, false, nullptr, nullptr},
+};
+
+}  // namespace
+
+QVGandlerDispatchRow const* QVGandlerFindDispatchRow(int commandID)
+{
+    for (Row const& row : kRows) {
+        if (commandID >= row.firstID && commandID <= row.lastID)
+            return &row;
+    }
+    return nullptr;
+}
