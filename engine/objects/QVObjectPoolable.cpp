@@ -30,7 +30,25 @@ QVObjectPoolable::QVObjectPoolable(unsigned int options)
       mSubPoolables(&kQVNullObjectPoolableArray)
 {}
 
-QVObjectPoolable::~QVObjectPoolable() = default;
+QVObjectPoolable::~QVObjectPoolable() { delete mMidiPatcher.load(std::memory_order_acquire); }
+
+QVObjectMidiPatcher* QVObjectPoolable::GetMidiPatcher()
+{
+    QVObjectMidiPatcher* patcher = PeekMidiPatcher();
+    if (patcher != nullptr)
+        return patcher;
+    QVObjectMidiServices const* const services = QVObjectMidiServices::GetInstalled();
+    if (services == nullptr)
+        return nullptr;
+    QVObjectMidiPatcher* const made = services->CreateMidiPatcher(this);
+    if (made == nullptr)
+        return nullptr;
+    // Two threads may ask at once: the first patcher stored stays.
+    if (mMidiPatcher.compare_exchange_strong(patcher, made, std::memory_order_acq_rel))
+        return made;
+    delete made;
+    return patcher;
+}
 
 // --- Pool protocol ---
 
@@ -141,8 +159,10 @@ int QVObjectPoolable::akmInitFromFile(AKFile const& file, unsigned int how)
         mUIStarterBehavior = behavior;
         mUIColorLabel = color;
     }
-    if (status == 0)
-        status = mMidiStore.ReadFromFile(file, how);
+    if (status == 0) {
+        QVObjectMidiPatcher* const patcher = GetMidiPatcher();
+        status = patcher != nullptr ? patcher->InitFromFile(file, how) : mMidiStore.ReadFromFile(file, how);
+    }
     return status;
 }
 
@@ -157,8 +177,10 @@ int QVObjectPoolable::akmWriteToFile(AKFile& file) const
         status = AKFileWriteUInt8(file, static_cast<unsigned char>(mUIStarterBehavior));
     if (status == 0)
         status = AKFileWriteUInt8(file, static_cast<unsigned char>(mUIColorLabel));
-    if (status == 0)
-        status = mMidiStore.WriteToFile(file);
+    if (status == 0) {
+        QVObjectMidiPatcher const* const patcher = PeekMidiPatcher();
+        status = patcher != nullptr ? patcher->WriteToFile(file) : mMidiStore.WriteToFile(file);
+    }
     return status;
 }
 
@@ -175,6 +197,8 @@ int QVObjectPoolable::akmInitFromDictionary(AKDictionary const& dictionary)
             mUIStarterBehavior = repeat ? kQVStarterBehaviorBackAndRepeat : kQVStarterBehaviorPush;
     }
     AKValueGetasUInt(dictionary.GetValue(kKey_UIColorIndex), &mUIColorLabel, false);
+    if (QVObjectMidiPatcher* const patcher = GetMidiPatcher())
+        return patcher->InitFromDictionary(dictionary);
     mMidiStore.ReadFromDictionary(dictionary);
     return 0;
 }
@@ -190,7 +214,9 @@ int QVObjectPoolable::akmWriteToDictionary(AKDictionary& dictionary) const
         status = dictionary.SetValue(kKey_UIStarterBehavior, AKValueSetasEnum(mUIStarterBehavior, kEnums_Behavior));
     if (status == 0)
         status = dictionary.SetValue(kKey_UIColorIndex, AKValueSetasUInt(mUIColorLabel));
-    if (status == 0)
-        status = mMidiStore.WriteToDictionary(dictionary);
+    if (status == 0) {
+        QVObjectMidiPatcher const* const patcher = PeekMidiPatcher();
+        status = patcher != nullptr ? patcher->WriteToDictionary(dictionary) : mMidiStore.WriteToDictionary(dictionary);
+    }
     return status;
 }

@@ -19,9 +19,11 @@
 #include "AKStamps.h"
 #include "ATObjectArray.h"
 #include "AKValueEnums.h"
+#include "QVObjectPoolableMidi.h"
 #include "QVPoolableMidiStore.h"
 
 struct QVAudioInfo;
+struct QVAudioPool;
 class QVObjectPoolable;
 
 typedef ATObjectArray<QVObjectPoolable> QVObjectPoolableArray;
@@ -82,6 +84,9 @@ public:
     // Limited to 8.
     virtual bool SetUserUIColorLabel(unsigned int label);
 
+    // Fills the object's record in the audio pools: the object, its node
+    // ID, its two link stamps and the nesting flags (none here: a track).
+    virtual void GetSetupedAudioPool(QVAudioPool* pool) const;
     // Stamps of this object's sub-poolables and of anything below them.
     virtual unsigned int PoolableStampSubLinks() const;
     virtual unsigned int PoolableStampFarSubLinks() const;
@@ -92,6 +97,12 @@ public:
     unsigned int GetUIColorLabel() const { return mUIColorLabel; }
     unsigned int GetUIStamp() const { return mUIStamp; }
     QVPoolableMidiStore const& GetMidiStore() const { return mMidiStore; }
+    // The object's MIDI patcher, made on first request by the installed
+    // services (null without them); safe from any thread, since the first
+    // patcher made is the one kept. Not from a constructor or destructor.
+    QVObjectMidiPatcher* GetMidiPatcher();
+    // The patcher when one was made already, else null; never makes one.
+    QVObjectMidiPatcher* PeekMidiPatcher() const { return mMidiPatcher.load(std::memory_order_acquire); }
     QVObjectPoolableArray const& GetSubPoolables() const { return *mSubPoolables; }
 
 protected:
@@ -111,7 +122,8 @@ private:
     unsigned int mUIStarterBehavior = kQVStarterBehaviorPush;
     unsigned int mUIColorLabel = 0;
     unsigned int mUIStamp = kAKNullStampVers;
-    QVPoolableMidiStore mMidiStore;
+    QVPoolableMidiStore mMidiStore;  // the mappings as read, while no patcher is made
+    std::atomic<QVObjectMidiPatcher*> mMidiPatcher{nullptr};
     QVObjectPoolableArray const* mSubPoolables;
 };
 
