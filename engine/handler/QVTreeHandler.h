@@ -20,13 +20,17 @@
 // Main thread only, as every tree handler.
 
 #include "AKString.h"
+#include "AKTimeIntv.h"
+#include "AKValueTyped.h"
 #include "ATNumberArray.h"
 #include "QVDocumentTreeHandler.h"
 #include "QVObjectPlayable.h"
 #include "QVObjectPoolable.h"
 
+class AKDictionary;
 class AKNode;
 class AKTreeSel;
+class AKTreeSelCache;
 class QVDocument;
 class QVObjectFolderCursor;
 class QVObjectFolderSequence;
@@ -149,8 +153,79 @@ public:
     int DoEasyNewCursorFromModel(QVObjectPlayable** out, unsigned int modelID, double time, AKObject* parent,
                                  AKLinkMode mode);
 
+    // --- Track parts (time ranges of some tracks of one sequence) ---
+    // Each operation begins with its check and returns its status when not
+    // 0; an edit that changes no track records nothing and returns 0. A
+    // change is recorded as one revision of the edited tracks, with the
+    // ranges to select after doing or redoing ("TrackPartR") and after
+    // undoing ("TrackPartU") in its more info. A null pasteboard is the
+    // shared one.
+
+    // 0 when the selection resolves to a sequence (kAKErrorTreeHandlerBadTreeSelType)
+    // and, with needsRange, carries a time range of positive length
+    // (kAKErrorTreeHandlerEmptyTreeSel); first the base selection check.
+    int CheckHasSomeTrackPart(AKTreeActionParam const& param, bool modifiable, bool needsRange) const;
+    int CheckTrackPartCut(AKTreeActionParam const& param) const;
+    int CheckTrackPartCopy(AKTreeActionParam const& param) const;
+    int CheckTrackPartDuplicate(AKTreeActionParam const& param) const;
+    int CheckTrackPartDelete(AKTreeActionParam const& param) const;
+    int CheckTrackPartReset(AKTreeActionParam const& param) const;
+    int CheckTrackPartExtract(AKTreeActionParam const& param) const;
+    int CheckTrackPartCrop(AKTreeActionParam const& param) const;
+    int CheckTrackPartErase(AKTreeActionParam const& param) const;
+    int CheckTrackPartSilent(AKTreeActionParam const& param) const;
+    int CheckTrackPartScale(AKTreeActionParam const& param) const;
+    int CheckTrackPartReverse(AKTreeActionParam const& param) const;
+    int CheckTrackPartBounce(AKTreeActionParam const& param) const;
+    int CheckTrackPartZxperScale(AKTreeActionParam const& param) const;
+    int CheckTrackPartZxperRepeat(AKTreeActionParam const& param) const;
+    int CheckTrackPartZxperMingle(AKTreeActionParam const& param) const;
+    int CheckTrackPartZxperStretch(AKTreeActionParam const& param) const;
+    // The pasteboard holds exactly one sequence, or tracks
+    // (kAKErrorTreeHandlerIncompatiblePasteboard otherwise).
+    int CheckTrackPartPaste(AKTreeActionParam const& param, AKTreeSelCache const* pasteboard) const;
+    // The record's target node resolves to a sequence (kAKErrorTreeHandlerNoTargetNode).
+    int CheckTrackPartMoveOrCopy(AKTreeActionParam const& param) const;
+
+    // Copy then delete.
+    int DoTrackPartCut(AKTreeActionParam& param, AKTreeSelCache* pasteboard);
+    // A sequence of copies of the parts goes to the pasteboard; the history
+    // is left as it was.
+    int DoTrackPartCopy(AKTreeActionParam& param, AKTreeSelCache* pasteboard);
+    // mode: a QVInsertMode; time is used by kQVInsertModeAt.
+    int DoTrackPartPaste(AKTreeActionParam& param, int mode, double time, AKTreeSelCache const* pasteboard);
+    int DoTrackPartDuplicate(AKTreeActionParam& param);
+    int DoTrackPartDelete(AKTreeActionParam& param);
+    int DoTrackPartReset(AKTreeActionParam& param);
+    int DoTrackPartErase(AKTreeActionParam& param);
+    int DoTrackPartReverse(AKTreeActionParam& param);
+    // A new sequence of copies of the parts in the sequence folder; without
+    // keepSource the parts leave their tracks in the same step.
+    int DoTrackPartExtract(AKTreeActionParam& param, bool keepSource);
+    int DoTrackPartCrop(AKTreeActionParam& param, bool keepPosition);
+    // Inserts duration seconds of silence (modes below 6) or erases the
+    // range (modes 6 and above; mode 0 is 6).
+    int DoTrackPartSilent(AKTreeActionParam& param, int mode, double time, double duration);
+    int DoTrackPartScale(AKTreeActionParam& param, double coefficient);
+    // transform: kQVTrackPartZxperScale to kQVTrackPartZxperStretch.
+    int DoTrackPartZxperN(AKTreeActionParam& param, AKDictionary const& options, unsigned int transform);
+    // The selected parts go to time t in the tracks of the record's target
+    // (a sequence: all its tracks; a track: that one).
+    int DoTrackPartMoveOrCopy(AKTreeActionParam& param, double time, bool copy);
+
+    // The base paste, then objects that landed in the temp folder are filed:
+    // players to the player folder, sequences to the sequence folder, tracks
+    // into a new sequence; anything else is deleted with a warning.
+    int DoPasteFromPasteboard(AKTreeActionParam& param, AKTreeSelCache const* cache, AKString const& name) override;
+
 private:
     int CheckTargetOfClass(AKTreeActionParam const& param, AKClass const* objectClass) const;
+    // Records the edited tracks as one revision with the two ranges.
+    // Records the edited tracks as one revision with the two ranges; the
+    // result selection is the input selection (keepInputSel) or the tracks,
+    // with the done range.
+    int LowReviseTrackPart(AKTreeActionParam& param, QVObjectTrackArray const& tracks, AKTimeIntv done,
+                           AKTimeIntv undone, bool keepInputSel);
     int LowNewSequence(QVObjectSequence** out, AKString const& name, QVObjectTrackArray* tracks, bool newTracks);
 
     mutable unsigned int mFoldersStamp;
@@ -173,3 +248,35 @@ QVTreeHandler* QVTreeHandlerOfDocument(QVDocument const* document);
 QVObjectSequence* QVTreeSel_ResolveSequenceAndTracks(AKTreeSel const& selection, QVObjectTrackArray* tracks,
                                                      bool useCachedList);
 QVObjectSequence* QVObject_ResolveSequenceAndTracks(AKObject* object, QVObjectTrackArray* tracks, bool useCachedList);
+
+// Insert modes of track-part paste and silence.
+constexpr int kQVInsertModeDefault = 0;
+constexpr int kQVInsertModeAt = 1;              // "Insert in Track(s)": the given time
+constexpr int kQVInsertModePrepend = 2;         // "Prepend to Track(s)"
+constexpr int kQVInsertModeAppend = 3;          // "Append to Track(s)"
+constexpr int kQVInsertModePrependToSpan = 4;   // "Prepend to Selection"
+constexpr int kQVInsertModeAppendToSpan = 5;    // "Append to Selection"
+constexpr int kQVInsertModeReplace = 6;         // "Replace Selection" (fit), "Erase Selection"
+constexpr int kQVInsertModeReplaceKeepDur = 7;  // "Replace Selection", keeping the pasted duration
+
+// Experimental transforms of DoTrackPartZxperN.
+constexpr unsigned int kQVTrackPartZxperScale = 1;
+constexpr unsigned int kQVTrackPartZxperRepeat = 2;
+constexpr unsigned int kQVTrackPartZxperMingle = 3;
+constexpr unsigned int kQVTrackPartZxperStretch = 4;
+
+// As QVTreeSel_ResolveSequenceAndTracks; indexes receives the positions
+// (from 0, in the sequence's track order) of the selected tracks when fewer
+// than all are selected, and stays empty otherwise.
+QVObjectSequence* QVTreeSel_ResolveSequenceAndTracksWithIndexes(AKTreeSel const& selection, AKUIntArray* indexes,
+                                                                bool useCachedList);
+// The insertion time of a mode, -1 when the mode gives none (modes 1 and 6
+// and above included).
+double QVInsertMode_ComputeInsertTime(int mode, QVObjectSequence const* sequence, QVObjectTrackArray const& tracks,
+                                      bool useFullInterval);
+// The selection's short label ("3 x 1.50s", "2 Tracks", "1 Sequence",
+// "No Selection").
+AKString QVTreeSel_GetDescription1(AKTreeSel const& selection);
+// The name shown for a selection: "Sub-Player", "<n> Tracks", the class's
+// display name of one object, or empty.
+AKString QVTreeSel_GetDescription2(AKTreeSel const& selection);
