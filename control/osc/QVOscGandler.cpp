@@ -1,6 +1,7 @@
 #include "QVOscGandler.h"
 
 #include "AKLog.h"
+#include "QVOscInterpreter.h"
 #include "QVOscPacketReader.h"
 #include "QVOscReceiverLibext.h"
 #include "QVOscSenderLibext.h"
@@ -69,7 +70,8 @@ bool QVOscGandler::HandleReceivedOscPacket(char const* data, int size)
         AKLog("# OSC Error: Dropped a malformed packet of %d bytes (%s).\n", size, fault);
         return false;
     }
-    if (mPacketProc == nullptr)
-        return true;
-    return mPacketProc(mPacketProcData, data, size);
+    if (mPacketProc != nullptr)
+        return mPacketProc(mPacketProcData, data, size);
+    QVOscInterpreter interpreter(*mSender);
+    return interpreter.InterpretPacket(data, size, nullptr);
 }

@@ -6,9 +6,9 @@ class QVOscReceiverLibext;
 class QVOscSenderLibext;
 class QVPrefs;
 
-// Receives the packets of the OSC receiver, on the receive thread, and drops
-// the malformed ones with a log line; well-formed packets go to the installed
-// interpreter. Returns whether the packet was used.
+// An interpreter of well-formed packets in place of the "/quorvex" one
+// (QVOscInterpreter); called on the receive thread. Returns whether the
+// packet was used.
 using QVOscPacketProc = bool (*)(void* userData, char const* data, int size);
 
 // The shared OSC handler: owns one sender and one receiver, connects them
@@ -47,11 +47,13 @@ public:
     // Disconnects both and puts the defaults back (shut-down).
     void Terminate();
 
-    // The interpreter of well-formed packets; installed while not listening.
+    // Replaces the "/quorvex" interpreter (null restores it); installed
+    // while not listening.
     void SetPacketInterpreter(QVOscPacketProc proc, void* userData);
 
     // Receive thread: drops a malformed packet with a log line (false), else
-    // hands it to the interpreter (true without one).
+    // hands it to the installed interpreter, or to the "/quorvex" one
+    // (QVOscInterpreter::InterpretPacket), and answers what it answers.
     bool HandleReceivedOscPacket(char const* data, int size);
 
     // The sender replies go through (never null).

@@ -1,0 +1,478 @@
+#include "QVOscInterpreter.h"
+
+#include "AKLog.h"
+#include "QVDocument.h"
+#include "QVDocumentMgr.h"
+#include "QVObjectPlayable.h"
+#include "QVObjectSequence.h"
+#include "QVObjectTrack.h"
+#include "QVOscArgIter.h"
+#include "QVOscDumpReply.h"
+#include "QVParams.h"
+
+#include <algorithm>
+
+// Status codes of the interpreter (plain numbers, see AKStatus.h):
+// -1985 no object of the needed class, -1986 no usable reference, -1987 no
+// active document, -1988 a missing value, -1989 a value of the wrong type,
+// -1990 an unexpected argument; -1 a value the parameter table refused.
+
+namespace {
+
+AKKeyC15 const kAddress("/quorvex");
+
+AKKeyC15 const kPlayer("player");
+AKKeyC15 const kSequence("sequence");
+AKKeyC15 const kTrack("track");
+AKKeyC15 const kSelection("selection");
+AKKeyC15 const kPresets("presets");
+AKKeyC15 const kPlugin("plugin");
+AKKeyC15 const kDump("dump");
+
+AKKeyC15 const kBegin("begin");
+AKKeyC15 const kEnd("end");
+AKKeyC15 const kCenter("center");
+AKKeyC15 const kDuration("duration");
+AKKeyC15 const kMove("move");
+AKKeyC15 const kNone("none");
+
+AKKeyC15 const kSave("save");
+AKKeyC15 const kClear("clear");
+AKKeyC15 const kRecall("recall");
+
+AKKeyC15 const kBypass("bypass");
+AKKeyC15 const kParam("param");
+AKKeyC15 const kValue("value");
+
+int LogTooFew() { return AKLogError(-1988, "OSC Too few argument"); }
+int LogBadType(char const* text) { return AKLogError(-1989, "OSC Argument <%s> has not the expected type", text); }
+int LogUnexpected(char const* text) { return AKLogError(-1990, "OSC Unexpected argument <%s>", text); }
+int LogNoReference() { return AKLogError(-1986, "OSC Object ID is not defined"); }
+int LogNoObject(QVTPRef& reference)
+{
+    return AKLogError(-1985, "OSC No object of needed type at ID[%s]", reference.c_str());
+}
+
+// A reader's failure as the keyed sections log it: the value's text names a
+// mistyped value.
+int LogReadFailure(int status, QVOscArgIter const& args)
+{
+    return status == -1988 ? LogTooFew() : LogBadType(args.TextForLog());
+}
+
+// The section's document, held in an edit of its tree guard for as long as
+// the section runs (see the header).
+class SectionDocument
+{
+public:
+    SectionDocument() : mDocument(QVDocumentMgr::sShared.GetActiveDocument())
+    {
+        if (mDocument != nullptr)
+            mDocument->GetTreeGuard().BeginEdit();
+    }
+    ~SectionDocument()
+    {
+        if (mDocument != nullptr)
+            mDocument->GetTreeGuard().EndEdit();
+    }
+    SectionDocument(SectionDocument const&) = delete;
+    SectionDocument& operator=(SectionDocument const&) = delete;
+
+    QVDocument* Get() const { return mDocument; }
+
+private:
+    QVDocument* const mDocument;
+};
+
+enum class ObjectSection { kPlayer, kSequence, kTrack };
+
+AKObject* FindObject(QVDocument const& document, ObjectSection section, QVTPRef const& reference)
+{
+    switch (section) {
+    case ObjectSection::kPlayer:
+        return document.GetObjectForOSCT<QVObjectZlayer>(reference.id, reference.path);
+    case ObjectSection::kSequence:
+        return document.GetObjectForOSCT<QVObjectSequence>(reference.id, reference.path);
+    case ObjectSection::kTrack:
+        return document.GetObjectForOSCT<QVObjectTrack>(reference.id, reference.path);
+    }
+    return nullptr;
+}
+
+// The value of one parameter pair; the key was consumed.
+int ReadParameterValue(QVOscArgIter& args, QVParamInfo const& info, double* value)
+{
+    int status = 0;
+    switch (info.GetType()) {
+    case kQVPrmTypeTrigger:
+        *value = 0;
+        return 0;
+    case kQVPrmTypeBoolean: {
+        if ((args.AtEnd() || args.IsText()) && info.HasFlag(kQVPrmFlagToggle)) {
+            *value = 2;
+            return 0;
+        }
+        bool flag = false;
+        status = args.ReadBoolean(&flag);
+        *value = flag ? 1 : 0;
+        break;
+    }
+    case kQVPrmTypeInteger: {
+        int32_t number = 0;
+        status = args.ReadInteger(&number);
+        *value = number;
+        break;
+    }
+    case kQVPrmTypeReal:
+        status = args.ReadReal(value);
+        break;
+    default:
+        status = -1989;
+        break;
+    }
+    return status != 0 ? LogBadType(info.GetUnivKey().c_str()) : 0;
+}
+
+// Key/value pairs until the arguments run out.
+int ApplyParameters(QVOscArgIter& args, AKObject* object, QVPrmGroup group)
+{
+    while (!args.AtEnd()) {
+        if (!args.IsText())
+            return -1;
+        unsigned int const id = QVParams::GetByUnivKey(args.CurrentKey(), group);
+        if (id == 0)
+            return LogUnexpected(args.TextForLog());
+        args.Next();
+        QVParamInfo const& info = QVParams::GetByID(id);
+        double value = 0;
+        if (int const status = ReadParameterValue(args, info, &value))
+            return status;
+        if (!QVParams::SetObjectParameter(object, id, 0, value, 0, false, nullptr))
+            return -1;
+    }
+    return 0;
+}
+
+// Reads the reference after a keyed section's own key (already consumed).
+int ReadSectionReference(QVOscArgIter& args, QVTPRef* reference, bool* given)
+{
+    if (int const status = args.ReadReference(reference))
+        return LogReadFailure(status, args);
+    *given = true;
+    return 0;
+}
+
+int ReadKeyedReal(QVOscArgIter& args, double* value, bool* given)
+{
+    if (int const status = args.ReadReal(value))
+        return LogReadFailure(status, args);
+    *given = true;
+    return 0;
+}
+
+int ReadKeyedInteger(QVOscArgIter& args, int32_t* value, bool* given)
+{
+    if (int const status = args.ReadInteger(value))
+        return LogReadFailure(status, args);
+    *given = true;
+    return 0;
+}
+
+struct Given {
+    bool on = false;
+    double value = 0;
+};
+
+// The new interval of a selection; false when nothing was asked.
+bool ComputeSelection(QVObjectPlayable const& sequence, Given begin, Given end, Given center, Given duration,
+                      Given move, bool none, double* newBegin, double* newEnd)
+{
+    if (!begin.on && !end.on && !center.on && !duration.on && !move.on && !none)
+        return false;
+    double const span = sequence.GetUserSpan();
+    double begin0 = 0;
+    double end0 = 0;
+    if (span > 0) {
+        begin0 = sequence.GetUserTime() - span / 2;
+        end0 = begin0 + span;
+    }
+    double const length = std::max(duration.value, 0.0);
+    double b = 0;
+    double e = 0;
+    if (begin.on && end.on) {
+        b = begin.value;
+        e = end.value;
+    } else if (begin.on && duration.on) {
+        b = begin.value;
+        e = begin.value + length;
+    } else if (end.on && duration.on) {
+        b = end.value - length;
+        e = end.value;
+    } else if (begin.on) {
+        b = begin.value;
+        e = end0;
+    } else if (end.on) {
+        b = begin0;
+        e = end.value;
+    } else if (center.on && duration.on) {
+        b = center.value - length / 2;
+        e = center.value + length / 2;
+    } else if (center.on) {
+        b = center.value - (end0 - begin0) / 2;
+        e = center.value + (end0 - begin0) / 2;
+    } else if (duration.on) {
+        double const middle = (begin0 + end0) / 2;
+        b = middle - length / 2;
+        e = middle + length / 2;
+    } else if (move.on) {
+        b = begin0 + move.value;
+        e = end0 + move.value;
+    }
+    // A begin after the end (given so, or against the current interval) is
+    // taken as the interval between the two.
+    *newBegin = std::min(b, e);
+    *newEnd = std::max(b, e);
+    return true;
+}
+
+int InterpretSelection(QVOscArgIter& args)
+{
+    SectionDocument document;
+    if (document.Get() == nullptr)
+        return -1987;
+    QVTPRef reference;
+    bool referenced = false;
+    Given begin, end, center, duration, move;
+    bool none = false;
+    while (!args.AtEnd()) {
+        int status = 0;
+        if (args.IsKey(kSelection)) {
+            args.Next();
+            status = ReadSectionReference(args, &reference, &referenced);
+        } else if (args.IsKey(kBegin)) {
+            args.Next();
+            status = ReadKeyedReal(args, &begin.value, &begin.on);
+        } else if (args.IsKey(kEnd)) {
+            args.Next();
+            status = ReadKeyedReal(args, &end.value, &end.on);
+        } else if (args.IsKey(kCenter)) {
+            args.Next();
+            status = ReadKeyedReal(args, &center.value, &center.on);
+        } else if (args.IsKey(kDuration)) {
+            args.Next();
+            status = ReadKeyedReal(args, &duration.value, &duration.on);
+        } else if (args.IsKey(kMove)) {
+            args.Next();
+            status = ReadKeyedReal(args, &move.value, &move.on);
+        } else if (args.IsKey(kNone)) {
+            args.Next();
+            none = true;
+        } else
+            return LogUnexpected(args.TextForLog());
+        if (status != 0)
+            return status;
+    }
+    if (!referenced)
+        return LogNoReference();
+    QVObjectSequence* const sequence = document.Get()->GetObjectForOSCT<QVObjectSequence>(reference.id, reference.path);
+    if (sequence == nullptr)
+        return LogNoObject(reference);
+    double newBegin = 0;
+    double newEnd = 0;
+    if (ComputeSelection(*sequence, begin, end, center, duration, move, none, &newBegin, &newEnd))
+        sequence->LowSetUserTimeAndSpan((newBegin + newEnd) / 2, newEnd - newBegin, false);
+    return 0;
+}
+
+int InterpretPresets(QVOscArgIter& args)
+{
+    SectionDocument document;
+    if (document.Get() == nullptr)
+        return -1987;
+    QVTPRef reference;
+    bool referenced = false;
+    Given duration;
+    bool save = false, clear = false, recall = false;
+    int32_t saveN = 0, clearN = 0, recallN = 0;
+    while (!args.AtEnd()) {
+        int status = 0;
+        if (args.IsKey(kPresets)) {
+            args.Next();
+            status = ReadSectionReference(args, &reference, &referenced);
+        } else if (args.IsKey(kSave)) {
+            args.Next();
+            status = ReadKeyedInteger(args, &saveN, &save);
+        } else if (args.IsKey(kClear)) {
+            args.Next();
+            status = ReadKeyedInteger(args, &clearN, &clear);
+        } else if (args.IsKey(kRecall)) {
+            args.Next();
+            status = ReadKeyedInteger(args, &recallN, &recall);
+        } else if (args.IsKey(kDuration)) {
+            args.Next();
+            status = ReadKeyedReal(args, &duration.value, &duration.on);
+        } else
+            return LogUnexpected(args.TextForLog());
+        if (status != 0)
+            return status;
+    }
+    if (!referenced)
+        return LogNoReference();
+    QVObjectSequence* const sequence = document.Get()->GetObjectForOSCT<QVObjectSequence>(reference.id, reference.path);
+    if (sequence == nullptr)
+        return LogNoObject(reference);
+    if (duration.on)
+        sequence->SetUserPresetDur(duration.value);
+    if (save)
+        sequence->DoUserPresetSave(unsigned(saveN));
+    else if (clear)
+        sequence->DoUserPresetClear(unsigned(clearN));
+    else if (recall)
+        sequence->DoUserPresetRecall(unsigned(recallN), nullptr);
+    return 0;
+}
+
+int InterpretPlugin(QVOscArgIter& args)
+{
+    SectionDocument document;
+    if (document.Get() == nullptr)
+        return -1987;
+    QVTPRef reference;
+    bool referenced = false;
+    bool bypassGiven = false, bypass = false, paramGiven = false;
+    int32_t param = 0;
+    Given value;
+    while (!args.AtEnd()) {
+        int status = 0;
+        if (args.IsKey(kPlugin)) {
+            args.Next();
+            status = ReadSectionReference(args, &reference, &referenced);
+        } else if (args.IsKey(kBypass)) {
+            args.Next();
+            status = args.ReadBoolean(&bypass);
+            status = status != 0 ? LogReadFailure(status, args) : 0;
+            bypassGiven = status == 0;
+        } else if (args.IsKey(kParam)) {
+            args.Next();
+            status = ReadKeyedInteger(args, &param, &paramGiven);
+        } else if (args.IsKey(kValue)) {
+            args.Next();
+            status = ReadKeyedReal(args, &value.value, &value.on);
+        } else
+            return LogUnexpected(args.TextForLog());
+        if (status != 0)
+            return status;
+    }
+    if (!referenced)
+        return LogNoReference();
+    QVObjectPlayable* const playable = document.Get()->GetObjectForOSCT<QVObjectPlayable>(reference.id, reference.path);
+    if (playable == nullptr || playable->GetPluginInstance() == nullptr)
+        return LogNoObject(reference);
+    if (paramGiven != value.on)
+        return LogTooFew();
+    if (bypassGiven)
+        playable->SetPluginBypass(bypass ? 1 : 0);
+    if (paramGiven)
+        playable->SetPluginParameter(unsigned(param), value.value);
+    return 0;
+}
+
+int InterpretFolderDump(QVOscArgIter& args, QVOscSenderLibext& sender)
+{
+    SectionDocument document;
+    if (document.Get() == nullptr)
+        return -1987;
+    while (!args.AtEnd()) {
+        if (!args.IsKey(kDump))
+            return LogUnexpected(args.TextForLog());
+        args.Next();
+    }
+    return QVOscDumpReply::SendFolderReply(sender, *document.Get());
+}
+
+int InterpretObjectSection(QVOscArgIter& args, ObjectSection section, QVOscSenderLibext& sender)
+{
+    SectionDocument document;
+    if (document.Get() == nullptr)
+        return -1987;
+    args.Next();
+    QVTPRef reference;
+    if (int const status = args.ReadReference(&reference)) {
+        if (status == -1988)
+            LogTooFew();
+        else
+            LogBadType(args.TextForLog());
+        return LogNoReference();
+    }
+    AKObject* const object = FindObject(*document.Get(), section, reference);
+    if (object == nullptr)
+        return LogNoObject(reference);
+    if (args.IsKey(kDump)) {
+        args.Next();
+        AKString type;
+        if (int const status = args.ReadText(&type))
+            return LogReadFailure(status, args);
+        return QVOscDumpReply::SendObjectReply(sender, object, AKKeyC15(type.c_str()));
+    }
+    QVPrmGroup const group = section == ObjectSection::kTrack ? kQVPrmGroupTrack : kQVPrmGroupPlayable;
+    return ApplyParameters(args, object, group);
+}
+
+}  // namespace
+
+int QVOscInterpreter::InterpretMessage(osc::ReceivedMessage const& message)
+{
+    if (AKKeyC15(message.AddressPattern()) != kAddress)
+        return 0;
+    QVOscArgIter args(message);
+    while (!args.AtEnd()) {
+        int status = 0;
+        if (args.IsKey(kPlayer))
+            status = InterpretObjectSection(args, ObjectSection::kPlayer, mSender);
+        else if (args.IsKey(kSequence))
+            status = InterpretObjectSection(args, ObjectSection::kSequence, mSender);
+        else if (args.IsKey(kTrack))
+            status = InterpretObjectSection(args, ObjectSection::kTrack, mSender);
+        else if (args.IsKey(kSelection))
+            status = InterpretSelection(args);
+        else if (args.IsKey(kPresets))
+            status = InterpretPresets(args);
+        else if (args.IsKey(kPlugin))
+            status = InterpretPlugin(args);
+        else if (args.IsKey(kDump))
+            status = InterpretFolderDump(args, mSender);
+        else
+            status = LogUnexpected(args.TextForLog());
+        if (status != 0)
+            return status;
+    }
+    return 0;
+}
+
+void QVOscInterpreter::InterpretElement(osc::ReceivedPacket const& packet, std::vector<int>* statuses)
+{
+    if (packet.IsBundle()) {
+        osc::ReceivedBundle const bundle(packet);
+        for (auto element = bundle.ElementsBegin(); element != bundle.ElementsEnd(); ++element) {
+            osc::ReceivedPacket const inner(element->Contents(), element->Size());
+            InterpretElement(inner, statuses);
+        }
+        return;
+    }
+    osc::ReceivedMessage const message(packet);
+    int const status = InterpretMessage(message);
+    if (statuses != nullptr && AKKeyC15(message.AddressPattern()) == kAddress)
+        statuses->push_back(status);
+}
+
+bool QVOscInterpreter::InterpretPacket(char const* data, int size, std::vector<int>* statuses)
+{
+    try {
+        osc::ReceivedPacket const packet(data, osc::osc_bundle_element_size_t(size));
+        InterpretElement(packet, statuses);
+    } catch (osc::Exception const& error) {
+        AKLog("# OSC Listener error: %s\n", error.what());
+        return false;
+    }
+    return true;
+}
