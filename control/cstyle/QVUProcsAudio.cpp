@@ -1,0 +1,339 @@
+// Audio of a document pulled by the host through the C-style interface:
+// preparation, block pulls, offline render and the bounce manager's state.
+
+#include "AKFilePath.h"
+#include "AKFileUtils.h"
+#include "AKLog.h"
+#include "AKStatus.h"
+#include "AKSys.h"
+#include "AKTextForms.h"
+#include "QVAudioFormat.h"
+#include "QVAudioInfo.h"
+#include "QVAudioPCMInfo.h"
+#include "QVBounceMgr.h"
+#include "QVDocument.h"
+#include "QVDocumentAudioSource.h"
+#include "QVDocumentMgr.h"
+#include "QVSoundFileWriter.h"
+#include "QVUProcs.h"
+#include "QVUniversalProcs.h"
+#include "QXSampleBuffer.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// The format each document's source was prepared with, written on the main
+// thread by the preparation and the release only.
+struct PreparedFormat {
+    int documentID = 0;
+    unsigned int channels = 0;
+    unsigned long long frames = 0;
+};
+constexpr unsigned int kPreparedSlotCount = 64;
+PreparedFormat sPrepared[kPreparedSlotCount];
+
+PreparedFormat const* FindPrepared(int documentID)
+{
+    for (PreparedFormat const& slot : sPrepared) {
+        if (slot.documentID == documentID)
+            return &slot;
+    }
+    return nullptr;
+}
+
+bool RememberPrepared(int documentID, unsigned int channels, unsigned long long frames)
+{
+    PreparedFormat* free = nullptr;
+    for (PreparedFormat& slot : sPrepared) {
+        if (slot.documentID == documentID) {
+            free = &slot;
+            break;
+        }
+        if (free == nullptr && slot.documentID == 0)
+            free = &slot;
+    }
+    if (free == nullptr)
+        return false;
+    free->channels = channels;
+    free->frames = frames;
+    free->documentID = documentID;
+    return true;
+}
+
+void ForgetPrepared(int documentID)
+{
+    for (PreparedFormat& slot : sPrepared) {
+        if (slot.documentID == documentID)
+            slot = PreparedFormat();
+    }
+}
+
+int Prepare(QVDocument* document, unsigned int channels, unsigned long long frames, double rate)
+{
+    QVDocumentAudioSource* const source = document->GetAudioSource();
+    QVAudioInfo info;
+    info.Setup(channels, frames, rate);
+    int const id = static_cast<int>(document->GetDocumentID());
+    if (source == nullptr)
+        return 0;
+    source->PrepareAudioResources(info);
+    RememberPrepared(id, channels, frames);
+    return 0;
+}
+
+void Release(QVDocument* document)
+{
+    if (document->GetAudioSource() != nullptr)
+        document->GetAudioSource()->ReleaseAudioResources();
+    ForgetPrepared(static_cast<int>(document->GetDocumentID()));
+}
+
+template <class T>
+int CopyNextBuffer(int documentID, T** buffers, T* levels, unsigned int channelCount, int frameCount)
+{
+    bool const mainThread = AKSys::IsMainThread();
+    if (mainThread)
+        QVUProcEnter();
+    // Off the main thread nothing is logged (the log sink is the main
+    // thread's) and only a real-time document may be pulled: its source
+    // reads a live copy of the objects that main-thread edits never touch
+    // while a block runs. Any other document's objects change under the
+    // block, so that pull is refused.
+    QVDocument* const document =
+        documentID > 0 ? QVDocumentMgr::sShared.GetDocumentByID(static_cast<QVDocumentID>(documentID)) : nullptr;
+    if (!mainThread) {
+        if (document == nullptr)
+            return kQVErrorUProcDocumentUnknown;
+        if (buffers == nullptr)
+            return kQVErrorUProcParamPointerNull;
+        if (!document->IsRealTimeAudio())
+            return kQVErrorUProcObjectWrongType;
+    } else {
+        QVDocument* checked = nullptr;
+        int status = QVUProcCheckDocument(documentID, &checked);
+        if (status == 0)
+            status = QVUProcCheckPointer(buffers);
+        if (status != 0)
+            return status;
+    }
+    PreparedFormat const* const prepared = FindPrepared(documentID);
+    if (prepared == nullptr)
+        return 0;
+    unsigned int const channels =
+        channelCount > 0 && channelCount < prepared->channels ? channelCount : prepared->channels;
+    unsigned long long const frames = frameCount > 0 && static_cast<unsigned long long>(frameCount) < prepared->frames
+                                          ? static_cast<unsigned long long>(frameCount)
+                                          : prepared->frames;
+    QXSampleBuffer<double>* const block = document->GetAudioSource() != nullptr
+                                              ? document->GetAudioSource()->GetNextAudioBlock(prepared->frames)
+                                              : nullptr;
+    for (unsigned int j = 0; j < channels; ++j) {
+        bool const hasChannel = block != nullptr && j < block->ChannelCount();
+        double const* const samples = hasChannel ? block->SamplePtrConst(j, 0) : nullptr;
+        unsigned long long const available = hasChannel ? std::min(frames, block->FrameCount()) : 0;
+        T* const out = buffers[j];
+        double peak = 0.0;
+        for (unsigned long long f = 0; f < frames; ++f) {
+            double const sample = f < available ? samples[f] : 0.0;
+            peak = std::max(peak, std::fabs(sample));
+            if (out != nullptr && static_cast<void const*>(out) != static_cast<void const*>(samples))
+                out[f] = static_cast<T>(sample);
+        }
+        if (levels != nullptr)
+            levels[j] = static_cast<T>(peak);
+    }
+    return 0;
+}
+
+// The render settings, checked in order; the first fault is reported.
+int CheckBounceSettings(int channels, int bits, int blockFrames, double duration, double rate)
+{
+    char const* const kPrefix = "Can't bounce: ";
+    if (QVUProcRealTime())
+        return AKLogError(kQVErrorUProcCantBounce, "%sBounce can be only used in NOT real-time document", kPrefix);
+    if (channels < 1)
+        return AKLogError(kQVErrorUProcCantBounce, "%sNo channel (1 at least)", kPrefix);
+    if (channels > 16)
+        return AKLogError(kQVErrorUProcCantBounce, "%sToo many channels (%d at maximum)", kPrefix, 16);
+    if (!(duration >= 0.01))
+        return AKLogError(kQVErrorUProcCantBounce, "%sDuration is too small (%.3lf second at least)", kPrefix, 0.01);
+    if (duration > 7200.0)
+        return AKLogError(kQVErrorUProcCantBounce, "%sDuration is too big (%.0lf seconds at maximum)", kPrefix, 7200.0);
+    if (!(rate >= 8000.0))
+        return AKLogError(kQVErrorUProcCantBounce, "%sSample-Rate is too small (%.0lf at least)", kPrefix, 8000.0);
+    if (rate > 192000.0)
+        return AKLogError(kQVErrorUProcCantBounce, "%sSample-Rate is too big (%.0lf at maximum)", kPrefix, 192000.0);
+    if (bits != 8 && bits != 16 && bits != 24 && bits != 32 && bits != -32 && bits != -64)
+        return AKLogError(kQVErrorUProcCantBounce, "%sBit-Depth is wrong (8,16,24,32 for int or -32,-64 for float)",
+                          kPrefix);
+    if (blockFrames > 0 && blockFrames < 16)
+        return AKLogError(kQVErrorUProcCantBounce, "%sFrame-Count is too small (%d at least)", kPrefix, 16);
+    if (blockFrames > 16384)
+        return AKLogError(kQVErrorUProcCantBounce, "%sFrame-Count is too big (%d at maximum)", kPrefix, 16384);
+    return 0;
+}
+
+bool IsSilent(QXSampleBuffer<double> const& block, unsigned long long frames)
+{
+    for (unsigned int c = 0; c < block.ChannelCount(); ++c) {
+        if (block.IsChannelKnownZero(c))
+            continue;
+        double const* const samples = block.SamplePtrConst(c, 0);
+        for (unsigned long long f = 0; f < frames; ++f) {
+            if (samples[f] != 0.0)
+                return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+int _QX_audioPrepareResources(int document, unsigned int channels, unsigned int blockFrames, double sampleRate)
+{
+    QVUProcEnter();
+    QVDocument* found = nullptr;
+    int const status = QVUProcCheckDocument(document, &found);
+    if (status != 0)
+        return status;
+    // A stream without channels, frames or rate has no blocks to give.
+    if (!(sampleRate > 0.0) || std::isinf(sampleRate))
+        return AKLogError(kQVErrorUProcParamFloatWrong, "Detect parameter double %lf wrong", sampleRate);
+    if (channels == 0 || blockFrames == 0)
+        return AKLogError(kQVErrorUProcParamIntegerWrong, "Detect parameter integer %u wrong",
+                          channels == 0 ? channels : blockFrames);
+    return Prepare(found, channels, blockFrames, sampleRate);
+}
+
+int _QX_audioReleaseResources(int document)
+{
+    QVUProcEnter();
+    QVDocument* found = nullptr;
+    int const status = QVUProcCheckDocument(document, &found);
+    if (status != 0)
+        return status;
+    Release(found);
+    return 0;
+}
+
+int _QX_audioCopyNextBuffer32(int document, float** buffers, float* levels, unsigned int channels, int frames)
+{
+    return CopyNextBuffer(document, buffers, levels, channels, frames);
+}
+
+int _QX_audioCopyNextBuffer64(int document, double** buffers, double* levels, unsigned int channels, int frames)
+{
+    return CopyNextBuffer(document, buffers, levels, channels, frames);
+}
+
+int _QX_audioBounce(int document, char const* path, int channels, int bits, unsigned int overwrite, int blockFrames,
+                    double duration, double sampleRate, QXBounceProgressProc progress, intptr_t user)
+{
+    QVUProcEnter();
+    QVDocument* found = nullptr;
+    int status = QVUProcCheckDocument(document, &found);
+    if (status == 0)
+        status = QVUProcCheckString(path, kQVUProcStringRequired | kQVUProcStringLimited, kQVUProcPathMax);
+    if (status == 0)
+        status = QVUProcCheckBoolean(overwrite);
+    if (status == 0)
+        status = CheckBounceSettings(channels, bits, blockFrames, duration, sampleRate);
+    if (status != 0)
+        return status;
+
+    AKFilePath file(QVUProcText(path));
+    if (!file.HasExtension())
+        file.AddExtension("wav");
+    AKString extension = file.Extension();
+    extension.ToLowerCase();
+    QVAudioFormat const format = QVAudioFormatFromAKString(extension);
+    if (overwrite == 0 && AKFileUtils::FileExists(file))
+        return AKLogError(kQVErrorUProcCantBounce, "Can't bounce: Can't overwrite an existing sound file");
+    QVAudioPCMInfo const pcm =
+        bits > 0 ? static_cast<QVAudioPCMInfo>(bits) : static_cast<QVAudioPCMInfo>(-bits) | kQVAudioPCMInfoFloat;
+    QVSoundFileWriter* const writer =
+        QVSoundFileWriter::New(file, format, static_cast<unsigned int>(channels), sampleRate, pcm, 0.0);
+    if (writer == nullptr)
+        return -1;
+    status = writer->Open();
+    if (status != 0) {
+        delete writer;
+        return status;
+    }
+    char durationText[64];
+    AKLog("# Document:\"%s\" Bounce %s to \"%s\" (%uCh %.0lfHz %sBits).\n", found->GetDocumentName().c_str(),
+          strSetasDuration(durationText, duration, -1), file.FileName().c_str(), static_cast<unsigned int>(channels),
+          sampleRate, QVAudioPCMInfoToAKString(pcm, false).c_str());
+
+    unsigned long long const block = blockFrames > 0 ? static_cast<unsigned long long>(blockFrames) : 512;
+    Prepare(found, static_cast<unsigned int>(channels), block, sampleRate);
+    QVDocumentAudioSource* const source = found->GetAudioSource();
+    unsigned long long const total = static_cast<unsigned long long>(std::floor(duration * sampleRate + 0.5));
+    std::vector<double> interleaved(block * static_cast<unsigned long long>(channels));
+    unsigned long long done = 0;
+    while (done < total && status == 0) {
+        if (progress != nullptr)
+            progress(user, static_cast<uint32_t>(done), static_cast<uint32_t>(total));
+        QXSampleBuffer<double>* const next = source != nullptr ? source->GetNextAudioBlock(block) : nullptr;
+        if (next == nullptr) {
+            status = -1;
+            break;
+        }
+        unsigned long long const count = std::min(std::min(block, total - done), next->FrameCount());
+        for (unsigned int c = 0; c < static_cast<unsigned int>(channels); ++c) {
+            bool const has = c < next->ChannelCount();
+            double const* const samples = has ? next->SamplePtrConst(c, 0) : nullptr;
+            for (unsigned long long f = 0; f < count; ++f)
+                interleaved[f * static_cast<unsigned long long>(channels) + c] = has ? samples[f] : 0.0;
+        }
+        status = writer->WriteNextFrames(interleaved.data(), count);
+        done += count;
+        // Nothing of the document sounds any more: the file ends here.
+        if (count == 0 || IsSilent(*next, count))
+            break;
+    }
+    delete writer;
+    Release(found);
+    if (status == 0)
+        AKLog("# Ok\n\n");
+    return status;
+}
+
+int _QX_commandBounceOnTracks(int document, int object, char const* path, QXBounceParam const* param)
+{
+    QVUProcEnter();
+    QVDocument* found = nullptr;
+    int status = QVUProcCheckDocument(document, &found);
+    AKObject* target = nullptr;
+    if (status == 0)
+        status = QVUProcCheckObject(found, object, false, &target);
+    if (status == 0)
+        status = QVUProcCheckString(path, kQVUProcStringRequired | kQVUProcStringLimited, kQVUProcPathMax);
+    if (status != 0)
+        return status;
+    (void)param;
+    if (QVBounceMgr::sShared.IsWorkerRunning())
+        return AKLogError(kQVErrorBouncerBadState, "Can't execute several bounces simultaneously");
+    return AKLogError(kQVErrorUProcCommandUnknown, "Unknown command \"%s\"", "bounce");
+}
+
+int _QX_getCurrentBounceState(int* running, double* progress)
+{
+    QVUProcEnter();
+    QVUProcPut(running, QVBounceMgr::sShared.IsWorkerRunning() ? 1 : 0);
+    QVUProcPut(progress, QVBounceMgr::sShared.GetCurrentProcessingBouncerProgress());
+    return 0;
+}
+
+int _QX_stopCurrentBounce(void)
+{
+    QVUProcEnter();
+    QVBounceMgr::sShared.AbortAllUncompletedBouncers();
+    return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,230 @@
+// Tracks through the C-style interface: where a track stands, its content
+// from sound files and its waveform for display.
+
+#include "AKFilePath.h"
+#include "AKLog.h"
+#include "AKStatus.h"
+#include "AKTimeIntv.h"
+#include "QVDocument.h"
+#include "QVEnvelopeLowHelpers.h"
+#include "QVObjectSequence.h"
+#include "QVObjectPoolable.h"
+#include "QVObjectTrack.h"
+#include "QVUProcs.h"
+#include "QVUniversalProcs.h"
+
+#include <cstdio>
+
+namespace {
+
+int CheckPath(char const* path)
+{
+    return QVUProcCheckString(path, kQVUProcStringRequired | kQVUProcStringLimited, kQVUProcPathMax);
+}
+
+// The track an edit works on: a track as it is, a sequence's first track
+// (null without tracks: nothing to do); -550 for any other object.
+int CheckTrackOrSequence(int document, int object, char const* path, QVDocument** found, QVObjectTrack** track)
+{
+    QVUProcEnter();
+    *track = nullptr;
+    int status = QVUProcCheckDocument(document, found);
+    AKObject* target = nullptr;
+    if (status == 0)
+        status = QVUProcCheckObject(*found, object, false, &target);
+    if (status == 0)
+        status = CheckPath(path);
+    if (status != 0)
+        return status;
+    if (target->IsKindOfT<QVObjectTrack>()) {
+        *track = static_cast<QVObjectTrack*>(target);
+    } else if (target->IsKindOfT<QVObjectSequence>()) {
+        QVObjectTrackArray const& tracks = static_cast<QVObjectSequence*>(target)->GetFLSubTracks();
+        *track = tracks.IsEmpty() ? nullptr : tracks[0];
+    } else {
+        return AKLogError(kQVErrorUProcObjectWrongType, "Wrong type expected for object [%d|%d]", document, object);
+    }
+    return 0;
+}
+
+template <class T>
+int Waveform(int document, int track, int channel, unsigned int option16, double begin, double end, double width,
+             T const** points, int* pointCount, T const** envelope, int* envelopeCount,
+             QVEnvelopeLowHelpers::Points<T>* pointArray, QVEnvelopeLowHelpers::Points<T>* envelopeArray, bool* warned)
+{
+    QVUProcEnter();
+    pointArray->Clear();
+    envelopeArray->Clear();
+    QVUProcPut(points, static_cast<T const*>(nullptr));
+    QVUProcPut(pointCount, 0);
+    QVUProcPut(envelope, static_cast<T const*>(nullptr));
+    QVUProcPut(envelopeCount, 0);
+    if (!QVUProcWaveform()) {
+        if (!*warned) {
+            *warned = true;
+            AKLogWarning(1, "Can't access to waveform data because option \"Waveform=1;\" wasn't setted at "
+                            "initialization");
+        }
+        return 0;
+    }
+    QVDocument* found = nullptr;
+    QVObjectTrack* object = nullptr;
+    int status = QVUProcCheckDocument(document, &found);
+    if (status == 0)
+        status = QVUProcCheckObjectT(found, track, &object);
+    if (status == 0)
+        status = QVUProcCheckBoolean(option16);
+    if (status != 0)
+        return status;
+    if (!(end > begin) || !(width > 0.0) || channel < 0)
+        return 0;
+    unsigned int const flags = object->GetUserRouteOptions() | (option16 != 0 ? 16u : 0u);
+    if (!object->ComputeOneChannelEnvelope(pointArray, envelopeArray, static_cast<unsigned int>(channel), flags,
+                                           AKTimeIntv{begin, end}, width))
+        return 0;
+    if (!pointArray->IsEmpty())
+        QVUProcPut(points, static_cast<T const*>(pointArray->Data()));
+    QVUProcPut(pointCount, static_cast<int>(pointArray->Count()));
+    if (!envelopeArray->IsEmpty())
+        QVUProcPut(envelope, static_cast<T const*>(envelopeArray->Data()));
+    QVUProcPut(envelopeCount, static_cast<int>(envelopeArray->Count()));
+    return 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+int _QX_getTrackSituation(int document, int track, int* sequence, int* index)
+{
+    QVUProcEnter();
+    QVUProcPut(sequence, 0);
+    QVUProcPut(index, 0);
+    QVDocument* found = nullptr;
+    QVObjectTrack* object = nullptr;
+    int status = QVUProcCheckDocument(document, &found);
+    if (status == 0)
+        status = QVUProcCheckObjectT(found, track, &object);
+    if (status != 0)
+        return status;
+    AKObject* const parent = object->GetFLParentSequence();
+    QVUProcPut(sequence, QVUProcNodeID(parent));
+    if (parent != nullptr) {
+        QVObjectTrackArray const& tracks = static_cast<QVObjectSequence*>(parent)->GetFLSubTracks();
+        for (unsigned int i = 0; i < tracks.Count(); ++i) {
+            if (tracks[i] == object)
+                QVUProcPut(index, static_cast<int>(i + 1));
+        }
+    }
+    return 0;
+}
+
+int _QX_reinitTrackWithSound(int document, int object, char const* path)
+{
+    QVDocument* found = nullptr;
+    QVObjectTrack* track = nullptr;
+    int const status = CheckTrackOrSequence(document, object, path, &found, &track);
+    if (status != 0 || track == nullptr)
+        return status;
+    if (track->ReinitWithSound(AKFilePath(QVUProcText(path)), nullptr, nullptr)) {
+        found->SetModified(2);
+        found->SynchronizeAllAndNotifyGandlerListeners();
+    }
+    return 0;
+}
+
+int _QX_reinitTrackWithProvider(int document, int object, unsigned int provider)
+{
+    char path[32];
+    std::snprintf(path, sizeof(path), "#%u", provider);
+    return _QX_reinitTrackWithSound(document, object, path);
+}
+
+int _QX_insertTrackWithSound(int document, int object, char const* path, double soundBegin, double soundEnd, double at)
+{
+    QVDocument* found = nullptr;
+    QVObjectTrack* track = nullptr;
+    int const status = CheckTrackOrSequence(document, object, path, &found, &track);
+    if (status != 0 || track == nullptr)
+        return status;
+    if (track->InsertSound(AKFilePath(QVUProcText(path)), AKTimeIntv{soundBegin, soundEnd}, at)) {
+        found->SetModified(2);
+        found->SynchronizeAllAndNotifyGandlerListeners();
+    }
+    return 0;
+}
+
+int _QX_insertTrackWithProvider(int document, int object, unsigned int provider, double soundBegin, double soundEnd,
+                                double at)
+{
+    char path[32];
+    std::snprintf(path, sizeof(path), "#%u", provider);
+    return _QX_insertTrackWithSound(document, object, path, soundBegin, soundEnd, at);
+}
+
+int _QX_getTrackWaveform32(int document, int track, int channel, unsigned int option16, double begin, double end,
+                           double width, float const** points, int* pointCount, float const** envelope,
+                           int* envelopeCount)
+{
+    static QVEnvelopeLowHelpers::Points<float> sPoints;
+    static QVEnvelopeLowHelpers::Points<float> sEnvelope;
+    static bool sWarned = false;
+    return Waveform(document, track, channel, option16, begin, end, width, points, pointCount, envelope, envelopeCount,
+                    &sPoints, &sEnvelope, &sWarned);
+}
+
+int _QX_getTrackWaveform64(int document, int track, int channel, unsigned int option16, double begin, double end,
+                           double width, double const** points, int* pointCount, double const** envelope,
+                           int* envelopeCount)
+{
+    static QVEnvelopeLowHelpers::Points<double> sPoints;
+    static QVEnvelopeLowHelpers::Points<double> sEnvelope;
+    static bool sWarned = false;
+    return Waveform(document, track, channel, option16, begin, end, width, points, pointCount, envelope, envelopeCount,
+                    &sPoints, &sEnvelope, &sWarned);
+}
+
+int _QX_commandOnTracks(int document, int object, char const* word, double begin, double end, double at, double value)
+{
+    QVUProcEnter();
+    QVDocument* found = nullptr;
+    QVObjectPoolable* target = nullptr;
+    int status = QVUProcCheckDocument(document, &found);
+    if (status == 0)
+        status = QVUProcCheckObjectT(found, object, &target);
+    AKKeyC15 key;
+    if (status == 0)
+        status = QVUProcCheckKey(word, &key, true);
+    if (status != 0)
+        return status;
+    (void)begin;
+    (void)end;
+    (void)at;
+    (void)value;
+    // The track-part edits are not reachable through this interface yet.
+    return AKLogError(kQVErrorUProcCommandUnknown, "Unknown command \"%s\"", key.c_str());
+}
+
+int _QX_commandMoveAtOnTracks(int document, int destination, int document2, int source, unsigned int copy, double begin,
+                              double end, double at)
+{
+    QVUProcEnter();
+    QVDocument* found = nullptr;
+    QVObjectPoolable* to = nullptr;
+    QVObjectPoolable* from = nullptr;
+    int status = QVUProcCheckDocument2(document, document2, false, &found);
+    if (status == 0)
+        status = QVUProcCheckObjectT(found, destination, &to);
+    if (status == 0)
+        status = QVUProcCheckObjectT(found, source, &from);
+    if (status == 0)
+        status = QVUProcCheckBoolean(copy);
+    if (status != 0)
+        return status;
+    (void)begin;
+    (void)end;
+    (void)at;
+    return AKLogError(kQVErrorUProcCommandUnknown, "Unknown command \"%s\"", "moveAt");
+}
+
+}  // extern "C"
