@@ -6,6 +6,7 @@
 #include "AKSys.h"
 #include "AKTree.h"
 #include "AKTreeActionParam.h"
+#include "AKTreeSel.h"
 #include "AKTreeSelCache.h"
 #include "QVCommandInfo.h"
 #include "QVDocument.h"
@@ -169,7 +170,8 @@ int QVBouncer::LowPasteSequence(AKTreeSelCache const& selection)
     QVTreeHandler* const handler = QVTreeHandlerOfDocument(mDocument);
     if (int const status = handler->DoPasteFromPasteboard(action, &selection, AKString()); status != 0)
         return status;
-    ATObjectArray<AKObject> const& objects = action.GetNewObjects();
+    // What the paste made, as its result selection.
+    ATObjectArray<AKObject> const& objects = action.GetResultTreeSel().GetObjects();
     if (objects.Count() != 1 || objects[0] == nullptr || !objects[0]->IsKindOfT<QVObjectSequence>())
         return -1;
     mSequence = static_cast<QVObjectSequence*>(objects[0]);
