@@ -13,6 +13,7 @@
 #include "QVDocumentTypeMgr.h"
 #include "QVObjectFolders.h"
 #include "QVProviderMgr.h"
+#include "QVTreeHandler.h"
 
 namespace {
 
@@ -79,6 +80,9 @@ void NotCancelled(bool* cancelled)
 int QVDocument::SetupLoadedTree()
 {
     RebuildFastLinks(mTree);
+    // A document opens with every sequence stopped, whatever was saved.
+    if (QVTreeHandler* const handler = QVTreeHandlerOfDocument(this))
+        handler->DoStopAllPlayers();
     // Host settings the host takes are no longer kept with the document.
     if (ApplyUserSettingsToDocument(mHostSettings))
         mHostSettings.Clear();

@@ -219,5 +219,5 @@ int QVDocument::InitFromBinFile(AKFilePath const& path)
         return status;
     }
     mHostSettings = hostSettings;
-    return QVDocumentFilesUpgradeIfOld(this, version);
+    return QVDocumentFilesFinishRead(this, version);
 }

@@ -8,6 +8,7 @@
 #include "ATArray.h"
 #include "QVDocument.h"
 #include "QVDocumentTypeMgr.h"
+#include "QVTreeHandler.h"
 
 namespace {
 
@@ -39,6 +40,17 @@ int QVDocumentFilesUpgradeIfOld(QVDocument* document, unsigned int version)
         return status;
     AKLog("# DOCUMENT: Has detected old file format 0x%04X. Data has been updated.\n", version);
     return 0;
+}
+
+int QVDocumentFilesFinishRead(QVDocument* document, unsigned int version)
+{
+    // Not an undo step: the history opens later.
+    if (QVTreeHandler* const handler = QVTreeHandlerOfDocument(document)) {
+        int const status = handler->RebuildDefaultFoldersIfNeeded();
+        if (status != 0)
+            return status;
+    }
+    return QVDocumentFilesUpgradeIfOld(document, version);
 }
 
 AKDictionary const& QVDocumentFilesSubDictionary(AKDictionary const& file, char const* key)

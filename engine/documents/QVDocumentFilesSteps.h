@@ -24,6 +24,10 @@ constexpr unsigned int kQVDocumentBinReservedSize = 16;
 int QVDocumentFilesCheckVersion(unsigned long long version, char const* fileName);
 // After a successful read: upgrades a version-0 tree and logs it.
 int QVDocumentFilesUpgradeIfOld(QVDocument* document, unsigned int version);
+// After a successful read: the default folders the document's type takes
+// are made when missing (an older file may lack some, and the upgrade
+// expects them), then the tree is upgraded when old.
+int QVDocumentFilesFinishRead(QVDocument* document, unsigned int version);
 
 // The dictionary under the key, or the shared empty one.
 AKDictionary const& QVDocumentFilesSubDictionary(AKDictionary const& file, char const* key);

@@ -74,7 +74,7 @@ int QVDocument::InitFromXmlFile(AKFilePath const& path, AKDictionary const* dict
 
     if (!import)
         mHostSettings = QVDocumentFilesSubDictionary(*dictionary, kKeyHost);
-    return QVDocumentFilesUpgradeIfOld(this, static_cast<unsigned int>(version));
+    return QVDocumentFilesFinishRead(this, static_cast<unsigned int>(version));
 }
 
 int QVDocument::SaveToXmlFile(AKFilePath const& path, bool exporting) const

@@ -10,8 +10,10 @@
 #include "AKTreeSelModelMgr.h"
 #include "QVBounceMgr.h"
 #include "QVContextObject.h"
+#include "QVDocument.h"
 #include "QVDocumentMgr.h"
 #include "QVDocumentTypeMgr.h"
+#include "QVDocumentUpgrade.h"
 #include "QVEngineObjectPaths.h"
 #include "QVEngineServices.h"
 #include "QVLibBasicOptions.h"
@@ -58,6 +60,8 @@ int QVLibEnv::Initialize(bool logWelcome)
     QVObjectPathNavigator::Install(&QVEngineObjectPaths::sShared);
     // Tracks renumber their sounds through the document they are read into.
     QVObjectTrack::SetProviderRenumOfContext(&QVContextObject::ProviderRenumOfContext);
+    // Trees read from older document files are upgraded as they open.
+    QVDocument::InstallOldFileUpgrader(&QVOldFileFormat::UpgradeDocument);
 
     // The script engine lives above the engine and has nothing to start.
 
@@ -91,6 +95,7 @@ void QVLibEnv::Terminate()
     QVEngineServices::Uninstall();
     QVObjectPathNavigator::Install(nullptr);
     QVObjectTrack::SetProviderRenumOfContext(nullptr);
+    QVDocument::InstallOldFileUpgrader(nullptr);
     QVStandardFolders::TerminateStandardPaths();
 
     sInitialized = false;
