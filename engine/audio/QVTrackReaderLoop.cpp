@@ -75,6 +75,10 @@ bool QVTrackReader::ComputeLoopDesc(QVAudioLoopDesc* desc, AKTimeIntv window, do
                 break;
             continue;
         }
+        // The list never grows on the block thread: passes beyond its
+        // reserved room (a tiny window at a high speed) stay silent.
+        if (desc->Count() >= kQVAudioSectorListReserve)
+            break;
         QVAudioSector sector;
         double const shift = v >= vp ? -j * length + phase : (j + 1.0) * length + phase;
         sector.SrcPlayTimeIntv = {(s - t0) * v + shift, (e - t0) * v + shift};

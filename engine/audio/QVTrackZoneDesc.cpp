@@ -61,6 +61,10 @@ void QVTrackReader::ComputeZoneDesc(QVAudioZoneDesc* desc, QVTrackZoneArray cons
             break;
         if (zone.GetProvider() == nullptr)
             continue;
+        // The list never grows on the block thread: zones beyond its
+        // reserved room stay silent in this stretch.
+        if (desc->Count() >= kQVAudioSectorListReserve)
+            break;
         QVAudioSector sector;
         sector.SrcZoneIndex = static_cast<int>(i);
         sector.SrcLocalTimeIntv = {s, e};

@@ -30,6 +30,19 @@ public:
     // The next block of that many frames, or null when the source has none.
     virtual QXSampleBuffer<double>* GetNextAudioBlock(unsigned long long frameCount) = 0;
 
+    // A source whose blocks are pulled by the thread that edits (no
+    // real-time flag) computes every player's state now, so that the first
+    // block starts from the stored state. Default: nothing.
+    virtual void ForceUpdatePoolsRTState() {}
+    // The document's master volume in dB (-48..12); true when it changed.
+    // Default: no master volume.
+    virtual bool SetMasterVolume(double volume)
+    {
+        (void)volume;
+        return false;
+    }
+    virtual double GetMasterVolume() const { return 0.0; }
+
     // Makes the source of a new document; may return null.
     using Maker = QVDocumentAudioSource* (*)(QVDocument* document);
     // The maker every later document uses; null for none.

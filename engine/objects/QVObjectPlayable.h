@@ -73,6 +73,9 @@ public:
     // own and a standalone player's are prepared by their owners).
     int PrepareAudioResources(QVAudioInfo const& info, unsigned long long overlapFrames) override;
     void ReleaseAudioResources() override;
+    // A sequence and a multi-player nest players, a single player the
+    // tracks it reads.
+    void GetSetupedAudioPool(QVAudioPool* pool) const override;
 
     // --- User operations ---
 

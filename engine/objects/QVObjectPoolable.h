@@ -23,6 +23,7 @@
 #include "QVPoolableMidiStore.h"
 
 struct QVAudioInfo;
+struct QVAudioPool;
 class QVObjectPoolable;
 
 typedef ATObjectArray<QVObjectPoolable> QVObjectPoolableArray;
@@ -83,6 +84,9 @@ public:
     // Limited to 8.
     virtual bool SetUserUIColorLabel(unsigned int label);
 
+    // Fills the object's record in the audio pools: the object, its node
+    // ID, its two link stamps and the nesting flags (none here: a track).
+    virtual void GetSetupedAudioPool(QVAudioPool* pool) const;
     // Stamps of this object's sub-poolables and of anything below them.
     virtual unsigned int PoolableStampSubLinks() const;
     virtual unsigned int PoolableStampFarSubLinks() const;

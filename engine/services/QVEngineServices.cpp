@@ -3,6 +3,7 @@
 #include "QVEngineServices.h"
 
 #include "AKTree.h"
+#include "QVAudioSource.h"
 #include "QVBounceMgr.h"
 #include "QVDocument.h"
 #include "QVDocumentMgr.h"
@@ -22,6 +23,8 @@ void QVEngineServices::Install()
 {
     AKEngineServices::Install(&sShared);
     QVAudioServices::Install(&sShared);
+    // Every document made from here on plays through an audio source.
+    QVDocumentAudioSource::InstallMaker(&QVAudioSource::Make);
 }
 
 void QVEngineServices::Uninstall() { sShared.UninstallSelf(); }
@@ -33,6 +36,8 @@ void QVEngineServices::UninstallSelf() const
         AKEngineServices::Install(nullptr);
     if (&QVAudioServices::Get() == this)
         QVAudioServices::Install(nullptr);
+    if (QVDocumentAudioSource::GetMaker() == &QVAudioSource::Make)
+        QVDocumentAudioSource::InstallMaker(nullptr);
 }
 
 void QVEngineServices::GetAuthoChildClasses(unsigned int documentType, AKClassArray* classes) const
