@@ -42,6 +42,10 @@ public:
     static unsigned long Count() { return sCount.load(); }
     static unsigned long Releases() { return sReleases.load(); }
     static size_t LargestSize() { return sLargestSize.load(); }
+    // Allocations made by the calling thread since it started, watched or
+    // not: a thread that must not allocate compares two readings while
+    // other threads allocate freely.
+    static unsigned long ThisThreadCount() { return sThreadCount; }
 
     // For the replacement operators only. Each operator only forwards to
     // one of these, so that the optimiser inlines it at once and no longer
@@ -49,6 +53,7 @@ public:
     // must reach the counters in optimised builds too.
     static void* Allocate(size_t size) noexcept
     {
+        ++sThreadCount;
         if (sWatching.load(std::memory_order_relaxed)) {
             sCount.fetch_add(1, std::memory_order_relaxed);
             size_t largest = sLargestSize.load(std::memory_order_relaxed);
@@ -82,6 +87,7 @@ private:
     static inline std::atomic<unsigned long> sCount{0};
     static inline std::atomic<unsigned long> sReleases{0};
     static inline std::atomic<size_t> sLargestSize{0};
+    static inline thread_local unsigned long sThreadCount = 0;
 };
 
 // Defines every plain form of the global operator new and delete (single and
