@@ -164,6 +164,21 @@ public:
     // under the action name the caller put in the record.
     int DoCmd_EditRevise(QVGandlerParam& param);
 
+    // --- Sequence commands ---
+
+    int DoCmd_SequenceNewEmpty(QVGandlerParam& param);
+    int DoCmd_SequenceNewWithEmptyTrack(QVGandlerParam& param);
+    int DoCmd_SequenceNewWithSound(QVGandlerParam& param, bool withDialog);
+    int DoCmd_SequenceNewWithSounds(QVGandlerParam& param, bool withDialog);
+    int DoCmd_SequenceNewWithRandom(QVGandlerParam& param);
+    int DoCmd_SequenceAddNewCursor(QVGandlerParam& param);
+    int DoCmd_SequenceAddNewTrack(QVGandlerParam& param);
+    // Never asks the host.
+    int DoCmd_SequenceAddNewTrackWithSound(QVGandlerParam& param);
+    // Mix: the second selected sequence's children move to the first, and
+    // the second goes.
+    int DoCmd_SequenceGroup(QVGandlerParam& param);
+
     // --- Shared steps of the executors ---
 
     // The document's engine tree handler, or null.
@@ -182,6 +197,10 @@ public:
 
 private:
     int LowUndoOrRedo(QVGandlerParam& param, bool redo);
+    template <class Fill>
+    int LowNewSequenceWithTrack(QVGandlerParam& param, QVCommandInfo const& command, AKString const& name,
+                                bool withPlayer, int status, Fill fill);
+    int LowSequenceAddNewTrack(QVGandlerParam& param, bool withSound);
 
     QVGandlerLibextOwner mLibext;
 };

@@ -80,10 +80,46 @@ int RunCopy(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandl
 int RunPaste(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_EditPaste(param, nullptr); }
 int RunDuplicate(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_EditDuplicate(param); }
 int RunDelete(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_EditDelete(param); }
+int RunSequenceNewEmpty(QVGandler& gandler, int, QVGandlerParam& param, bool)
+{
+    return gandler.DoCmd_SequenceNewEmpty(param);
+}
+int RunSequenceNewWithEmptyTrack(QVGandler& gandler, int, QVGandlerParam& param, bool)
+{
+    return gandler.DoCmd_SequenceNewWithEmptyTrack(param);
+}
+int RunSequenceNewWithSound(QVGandler& gandler, int, QVGandlerParam& param, bool withDialog)
+{
+    return gandler.DoCmd_SequenceNewWithSound(param, withDialog);
+}
+int RunSequenceNewWithSounds(QVGandler& gandler, int, QVGandlerParam& param, bool withDialog)
+{
+    return gandler.DoCmd_SequenceNewWithSounds(param, withDialog);
+}
+int RunSequenceNewWithRandom(QVGandler& gandler, int, QVGandlerParam& param, bool)
+{
+    return gandler.DoCmd_SequenceNewWithRandom(param);
+}
+int RunSequenceAddNewCursor(QVGandler& gandler, int, QVGandlerParam& param, bool)
+{
+    return gandler.DoCmd_SequenceAddNewCursor(param);
+}
+int RunSequenceAddNewTrack(QVGandler& gandler, int, QVGandlerParam& param, bool)
+{
+    return gandler.DoCmd_SequenceAddNewTrack(param);
+}
+int RunSequenceAddNewTrackWithSound(QVGandler& gandler, int, QVGandlerParam& param, bool)
+{
+    return gandler.DoCmd_SequenceAddNewTrackWithSound(param);
+}
+int RunSequenceGroup(QVGandler& gandler, int, QVGandlerParam& param, bool)
+{
+    return gandler.DoCmd_SequenceGroup(param);
+}
 
-// The executors of sequence, player, plug-in and track-part commands are
-// not part of this build yet: their rows keep their lock rule and test, and
-// a null runner.
+// The executors of new sequences from track parts, bounces, player,
+// plug-in and track-part commands are not part of this build yet: their
+// rows keep their lock rule and test, and a null runner.
 Row const kRows[] = {
     {kQVCmdID_EditUndo, kQVCmdID_EditUndo, false, RunUndo, CanUndo},
     {kQVCmdID_EditRedo, kQVCmdID_EditRedo, false, RunRedo, CanRedo},
@@ -92,10 +128,18 @@ Row const kRows[] = {
     {kQVCmdID_EditPaste, kQVCmdID_EditPaste, true, RunPaste, CanPaste},
     {kQVCmdID_EditDuplicate, kQVCmdID_EditDuplicate, true, RunDuplicate, CanDuplicate},
     {kQVCmdID_EditDelete, kQVCmdID_EditDelete, true, RunDelete, CanDelete},
-    {kQVCmdID_SequenceNewEmpty, kQVCmdID_SequenceNewWithRandom, true, nullptr, nullptr},
-    {kQVCmdID_SequenceAddNewCursor, kQVCmdID_SequenceAddNewCursor, false, nullptr, CanAddNewCursor},
-    {kQVCmdID_SequenceAddNewTrack, kQVCmdID_SequenceAddNewTrackWithSound, false, nullptr, CanAddNewTrack},
-    {kQVCmdID_SequenceGroup, kQVCmdID_SequenceGroup, true, nullptr, CanSequenceGroup},
+    {kQVCmdID_SequenceNewEmpty, kQVCmdID_SequenceNewEmpty, true, RunSequenceNewEmpty, nullptr},
+    {kQVCmdID_SequenceNewWithEmptyTrack, kQVCmdID_SequenceNewWithEmptyTrack, true, RunSequenceNewWithEmptyTrack,
+     nullptr},
+    {kQVCmdID_SequenceNewWithTrackParts, kQVCmdID_SequenceNewWithTrackParts, true, nullptr, nullptr},
+    {kQVCmdID_SequenceNewWithSound, kQVCmdID_SequenceNewWithSound, true, RunSequenceNewWithSound, nullptr},
+    {kQVCmdID_SequenceNewWithSounds, kQVCmdID_SequenceNewWithSounds, true, RunSequenceNewWithSounds, nullptr},
+    {kQVCmdID_SequenceNewWithRandom, kQVCmdID_SequenceNewWithRandom, true, RunSequenceNewWithRandom, nullptr},
+    {kQVCmdID_SequenceAddNewCursor, kQVCmdID_SequenceAddNewCursor, false, RunSequenceAddNewCursor, CanAddNewCursor},
+    {kQVCmdID_SequenceAddNewTrack, kQVCmdID_SequenceAddNewTrack, false, RunSequenceAddNewTrack, CanAddNewTrack},
+    {kQVCmdID_SequenceAddNewTrackWithSound, kQVCmdID_SequenceAddNewTrackWithSound, false,
+     RunSequenceAddNewTrackWithSound, CanAddNewTrack},
+    {kQVCmdID_SequenceGroup, kQVCmdID_SequenceGroup, true, RunSequenceGroup, CanSequenceGroup},
     {kQVCmdID_SequenceBounce, kQVCmdID_SequenceBounce, false, nullptr, CanSequenceBounce},
     {kQVCmdID_CursorNew, kQVCmdID_CursorNew, true, nullptr, nullptr},
     {kQVCmdID_CursorAddNewAtomic, kQVCmdID_CursorAddNewAtomic, false, nullptr, CanAddNewAtomic},

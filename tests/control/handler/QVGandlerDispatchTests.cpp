@@ -6,6 +6,8 @@
 #include "AKTreePasteboard.h"
 #include "GandlerFixtures.h"
 #include "LogCapture.h"
+#include "QVProviderMgr.h"
+#include "SoundFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +19,9 @@ namespace {
 ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GandlerEnvironment());
 
 // What one command ID does on the fixture's document with the sequence
-// "Intro" selected, one step to undo, nothing to redo and an empty
-// pasteboard.
+// "Intro" selected (and as the target of the commands that add to a
+// sequence), one step to undo, nothing to redo, an empty pasteboard and a
+// sound file given.
 enum class Outcome {
     Runs,        // status 0, an echo, enabled
     RunsIdle,    // status 0, nothing to do: no echo, not enabled
@@ -39,7 +42,17 @@ Expected ExpectedFor(int id)
     case kQVCmdID_EditCopy:
     case kQVCmdID_EditDuplicate:
     case kQVCmdID_EditDelete:
+    case kQVCmdID_SequenceNewEmpty:
+    case kQVCmdID_SequenceNewWithEmptyTrack:
+    case kQVCmdID_SequenceNewWithSound:
+    case kQVCmdID_SequenceNewWithSounds:
+    case kQVCmdID_SequenceNewWithRandom:
+    case kQVCmdID_SequenceAddNewCursor:
+    case kQVCmdID_SequenceAddNewTrack:
+    case kQVCmdID_SequenceAddNewTrackWithSound:
         return {Outcome::Runs, 0};
+    case kQVCmdID_SequenceGroup:
+        return {Outcome::Refused, kAKErrorTreeHandlerBadTreeSelType};
     case kQVCmdID_EditRedo:
         return {Outcome::RunsIdle, 0};
     case kQVCmdID_EditPaste:
@@ -50,8 +63,21 @@ Expected ExpectedFor(int id)
 }
 
 // The commands the master-mode lock refuses among those that run.
-std::set<int> const kLockable = {kQVCmdID_EditCut, kQVCmdID_EditCopy, kQVCmdID_EditPaste, kQVCmdID_EditDuplicate,
-                                 kQVCmdID_EditDelete};
+std::set<int> const kLockable = {kQVCmdID_EditCut,
+                                 kQVCmdID_EditCopy,
+                                 kQVCmdID_EditPaste,
+                                 kQVCmdID_EditDuplicate,
+                                 kQVCmdID_EditDelete,
+                                 kQVCmdID_SequenceNewEmpty,
+                                 kQVCmdID_SequenceNewWithEmptyTrack,
+                                 kQVCmdID_SequenceNewWithSound,
+                                 kQVCmdID_SequenceNewWithSounds,
+                                 kQVCmdID_SequenceNewWithRandom,
+                                 kQVCmdID_SequenceGroup};
+
+// The commands that add to a sequence take it as their target.
+std::set<int> const kOnTarget = {kQVCmdID_SequenceAddNewCursor, kQVCmdID_SequenceAddNewTrack,
+                                 kQVCmdID_SequenceAddNewTrackWithSound};
 
 class DispatchTest : public ::testing::TestWithParam<bool>
 {
@@ -65,10 +91,17 @@ protected:
         ASSERT_EQ(handler->DoEasyNewSequenceEmpty(nullptr, AKString("Extra")), 0);
         handler->DoEasyEnd();
         mDoc.document.mLocked = GetParam();
+        ASSERT_TRUE(SoundFixtures::WriteSoundFile(mSound.File("tone.wav"), SoundFixtures::SoundRecipe()));
     }
-    void TearDown() override { AKTreePasteboard::sShared.Clear(); }
+    void TearDown() override
+    {
+        AKTreePasteboard::sShared.Clear();
+        unsigned int count = 0;
+        QVProviderMgr::sShared.RemoveAllProviders(&count);
+    }
 
     GandlerDoc mDoc;
+    SoundFixtures::TempFolder mSound;
 };
 
 TEST_P(DispatchTest, EveryCommandIDRunsIsRefusedOrIsUnavailable)
@@ -90,6 +123,9 @@ TEST_P(DispatchTest, EveryCommandIDRunsIsRefusedOrIsUnavailable)
             expected = {Outcome::Unavailable, -1};
 
         QVGandlerParam param = doc.Param({doc.sequences[0]});
+        param.WithOptionAsAKFilePath("SoundPath", SoundFixtures::EnginePath(mSound.File("tone.wav")));
+        if (kOnTarget.count(id) != 0)
+            param.GetTreeActionParam().WithTargetObject(doc.sequences[0], kAKLinkModeLastChildren);
         bool const can = QVGandler::sShared.CanGenericCommand(id, param);
         LogCapture log;
         int const status = QVGandler::sShared.DoGenericCommand(id, param, false);
@@ -99,8 +135,11 @@ TEST_P(DispatchTest, EveryCommandIDRunsIsRefusedOrIsUnavailable)
         EXPECT_EQ(can, expected.outcome == Outcome::Runs) << "enabled exactly when it runs";
         switch (expected.outcome) {
         case Outcome::Runs:
-            ASSERT_EQ(lines.size(), 2u);
-            EXPECT_EQ(lines[1], "# Ok\n\n");
+            ASSERT_GE(lines.size(), 2u);
+            EXPECT_EQ(lines.back(), "# Ok\n\n");
+            if (id != kQVCmdID_EditUndo && id != kQVCmdID_EditCopy) {
+                EXPECT_TRUE(doc.handler()->CanUndo(nullptr, nullptr)) << "one more undo step";
+            }
             break;
         case Outcome::RunsIdle:
         case Outcome::Unavailable:
