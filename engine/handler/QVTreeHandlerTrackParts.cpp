@@ -295,6 +295,11 @@ int QVTreeHandler::DoTrackPartExtract(AKTreeActionParam& param, bool keepSource)
     QVTreeHandlerEasyScope scope(*this, QVTreeHandlerCommandTrackPartExtract());
     QVObjectSequence* sequence = nullptr;
     status = DoEasyNewSequenceWithNewTracks(&sequence, QVObjectGetNameCopied(part.sequence), &copies);
+    // Copies that never reached the tree are ours to delete.
+    for (QVObjectTrack* copy : copies) {
+        if (copy != nullptr && copy->GetNodeOwner() == nullptr)
+            AKClass::DeleteObject(copy);
+    }
     if (status == 0 && !keepSource) {
         AKTreeActionParam removal(param);
         status = DoTrackPartDelete(removal);
