@@ -179,6 +179,18 @@ public:
     // the second goes.
     int DoCmd_SequenceGroup(QVGandlerParam& param);
 
+    // --- Player and plug-in commands ---
+
+    int DoCmd_CursorNew(QVGandlerParam& param);
+    int DoCmd_CursorAddNewAtomic(QVGandlerParam& param);
+    int DoCmd_CursorGroup(QVGandlerParam& param);
+    // Nothing recorded and nobody told when no link changes.
+    int DoCmd_CursorAttach(QVGandlerParam& param);
+    int DoCmd_CursorDetach(QVGandlerParam& param);
+    // Recorded only when the playable's plug-in changed.
+    int DoCmd_PlayablePlug(QVGandlerParam& param);
+    int DoCmd_PlayablePlugNone(QVGandlerParam& param);
+
     // --- Shared steps of the executors ---
 
     // The document's engine tree handler, or null.
@@ -201,6 +213,8 @@ private:
     int LowNewSequenceWithTrack(QVGandlerParam& param, QVCommandInfo const& command, AKString const& name,
                                 bool withPlayer, int status, Fill fill);
     int LowSequenceAddNewTrack(QVGandlerParam& param, bool withSound);
+    int LowCursorAttachOrDetach(QVGandlerParam& param, bool attach);
+    int LowPlayablePlug(QVGandlerParam& param, bool plug);
 
     QVGandlerLibextOwner mLibext;
 };

@@ -112,13 +112,23 @@ int RunSequenceAddNewTrackWithSound(QVGandler& gandler, int, QVGandlerParam& par
 {
     return gandler.DoCmd_SequenceAddNewTrackWithSound(param);
 }
+int RunCursorNew(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_CursorNew(param); }
+int RunCursorAddNewAtomic(QVGandler& gandler, int, QVGandlerParam& param, bool)
+{
+    return gandler.DoCmd_CursorAddNewAtomic(param);
+}
+int RunCursorGroup(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_CursorGroup(param); }
+int RunCursorAttach(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_CursorAttach(param); }
+int RunCursorDetach(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_CursorDetach(param); }
+int RunPlug(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_PlayablePlug(param); }
+int RunPlugNone(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_PlayablePlugNone(param); }
 int RunSequenceGroup(QVGandler& gandler, int, QVGandlerParam& param, bool)
 {
     return gandler.DoCmd_SequenceGroup(param);
 }
 
-// The executors of new sequences from track parts, bounces, player,
-// plug-in and track-part commands are not part of this build yet: their
+// The executors of new sequences from track parts, bounces and track-part
+// commands are not part of this build yet: their
 // rows keep their lock rule and test, and a null runner.
 Row const kRows[] = {
     {kQVCmdID_EditUndo, kQVCmdID_EditUndo, false, RunUndo, CanUndo},
@@ -141,13 +151,13 @@ Row const kRows[] = {
      RunSequenceAddNewTrackWithSound, CanAddNewTrack},
     {kQVCmdID_SequenceGroup, kQVCmdID_SequenceGroup, true, RunSequenceGroup, CanSequenceGroup},
     {kQVCmdID_SequenceBounce, kQVCmdID_SequenceBounce, false, nullptr, CanSequenceBounce},
-    {kQVCmdID_CursorNew, kQVCmdID_CursorNew, true, nullptr, nullptr},
-    {kQVCmdID_CursorAddNewAtomic, kQVCmdID_CursorAddNewAtomic, false, nullptr, CanAddNewAtomic},
-    {kQVCmdID_CursorGroup, kQVCmdID_CursorGroup, false, nullptr, CanCursorGroup},
-    {kQVCmdID_CursorAttach, kQVCmdID_CursorAttach, true, nullptr, CanCursorAttach},
-    {kQVCmdID_CursorDetach, kQVCmdID_CursorDetach, true, nullptr, CanCursorDetach},
-    {kQVCmdID_PlayablePlug, kQVCmdID_PlayablePlug, false, nullptr, CanPlug},
-    {kQVCmdID_PlayablePlugNone, kQVCmdID_PlayablePlugNone, false, nullptr, CanPlugNone},
+    {kQVCmdID_CursorNew, kQVCmdID_CursorNew, true, RunCursorNew, nullptr},
+    {kQVCmdID_CursorAddNewAtomic, kQVCmdID_CursorAddNewAtomic, false, RunCursorAddNewAtomic, CanAddNewAtomic},
+    {kQVCmdID_CursorGroup, kQVCmdID_CursorGroup, false, RunCursorGroup, CanCursorGroup},
+    {kQVCmdID_CursorAttach, kQVCmdID_CursorAttach, true, RunCursorAttach, CanCursorAttach},
+    {kQVCmdID_CursorDetach, kQVCmdID_CursorDetach, true, RunCursorDetach, CanCursorDetach},
+    {kQVCmdID_PlayablePlug, kQVCmdID_PlayablePlug, false, RunPlug, CanPlug},
+    {kQVCmdID_PlayablePlugNone, kQVCmdID_PlayablePlugNone, false, RunPlugNone, CanPlugNone},
     {kQVCmdID_TrackPartCut, kQVCmdID_TrackPartDuplicate, false, nullptr, nullptr},
     {kQVCmdID_TrackPartDelete, kQVCmdID_TrackPartReset, false, nullptr, nullptr},
     {kQVCmdID_TrackPartExtract, kQVCmdID_TrackPartExtract, true, nullptr, nullptr},

@@ -20,8 +20,8 @@ namespace {
 
 // What one command ID does on the fixture's document with the sequence
 // "Intro" selected (and as the target of the commands that add to a
-// sequence), one step to undo, nothing to redo, an empty pasteboard and a
-// sound file given.
+// sequence), one step to undo, nothing to redo, an empty pasteboard, and a
+// sound file and a plug-in given.
 enum class Outcome {
     Runs,        // status 0, an echo, enabled
     RunsIdle,    // status 0, nothing to do: no echo, not enabled
@@ -50,7 +50,18 @@ Expected ExpectedFor(int id)
     case kQVCmdID_SequenceAddNewCursor:
     case kQVCmdID_SequenceAddNewTrack:
     case kQVCmdID_SequenceAddNewTrackWithSound:
+    case kQVCmdID_CursorNew:
+    case kQVCmdID_PlayablePlug:
         return {Outcome::Runs, 0};
+    case kQVCmdID_CursorAddNewAtomic:
+        return {Outcome::Refused, kQVErrorGandlerUndefObject};
+    case kQVCmdID_CursorGroup:
+    case kQVCmdID_CursorAttach:
+    case kQVCmdID_CursorDetach:
+        return {Outcome::Refused, kAKErrorTreeHandlerBadTreeSelType};
+    case kQVCmdID_PlayablePlugNone:
+        // The check's answer for a playable without plug-in.
+        return {Outcome::Refused, 1};
     case kQVCmdID_SequenceGroup:
         return {Outcome::Refused, kAKErrorTreeHandlerBadTreeSelType};
     case kQVCmdID_EditRedo:
@@ -73,7 +84,10 @@ std::set<int> const kLockable = {kQVCmdID_EditCut,
                                  kQVCmdID_SequenceNewWithSound,
                                  kQVCmdID_SequenceNewWithSounds,
                                  kQVCmdID_SequenceNewWithRandom,
-                                 kQVCmdID_SequenceGroup};
+                                 kQVCmdID_SequenceGroup,
+                                 kQVCmdID_CursorNew,
+                                 kQVCmdID_CursorAttach,
+                                 kQVCmdID_CursorDetach};
 
 // The commands that add to a sequence take it as their target.
 std::set<int> const kOnTarget = {kQVCmdID_SequenceAddNewCursor, kQVCmdID_SequenceAddNewTrack,
@@ -124,6 +138,7 @@ TEST_P(DispatchTest, EveryCommandIDRunsIsRefusedOrIsUnavailable)
 
         QVGandlerParam param = doc.Param({doc.sequences[0]});
         param.WithOptionAsAKFilePath("SoundPath", SoundFixtures::EnginePath(mSound.File("tone.wav")));
+        param.WithOptionAsUIntID("PluginDescUID", 0x61756678627061ULL);
         if (kOnTarget.count(id) != 0)
             param.GetTreeActionParam().WithTargetObject(doc.sequences[0], kAKLinkModeLastChildren);
         bool const can = QVGandler::sShared.CanGenericCommand(id, param);
