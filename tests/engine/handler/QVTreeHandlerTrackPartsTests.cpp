@@ -210,6 +210,30 @@ TEST_F(TrackPartTest, EveryEditOfASelectedSequenceUndoesAndRedoesExactly)
     }
 }
 
+TEST_F(TrackPartTest, ExperimentalTransformsUndoExactlyAndSelectTheUnionOfTheirResults)
+{
+    std::vector<unsigned char> const before = TrackPartTreeBytes(doc.tree);
+    bool someRevised = false;
+    for (unsigned int transform :
+         {kQVTrackPartZxperScale, kQVTrackPartZxperRepeat, kQVTrackPartZxperMingle, kQVTrackPartZxperStretch}) {
+        SCOPED_TRACE(transform);
+        AKTreeActionParam param = doc.Selecting({doc.Sequence(0)}, {0, 2});
+        ASSERT_EQ(doc.handler.DoTrackPartZxperN(param, AKDictionary(), transform), 0);
+        if (!param.HasResultFlags(kAKTreeActionRevised)) {
+            EXPECT_EQ(TrackPartTreeBytes(doc.tree), before);
+            continue;
+        }
+        someRevised = true;
+        AKTimeIntv const done = param.GetResultTreeSel().GetTimeRange();
+        EXPECT_LT(done.beg, done.end);
+        ASSERT_EQ(doc.Undo(), 0);
+        EXPECT_EQ(TrackPartTreeBytes(doc.tree), before);
+    }
+    EXPECT_TRUE(someRevised);
+    AKTreeActionParam param = doc.Selecting({doc.Sequence(0)}, {0, 2});
+    EXPECT_EQ(doc.handler.DoTrackPartZxperN(param, AKDictionary(), 9), kAKErrorTreeHandlerBadTreeSelType);
+}
+
 TEST_F(TrackPartTest, EditsThatChangeNothingRecordNothing)
 {
     unsigned int const steps = doc.UndoSteps();
