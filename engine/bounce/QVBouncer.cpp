@@ -267,6 +267,8 @@ int QVBouncer::BouncerWriteStart()
         format.Setup(mFileInfo.channelCount, kQVBounceBlockFrames, mFileInfo.sampleRate);
         source->PrepareAudioResources(format);
         source->SynchronizeWithDoc(true);
+        // The first block starts from the players' stored state.
+        source->ForceUpdatePoolsRTState();
     }
     mState = kQVBouncerStateWriting;
     mStartTime = Now();

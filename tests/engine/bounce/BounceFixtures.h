@@ -14,6 +14,7 @@
 #include "QVDocumentAudioSource.h"
 #include "QVObjectSequence.h"
 #include "QVObjectTrack.h"
+#include "QVProvider.h"
 #include "QVProviderMgr.h"
 #include "QVTreeHandler.h"
 #include "SoundFixtures.h"
@@ -27,37 +28,38 @@
 
 namespace BounceFixtures {
 
+// Runs idle passes of the shared centre until the condition holds; false
+// when it still does not after many passes (a hang, reported by the caller).
+inline bool IdleUntil(std::function<bool()> const& condition)
+{
+    for (int pass = 0; pass < 200000; ++pass) {
+        if (condition())
+            return true;
+        AKIdlingCenter::sShared.DoGlobalIdling();
+        AKSys::SleepMicroSec(200.0);
+    }
+    return condition();
+}
+
 // A private document with one sequence of one track per sound file.
 class Scene
 {
 public:
-    // Each recipe becomes "sound<n>.wav" (".flac") in the folder. With load, the sounds
-    // are read at once; otherwise they are only registered.
+    // Each recipe becomes "sound<n>.wav" (".flac") in the folder. With
+    // load, the sounds are loaded before the constructor returns; otherwise
+    // they are only registered.
     Scene(SoundFixtures::TempFolder const& folder, std::vector<SoundFixtures::SoundRecipe> const& recipes, bool load)
     {
-        mDocument = new QVDocument(1, kQVDocumentFlagPrivate);
-        EXPECT_EQ(mDocument->OnDocumentNew(AKString("Scene"), 0, false), 0);
-        QVObjectTrackArray tracks;
+        std::vector<std::string> paths;
         for (size_t n = 0; n < recipes.size(); ++n) {
             bool const flac = (recipes[n].format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC;
-            std::string const path = folder.File("sound" + std::to_string(n) + (flac ? ".flac" : ".wav"));
-            mSoundPaths.push_back(path);
-            EXPECT_TRUE(SoundFixtures::WriteSoundFile(path, recipes[n]));
-            QVObjectTrack* const track = AKNew<QVObjectTrack>("%s", "");
-            track->InitWithSound(SoundFixtures::EnginePath(path), nullptr, nullptr);
-            tracks.Push(track);
+            paths.push_back(folder.File("sound" + std::to_string(n) + (flac ? ".flac" : ".wav")));
+            EXPECT_TRUE(SoundFixtures::WriteSoundFile(paths.back(), recipes[n]));
         }
-        QVTreeHandler* const handler = QVTreeHandlerOfDocument(mDocument);
-        handler->DoEasyStart(QVCommandInfo(8201, AKString("New Sequences")), nullptr);
-        EXPECT_EQ(handler->DoEasyNewSequenceWithNewTracks(&mSequence, AKString("Seq"), &tracks), 0);
-        handler->DoEasyEnd();
-        mDocument->SynchronizeAllAndNotifyGandlerListeners();
-        if (load)
-            QVProviderMgr::sShared.LoadAllProvidersSoundFileSync();
-        AKTreeSel selection(mDocument->GetTree());
-        selection.InitWithObject(mSequence);
-        EXPECT_EQ(mDocument->GetTree()->WriteTreeSelToCache(&mStore, selection), 0);
+        Build(paths, load);
     }
+    // The same over sound files that exist.
+    Scene(std::vector<std::string> const& paths, bool load) { Build(paths, load); }
     ~Scene() { delete mDocument; }
 
     Scene(Scene const&) = delete;
@@ -67,8 +69,46 @@ public:
     QVObjectSequence* Sequence() const { return mSequence; }
     AKTreeSelCache const& Store() const { return mStore; }
     std::vector<std::string> const& SoundPaths() const { return mSoundPaths; }
+    bool AllSoundsAvailable() const
+    {
+        QVProviderIDArray ids;
+        QVProviderMgr::sShared.GrabActiveProviderIDsInDocument(&ids, mDocument);
+        for (QVProviderID id : ids) {
+            QVProvider const* const provider = QVProviderMgr::sShared.GetProviderByID(id);
+            if (provider != nullptr && !provider->IsSoundDataCompletelyAvailable())
+                return false;
+        }
+        return true;
+    }
 
 private:
+    void Build(std::vector<std::string> const& paths, bool load)
+    {
+        mSoundPaths = paths;
+        mDocument = new QVDocument(1, kQVDocumentFlagPrivate);
+        EXPECT_EQ(mDocument->OnDocumentNew(AKString("Scene"), 0, false), 0);
+        QVObjectTrackArray tracks;
+        for (std::string const& path : paths) {
+            QVObjectTrack* const track = AKNew<QVObjectTrack>("%s", "");
+            track->InitWithSound(SoundFixtures::EnginePath(path), nullptr, nullptr);
+            tracks.Push(track);
+        }
+        QVTreeHandler* const handler = QVTreeHandlerOfDocument(mDocument);
+        handler->DoEasyStart(QVCommandInfo(8201, AKString("New Sequences")), nullptr);
+        EXPECT_EQ(handler->DoEasyNewSequenceWithNewTracks(&mSequence, AKString("Seq"), &tracks), 0);
+        handler->DoEasyEnd();
+        mDocument->SynchronizeAllAndNotifyGandlerListeners();
+        // Loaded by the manager's own loader (a load of the calling thread
+        // would race with a loader still running for an earlier document).
+        if (load) {
+            QVProviderMgr::sShared.LoadAllProvidersSoundFile(kQVProviderLoadNow);
+            EXPECT_TRUE(IdleUntil([this] { return AllSoundsAvailable(); }));
+        }
+        AKTreeSel selection(mDocument->GetTree());
+        selection.InitWithObject(mSequence);
+        EXPECT_EQ(mDocument->GetTree()->WriteTreeSelToCache(&mStore, selection), 0);
+    }
+
     QVDocument* mDocument = nullptr;
     QVObjectSequence* mSequence = nullptr;
     AKTreeSelCache mStore;
@@ -117,18 +157,5 @@ private:
     QXSampleBuffer<double> mBlock;
     unsigned long long mNextFrame = 0;
 };
-
-// Runs idle passes of the shared centre until the condition holds; false
-// when it still does not after many passes (a hang, reported by the caller).
-inline bool IdleUntil(std::function<bool()> const& condition)
-{
-    for (int pass = 0; pass < 200000; ++pass) {
-        if (condition())
-            return true;
-        AKIdlingCenter::sShared.DoGlobalIdling();
-        AKSys::SleepMicroSec(200.0);
-    }
-    return condition();
-}
 
 }  // namespace BounceFixtures
