@@ -119,8 +119,17 @@ int CopyNextBuffer(int documentID, T** buffers, T* levels, unsigned int channelC
             return status;
     }
     PreparedFormat const* const prepared = FindPrepared(documentID);
-    if (prepared == nullptr)
+    if (prepared == nullptr) {
+        // An unprepared source gives silence: the frames and levels asked.
+        unsigned long long const frames = frameCount > 0 ? static_cast<unsigned long long>(frameCount) : 0;
+        for (unsigned int j = 0; j < channelCount; ++j) {
+            for (unsigned long long f = 0; buffers[j] != nullptr && f < frames; ++f)
+                buffers[j][f] = T(0);
+            if (levels != nullptr)
+                levels[j] = T(0);
+        }
         return 0;
+    }
     unsigned int const channels =
         channelCount > 0 && channelCount < prepared->channels ? channelCount : prepared->channels;
     unsigned long long const frames = frameCount > 0 && static_cast<unsigned long long>(frameCount) < prepared->frames
