@@ -56,6 +56,7 @@ void RebuildFastLinks(AKTree const* tree)
 // document as it was: modified, on its old file.
 int WriteAndAssociate(QVDocument* document, AKFilePath const& resolved)
 {
+    document->GetDocPrefs()->GrabSomePrefsFromDocument();
     AKDictionary settings;
     if (document->GrabUserSettingsFromDocument(&settings))
         document->GetHostSettings() = settings;
@@ -83,6 +84,7 @@ int QVDocument::SetupLoadedTree()
     // A document opens with every sequence stopped, whatever was saved.
     if (QVTreeHandler* const handler = QVTreeHandlerOfDocument(this))
         handler->DoStopAllPlayers();
+    mDocPrefs->ApplySomePrefsToDocument();
     // Host settings the host takes are no longer kept with the document.
     if (ApplyUserSettingsToDocument(mHostSettings))
         mHostSettings.Clear();
@@ -191,5 +193,6 @@ int QVDocument::DoDocumentExport(AKFilePath const& path, unsigned int, bool* can
     QVDocumentMgr::sShared.ResolveDocumentFilePath(&resolved, AKString("xml"));
     if (!CanImportExport(mDocumentType))
         return FailImportExport();
+    mDocPrefs->GrabSomePrefsFromDocument();
     return SaveToXmlFile(resolved, true);
 }

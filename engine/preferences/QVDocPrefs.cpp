@@ -1,6 +1,8 @@
 #include "QVDocPrefs.h"
 
 #include "AKLog.h"
+#include "QVDocument.h"
+#include "QVDocumentAudioSource.h"
 #include "QVPrefsClamp.h"
 
 namespace {
@@ -64,6 +66,19 @@ bool QVDocPrefs::GrabMasterVolume(double volumeDb)
     mAudioMasterVolume = volumeDb;
     mMembers.MarkChanged();
     return true;
+}
+
+void QVDocPrefs::ApplySomePrefsToDocument() const
+{
+    QVDocumentAudioSource* const source = mDocument != nullptr ? mDocument->GetAudioSource() : nullptr;
+    if (source != nullptr)
+        source->SetMasterVolume(mAudioMasterVolume);
+}
+
+bool QVDocPrefs::GrabSomePrefsFromDocument()
+{
+    QVDocumentAudioSource const* const source = mDocument != nullptr ? mDocument->GetAudioSource() : nullptr;
+    return source != nullptr && GrabMasterVolume(source->GetMasterVolume());
 }
 
 void QVDocPrefs::LogInfoPrefs() const

@@ -61,6 +61,14 @@ public:
     // preferences modified and moves the change stamp. True when it changed.
     bool GrabMasterVolume(double volumeDb);
 
+    // With a document that has an audio source: its master volume becomes
+    // Audio.MasterVolume (after opening or importing a file).
+    void ApplySomePrefsToDocument() const;
+    // With a document that has an audio source: GrabMasterVolume of its
+    // current master volume (before saving or exporting). True when it
+    // changed.
+    bool GrabSomePrefsFromDocument();
+
     // Logs "Document Prefs:\n", one line per member, then "\n".
     void LogInfoPrefs() const;
     // Applies a parameters string; runs CheckSettings when a member took a
