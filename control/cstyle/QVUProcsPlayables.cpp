@@ -1,35 +1,27 @@
-// Players and sequences through the C-style interface. Creations run as one
-// undoable step of the document, named after their command.
+// Players and sequences through the C-style interface: every edit runs the
+// matching command of the command handler, one undoable step.
 
-#include "AKClass.h"
+#include "AKFilePath.h"
+#include "AKNode.h"
+#include "AKTreeActionParam.h"
+#include "AKTreeSel.h"
 #include "AKLog.h"
 #include "AKStatus.h"
 #include "QVDocument.h"
+#include "QVGandler.h"
+#include "QVGandlerParam.h"
 #include "QVObjectAtomic.h"
 #include "QVObjectCursor.h"
 #include "QVObjectSequence.h"
 #include "QVObjectTrack.h"
 #include "QVTreeHandler.h"
 #include "QVUProcs.h"
-#include "QVUProcsEdits.h"
 #include "QVUniversalProcs.h"
 
 #include <cstdio>
 #include <vector>
 
 namespace {
-
-constexpr int kCmdSequenceNewEmpty = 8256;
-constexpr int kCmdSequenceNewWithEmptyTrack = 8257;
-constexpr int kCmdSequenceNewWithSound = 8259;
-constexpr int kCmdSequenceAddNewCursor = 8262;
-constexpr int kCmdSequenceAddNewTrack = 8263;
-constexpr int kCmdSequenceGroup = 8265;
-constexpr int kCmdCursorNew = 8267;
-constexpr int kCmdCursorAddNewAtomic = 8268;
-constexpr int kCmdCursorGroup = 8269;
-constexpr int kCmdCursorAttach = 8270;
-constexpr int kCmdCursorDetach = 8271;
 
 int CheckName(char const* name) { return QVUProcCheckString(name, kQVUProcStringLimited, kQVUProcNameMax); }
 
@@ -50,19 +42,40 @@ void PutIDs(AKNodeIDArray const& ids, std::vector<int>* list, int** out, int* co
     QVUProcPutList(*list, out, count);
 }
 
-// Edits that no operation of the engine performs yet through this
-// interface; the host learns it from the command's status.
-int NotAvailable(int commandID) { return AKLogError(kQVErrorUProcCommandUnknown, "Unknown command \"%d\"", commandID); }
-
-int NewPlayer(QVDocument* document, int commandID, AKString const& name, unsigned int subCount, AKObject* parent,
-              int* player)
+// The object a creating command made: the one object of its result
+// selection, else 0.
+int CreatedID(QVGandlerParam const& param)
 {
-    QVObjectPlayable* created = nullptr;
-    int const status = QVUProcRunEdit(document, commandID, [&](QVTreeHandler& handler) {
-        return handler.DoEasyNewCursor(&created, name, subCount, 0.0, parent, kAKLinkModeLastChildren);
-    });
-    QVUProcPut(player, status == 0 ? QVUProcNodeID(created) : 0);
-    return status;
+    AKTreeSel const& result = param.GetTreeActionParam().GetResultTreeSel();
+    return result.CountNodes() == 1 ? result.GetNode(0)->GetID() : 0;
+}
+
+void WithName(QVGandlerParam* param, char const* name)
+{
+    if (!QVUProcText(name).IsEmpty())
+        param->WithOptionAsAKString("Name", QVUProcText(name));
+}
+
+// Two objects of one document as the action's objects.
+int RunOnPair(int document, int first, int document2, int second, int (QVGandler::*command)(QVGandlerParam&))
+{
+    QVUProcEnter();
+    QVDocument* found = nullptr;
+    AKObject* one = nullptr;
+    AKObject* two = nullptr;
+    int status = QVUProcCheckDocument2(document, document2, false, &found);
+    if (status == 0)
+        status = QVUProcCheckObject(found, first, false, &one);
+    if (status == 0)
+        status = QVUProcCheckObject(found, second, false, &two);
+    if (status != 0)
+        return status;
+    ATObjectArray<AKObject> objects;
+    objects.Push(one);
+    objects.Push(two);
+    QVGandlerParam param(found);
+    param.GetTreeActionParam().WithTreeObjects(objects);
+    return (QVGandler::sShared.*command)(param);
 }
 
 }  // namespace
@@ -79,17 +92,17 @@ int _QX_createPlayer(int document, char const* name, unsigned int subCount, int*
         status = CheckName(name);
     if (status != 0)
         return status;
-    return NewPlayer(found, kCmdCursorNew, QVUProcText(name), subCount, nullptr, player);
+    QVGandlerParam param(found);
+    param.WithOptionAsUInt("SubCount", subCount);
+    WithName(&param, name);
+    status = QVGandler::sShared.DoCmd_CursorNew(param);
+    QVUProcPut(player, status == 0 ? CreatedID(param) : 0);
+    return status;
 }
 
 int _QX_attachPlayer(int document, int player, int document2, int sequence)
 {
-    QVUProcEnter();
-    QVDocument* found = nullptr;
-    int const status = QVUProcCheckDocument2(document, document2, false, &found);
-    (void)player;
-    (void)sequence;
-    return status != 0 ? status : NotAvailable(kCmdCursorAttach);
+    return RunOnPair(document, player, document2, sequence, &QVGandler::DoCmd_CursorAttach);
 }
 
 int _QX_createAndAttachPlayer(int document, int sequence, char const* name, unsigned int subCount, int* player)
@@ -102,7 +115,13 @@ int _QX_createAndAttachPlayer(int document, int sequence, char const* name, unsi
         status = CheckName(name);
     if (status != 0)
         return status;
-    return NewPlayer(found, kCmdSequenceAddNewCursor, QVUProcText(name), subCount, target, player);
+    QVGandlerParam param(found);
+    param.GetTreeActionParam().WithTargetObject(target, kAKLinkModeLastChildren);
+    param.WithOptionAsUInt("SubCount", subCount);
+    WithName(&param, name);
+    status = QVGandler::sShared.DoCmd_SequenceAddNewCursor(param);
+    QVUProcPut(player, status == 0 ? CreatedID(param) : 0);
+    return status;
 }
 
 int _QX_getAttachedPlayers(int document, int sequence, int** ids, int* count)
@@ -127,17 +146,16 @@ int _QX_detachPlayer(int document, int player)
     int status = QVUProcCheckDocument(document, &found);
     if (status == 0)
         status = QVUProcCheckObject(found, player, false, &object);
-    return status != 0 ? status : NotAvailable(kCmdCursorDetach);
+    if (status != 0)
+        return status;
+    QVGandlerParam param(found);
+    param.GetTreeActionParam().WithTreeObject(object);
+    return QVGandler::sShared.DoCmd_CursorDetach(param);
 }
 
 int _QX_groupWithPlayer(int document, int player, int document2, int player2)
 {
-    QVUProcEnter();
-    QVDocument* found = nullptr;
-    int const status = QVUProcCheckDocument2(document, document2, false, &found);
-    (void)player;
-    (void)player2;
-    return status != 0 ? status : NotAvailable(kCmdCursorGroup);
+    return RunOnPair(document, player, document2, player2, &QVGandler::DoCmd_CursorGroup);
 }
 
 int _QX_createAndAddSubPlayer(int document, int multiPlayer, int* player)
@@ -145,10 +163,14 @@ int _QX_createAndAddSubPlayer(int document, int multiPlayer, int* player)
     QVUProcPut(player, 0);
     QVDocument* found = nullptr;
     QVObjectCursor* target = nullptr;
-    int const status = CheckDocumentAndObjectT(document, multiPlayer, &found, &target);
+    int status = CheckDocumentAndObjectT(document, multiPlayer, &found, &target);
     if (status != 0)
         return status;
-    return NewPlayer(found, kCmdCursorAddNewAtomic, AKString(), 0, target, player);
+    QVGandlerParam param(found);
+    param.GetTreeActionParam().WithTargetObject(target, kAKLinkModeLastChildren);
+    status = QVGandler::sShared.DoCmd_CursorAddNewAtomic(param);
+    QVUProcPut(player, status == 0 ? CreatedID(param) : 0);
+    return status;
 }
 
 int _QX_getSubPlayers(int document, int player, int** ids, int* count)
@@ -227,18 +249,11 @@ int _QX_createSequence(int document, char const* name, unsigned int withTrack, i
         status = QVUProcCheckBoolean(withTrack);
     if (status != 0)
         return status;
-    AKString const text = QVUProcText(name);
-    QVObjectSequence* created = nullptr;
-    status = QVUProcRunEdit(found, withTrack != 0 ? kCmdSequenceNewWithEmptyTrack : kCmdSequenceNewEmpty,
-                            [&](QVTreeHandler& handler) {
-                                if (withTrack == 0)
-                                    return handler.DoEasyNewSequenceEmpty(&created, text);
-                                QVObjectTrack* track = AKNew<QVObjectTrack>("%s", "");
-                                if (track == nullptr)
-                                    return AKClass::GetErrorNew();
-                                return handler.DoEasyNewSequenceWithNewTrack(&created, text, &track);
-                            });
-    QVUProcPut(sequence, status == 0 ? QVUProcNodeID(created) : 0);
+    QVGandlerParam param(found);
+    WithName(&param, name);
+    status = withTrack != 0 ? QVGandler::sShared.DoCmd_SequenceNewWithEmptyTrack(param)
+                            : QVGandler::sShared.DoCmd_SequenceNewEmpty(param);
+    QVUProcPut(sequence, status == 0 ? CreatedID(param) : 0);
     return status;
 }
 
@@ -254,17 +269,11 @@ int _QX_createSequenceWithSound(int document, char const* name, char const* path
         status = QVUProcCheckString(path, kQVUProcStringRequired | kQVUProcStringLimited, kQVUProcPathMax);
     if (status != 0)
         return status;
-    AKString const text = QVUProcText(name);
-    QVObjectSequence* created = nullptr;
-    status = QVUProcRunEdit(found, kCmdSequenceNewWithSound, [&](QVTreeHandler& handler) {
-        QVObjectTrack* track = AKNew<QVObjectTrack>("%s", "");
-        if (track == nullptr)
-            return AKClass::GetErrorNew();
-        AKString soundName;
-        track->InitWithSound(AKFilePath(QVUProcText(path)), nullptr, &soundName);
-        return handler.DoEasyNewSequenceWithNewTrack(&created, text.IsEmpty() ? soundName : text, &track);
-    });
-    QVUProcPut(sequence, status == 0 ? QVUProcNodeID(created) : 0);
+    QVGandlerParam param(found);
+    param.WithOptionAsAKFilePath("SoundPath", AKFilePath(QVUProcText(path)));
+    WithName(&param, name);
+    status = QVGandler::sShared.DoCmd_SequenceNewWithSound(param, false);
+    QVUProcPut(sequence, status == 0 ? CreatedID(param) : 0);
     return status;
 }
 
@@ -277,12 +286,7 @@ int _QX_createSequenceWithProvider(int document, char const* name, unsigned int 
 
 int _QX_mixWithSequence(int document, int sequence, int document2, int sequence2)
 {
-    QVUProcEnter();
-    QVDocument* found = nullptr;
-    int const status = QVUProcCheckDocument2(document, document2, false, &found);
-    (void)sequence;
-    (void)sequence2;
-    return status != 0 ? status : NotAvailable(kCmdSequenceGroup);
+    return RunOnPair(document, sequence, document2, sequence2, &QVGandler::DoCmd_SequenceGroup);
 }
 
 int _QX_createAndAddSubTrack(int document, int sequence, char const* name, int* track)
@@ -295,15 +299,11 @@ int _QX_createAndAddSubTrack(int document, int sequence, char const* name, int* 
         status = CheckName(name);
     if (status != 0)
         return status;
-    AKObject* created = AKNew<QVObjectTrack>("%s", "");
-    if (created == nullptr)
-        return AKClass::GetErrorNew();
-    created->akmSetName(QVUProcText(name), false);
-    AKObject* added = created;
-    status = QVUProcRunEdit(found, kCmdSequenceAddNewTrack, [&](QVTreeHandler& handler) {
-        return handler.DoEasyAddNewObject(&added, target, kAKLinkModeLastChildren);
-    });
-    QVUProcPut(track, status == 0 ? QVUProcNodeID(added) : 0);
+    QVGandlerParam param(found);
+    param.GetTreeActionParam().WithTargetObject(target, kAKLinkModeLastChildren);
+    WithName(&param, name);
+    status = QVGandler::sShared.DoCmd_SequenceAddNewTrack(param);
+    QVUProcPut(track, status == 0 ? CreatedID(param) : 0);
     return status;
 }
 

@@ -130,7 +130,8 @@ void QXHostRunArgumentChecks(void)
     EXPECT_STATUS(0, _QX_getPlayerSituation(doc, seq, &sequence, &parent, &situation, &index));
     EXPECT(situation == 0 && parent == 0 && index == 0);
     EXPECT_STATUS(0, _QX_getPlayerSituation(doc, player, &sequence, &parent, &situation, &index));
-    EXPECT(situation == 1 && sequence == seq && index == 1);
+    EXPECT_STATUS(0, _QX_getAttachedPlayers(doc, seq, &ids, &count));
+    EXPECT(situation == 1 && sequence == seq && count > 0 && ids[count - 1] == player && index == count);
     /* A sub keeps its index as its name. */
     QXHostClearLog();
     EXPECT_STATUS(0, _QX_setObjectParamString(doc, sub, "name", "Renamed"));

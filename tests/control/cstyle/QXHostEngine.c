@@ -57,7 +57,8 @@ static int MakeDocument(int provider, int* sequence, int* player)
     EXPECT_STATUS(0, _QX_getDocumentPlayers(doc, &ids, &count));
     EXPECT(count == 1 && ids != NULL && ids[0] == multi);
     EXPECT_STATUS(0, _QX_getAttachedPlayers(doc, *sequence, &ids, &count));
-    EXPECT(count == 1 && ids != NULL && ids[0] == *player);
+    /* A new sequence with a sound comes with a player of its own. */
+    EXPECT(count == 2 && ids != NULL && ids[1] == *player);
     /* Parameters: set, read back, limited to their range. */
     double value = 0.0, second = 0.0;
     int type = -1;
@@ -165,8 +166,8 @@ void QXHostRunEngine(void)
     EXPECT(count == 1);
     sequence = count == 1 ? ids[0] : 0;
     EXPECT_STATUS(0, _QX_getAttachedPlayers(doc, sequence, &ids, &count));
-    EXPECT(count == 1);
-    player = count == 1 ? ids[0] : 0;
+    EXPECT(count == 2);
+    player = count == 2 ? ids[1] : 0;
     double value = 0.0;
     EXPECT_STATUS(0, _QX_getObjectParameter(doc, player, "playable", "volume", 0, &value, NULL, NULL));
     EXPECT(fabs(value + 6.0) < 1e-6);
