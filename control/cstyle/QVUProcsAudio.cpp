@@ -281,6 +281,8 @@ int _QX_audioBounce(int document, char const* path, int channels, int bits, unsi
     unsigned long long const block = blockFrames > 0 ? static_cast<unsigned long long>(blockFrames) : 512;
     Prepare(found, static_cast<unsigned int>(channels), block, sampleRate);
     QVDocumentAudioSource* const source = found->GetAudioSource();
+    if (source != nullptr)
+        source->ForceUpdatePoolsRTState();
     unsigned long long const total = static_cast<unsigned long long>(std::floor(duration * sampleRate + 0.5));
     std::vector<double> interleaved(block * static_cast<unsigned long long>(channels));
     unsigned long long done = 0;

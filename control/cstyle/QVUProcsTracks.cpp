@@ -5,7 +5,11 @@
 #include "AKLog.h"
 #include "AKStatus.h"
 #include "AKTimeIntv.h"
+#include "AKTreeActionParam.h"
+#include "AKTreeSel.h"
 #include "QVDocument.h"
+#include "QVGandler.h"
+#include "QVGandlerParam.h"
 #include "QVEnvelopeLowHelpers.h"
 #include "QVObjectSequence.h"
 #include "QVObjectPoolable.h"
@@ -16,6 +20,28 @@
 #include <cstdio>
 
 namespace {
+
+constexpr int kCmdTrackPartMoveOrCopy = 8290;
+
+// Track-part command words: the command each runs and what it takes.
+struct TrackWord {
+    char const* word;
+    int commandID;
+    bool timeRange;
+    int mode;  // the "Mode" option, 0 for none
+    bool timeAt;
+    bool duration;
+    bool scale;
+};
+TrackWord const kTrackWords[] = {
+    {"cut", 8282, true, 0, false, false, false},       {"copy", 8283, true, 0, false, false, false},
+    {"pasteAt", 8284, false, 1, true, false, false},   {"pasteOn", 8284, true, 6, false, false, false},
+    {"duplicate", 8285, true, 0, false, false, false}, {"remove", 8286, true, 0, false, false, false},
+    {"reset", 8287, true, 0, false, false, false},     {"crop", 8289, true, 0, false, false, false},
+    {"erase", 8291, true, 0, false, false, false},     {"silent", 8292, false, 1, true, true, false},
+    {"scale", 8293, true, 0, false, false, true},      {"reverse", 8294, true, 0, false, false, false},
+    {"mingle", 8298, true, 0, false, false, false},
+};
 
 int CheckPath(char const* path)
 {
@@ -197,12 +223,29 @@ int _QX_commandOnTracks(int document, int object, char const* word, double begin
         status = QVUProcCheckKey(word, &key, true);
     if (status != 0)
         return status;
-    (void)begin;
-    (void)end;
-    (void)at;
-    (void)value;
-    // The track-part edits are not reachable through this interface yet.
-    return AKLogError(kQVErrorUProcCommandUnknown, "Unknown command \"%s\"", key.c_str());
+    TrackWord const* row = nullptr;
+    for (TrackWord const& each : kTrackWords) {
+        if (key == AKKeyC15(each.word))
+            row = &each;
+    }
+    if (row == nullptr)
+        return AKLogError(kQVErrorUProcCommandUnknown, "Unknown command \"%s\"", key.c_str());
+
+    QVGandlerParam param(found);
+    AKTreeSel selection(found->GetTree());
+    selection.InitWithObject(target);
+    if (row->timeRange)
+        selection.SetTimeSel(AKTimeIntv{begin, end});
+    param.GetTreeActionParam().WithTreeSel(selection);
+    if (row->mode != 0)
+        param.WithOptionAsSInt("Mode", row->mode);
+    if (row->timeAt)
+        param.WithOptionAsAKTime("TimeAt", at);
+    if (row->duration)
+        param.WithOptionAsAKTime("Duration", value);
+    if (row->scale)
+        param.WithOptionAsFloat64("Scale", value);
+    return QVGandler::sShared.DoGenericCommand(row->commandID, param, false);
 }
 
 int _QX_commandMoveAtOnTracks(int document, int destination, int document2, int source, unsigned int copy, double begin,
@@ -221,10 +264,14 @@ int _QX_commandMoveAtOnTracks(int document, int destination, int document2, int 
         status = QVUProcCheckBoolean(copy);
     if (status != 0)
         return status;
-    (void)begin;
-    (void)end;
-    (void)at;
-    return AKLogError(kQVErrorUProcCommandUnknown, "Unknown command \"%s\"", "moveAt");
+    QVGandlerParam param(found);
+    AKTreeSel selection(found->GetTree());
+    selection.InitWithObject(from);
+    selection.SetTimeSel(AKTimeIntv{begin, end});
+    param.GetTreeActionParam().WithTreeSel(selection).WithTargetObject(to, kAKLinkModeLastChildren);
+    param.WithOptionAsAKTime("TimeAt", at);
+    param.WithOptionAsBool("CopyMode", copy != 0);
+    return QVGandler::sShared.DoGenericCommand(kCmdTrackPartMoveOrCopy, param, false);
 }
 
 }  // extern "C"
