@@ -11,9 +11,14 @@
 #include "QVAudioInfo.h"
 #include "QVAudioPCMInfo.h"
 #include "QVBounceMgr.h"
+#include "QVBounceParam.h"
 #include "QVDocument.h"
 #include "QVDocumentAudioSource.h"
 #include "QVDocumentMgr.h"
+#include "QVGandler.h"
+#include "QVGandlerParam.h"
+#include "QVObjectPoolable.h"
+#include "AKTreeActionParam.h"
 #include "QVSoundFileWriter.h"
 #include "QVUProcs.h"
 #include "QVUniversalProcs.h"
@@ -23,6 +28,8 @@
 #include <vector>
 
 namespace {
+
+constexpr int kCmdSequenceBounce = 8266;
 
 // The format each document's source was prepared with, written on the main
 // thread by the preparation and the release only.
@@ -319,17 +326,41 @@ int _QX_commandBounceOnTracks(int document, int object, char const* path, QXBoun
     QVUProcEnter();
     QVDocument* found = nullptr;
     int status = QVUProcCheckDocument(document, &found);
-    AKObject* target = nullptr;
+    QVObjectPoolable* target = nullptr;
     if (status == 0)
-        status = QVUProcCheckObject(found, object, false, &target);
+        status = QVUProcCheckObjectT(found, object, &target);
     if (status == 0)
         status = QVUProcCheckString(path, kQVUProcStringRequired | kQVUProcStringLimited, kQVUProcPathMax);
     if (status != 0)
         return status;
-    (void)param;
+
+    // A null record is all zeros: whole length, 44100 Hz, 2 channels, 16 bits.
+    QXBounceParam const record = param != nullptr ? *param : QXBounceParam{0.0, 0.0, 0, 0};
+    AKFilePath const file(QVUProcText(path));
+    AKString extension = file.Extension();
+    extension.ToLowerCase();
+    QVBounceParam bounce;
+    bounce.soundFormat = QVAudioFormatFromAKString(extension);
+    bounce.pcmInfo = record.bits > 0 ? static_cast<QVAudioPCMInfo>(record.bits & 0xFF) : 16;
+    bounce.channelCount = record.channels > 0 ? static_cast<unsigned int>(record.channels) : 2;
+    bounce.sampleRate = record.sampleRate > 0.0 ? record.sampleRate : 44100.0;
+    bounce.duration = record.duration > 0.0 ? record.duration : 0.0;
+    AKString message;
+    if (!bounce.CanApply(&message))
+        return AKLogError(kQVErrorBouncerInvalidParameter, "Can't bounce: %s", message.c_str());
     if (QVBounceMgr::sShared.IsWorkerRunning())
         return AKLogError(kQVErrorBouncerBadState, "Can't execute several bounces simultaneously");
-    return AKLogError(kQVErrorUProcCommandUnknown, "Unknown command \"%s\"", "bounce");
+
+    QVGandlerParam command(found);
+    command.GetTreeActionParam().WithTreeObject(target);
+    command.WithOptionAsAKFilePath("ExportPath", file);
+    command.WithOptionAsBool("Overwrite", true);
+    command.WithOptionAsAKString("Bounce.SoundFormat", QVAudioFormatToAKString(bounce.soundFormat));
+    command.WithOptionAsAKString("Bounce.SoundFormatInfo", QVAudioPCMInfoToAKString(bounce.pcmInfo, false));
+    command.WithOptionAsUInt("Bounce.ChannelCount", bounce.channelCount);
+    command.WithOptionAsFloat64("Bounce.SampleRate", bounce.sampleRate);
+    command.WithOptionAsFloat64("Bounce.Duration", bounce.duration);
+    return QVGandler::sShared.DoGenericCommand(kCmdSequenceBounce, command, false);
 }
 
 int _QX_getCurrentBounceState(int* running, double* progress)

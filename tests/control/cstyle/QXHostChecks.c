@@ -120,6 +120,10 @@ void QXHostRunArgumentChecks(void)
     EXPECT_STATUS(-546, _QX_audioBounce(doc, QXHostPath("b.wav"), 2, 16, 1, 0, 0.001, 44100.0, NULL, 0));
     EXPECT_STATUS(-546, _QX_audioBounce(doc, QXHostPath("b.wav"), 2, 16, 1, 0, 1.0, 4000.0, NULL, 0));
 
+    /* -568: bounce settings the bounce manager refuses (no file format). */
+    EXPECT_STATUS(-568, _QX_commandBounceOnTracks(doc, seq, QXHostPath("noextension"), NULL));
+    EXPECT_STATUS(-550, _QX_commandBounceOnTracks(doc, 1, QXHostPath("root.wav"), NULL));
+
     /* Situations of the players. */
     int sequence = -1, parent = -1, situation = -1, index = -1;
     EXPECT_STATUS(0, _QX_getSubPlayers(doc, multi, &ids, &count));
