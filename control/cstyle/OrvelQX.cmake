@@ -19,12 +19,14 @@ set_property(TARGET orvelqx APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_LIST_DI
 if(ORVEL_TESTS AND NOT ORVEL_THREADED_TESTS_ONLY)
   # A host written in C that links the library as an outside program does.
   set(qx_tests ${PROJECT_SOURCE_DIR}/tests/control/cstyle)
-  add_executable(orvelqx_host ${qx_tests}/QXHostMain.c ${qx_tests}/QXHostChecks.c ${qx_tests}/QXHostEngine.c)
+  add_executable(orvelqx_host ${qx_tests}/QXHostMain.c ${qx_tests}/QXHostChecks.c ${qx_tests}/QXHostEngine.c
+                              ${qx_tests}/QXHostRealTime.c)
   set_target_properties(orvelqx_host PROPERTIES C_STANDARD 11 C_STANDARD_REQUIRED ON)
-  target_link_libraries(orvelqx_host PRIVATE orvelqx sndfile m)
+  target_link_libraries(orvelqx_host PRIVATE orvelqx sndfile m Threads::Threads)
   orvel_apply_warnings(orvelqx_host)
   add_test(NAME QXCStyleHost COMMAND orvelqx_host ${CMAKE_CURRENT_BINARY_DIR}/qx-host-work)
-  set_tests_properties(QXCStyleHost PROPERTIES LABELS control)
+  add_test(NAME QXCStyleHostRealTime COMMAND orvelqx_host ${CMAKE_CURRENT_BINARY_DIR}/qx-host-live realtime)
+  set_tests_properties(QXCStyleHost QXCStyleHostRealTime PROPERTIES LABELS control)
   # The library exports the interface and nothing else.
   add_test(NAME QXCStyleExports
            COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:orvelqx>

@@ -107,6 +107,9 @@ static void PullBlocks(int doc, int player)
     EXPECT(wide[5] == 9.0);
     EXPECT_STATUS(0, _QX_audioCopyNextBuffer64(doc, wideChannels, NULL, 2, 10));
     EXPECT(wide[5] != 9.0 && wide[10] == 9.0);
+    /* Off the main thread, a document without real time is refused: its
+     * objects change under the block with every edit. */
+    EXPECT_STATUS(-550, QXHostPullOnThread(doc, NULL));
     EXPECT_STATUS(0, _QX_audioReleaseResources(doc));
     /* Unprepared: silence. */
     left[0] = 5.0f;

@@ -97,6 +97,17 @@ int main(int argc, char** argv)
         sFolder = argv[1];
         mkdir(sFolder, 0755);
     }
+    /* The engine starts once per process: the real-time run is a process
+     * of its own. */
+    if (argc > 2 && strcmp(argv[2], "realtime") == 0) {
+        EXPECT_STATUS(0, _QX_initialize("RealTime=1;HostIdle=0;", &QXHostLogProc));
+        EXPECT(strstr(QXHostLog(), "(\"RealTime=1; HostIdle=0; UndoRedo=0; Waveform=0; PersistIDs=0;\") has been "
+                                   "called successfully.") != NULL);
+        QXHostRunRealTime();
+        EXPECT_STATUS(0, _QX_terminate());
+        free(sLog);
+        return sFailures == 0 ? 0 : 1;
+    }
     /* Before any start: a version, and a stop that has nothing to stop. */
     int number = 0;
     const char* text = NULL;
