@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 ORVEL_REPLACE_GLOBAL_ALLOCATION();
@@ -43,6 +44,34 @@ TEST(AudioCallbackTest, LoopPassesCrossFadeAtTheLoopPoint)
     }
     EXPECT_TRUE(wrapped);
     EXPECT_GE(player->GetUserTime(), 1.75);
+}
+
+TEST(AudioCallbackTest, AMultiPlayerMixesItsSubsLoopingInItsWindow)
+{
+    MixDocument mix;
+    mix.Prepare(256);
+    QVObjectSequence* const sequence = mix.AddSequence(mix.Sound(Dc(0.25), 4.0), 4.0, nullptr);
+    QVObjectPlayable* multi = nullptr;
+    ASSERT_EQ(mix.handler->DoEasyNewCursor(&multi, AKString(), 2, 2.0, sequence, kAKLinkModeLastChildren), 0);
+    mix.document->SynchronizeAllAndNotifyGandlerListeners();
+    ASSERT_EQ(multi->GetFLSubPlayables().Count(), 2u);
+    multi->SetUserPlay(1);
+    AKIdlingCenter::sShared.DoGlobalIdling();
+    double peak = 0.0;
+    for (int i = 0; i < 20; ++i) {
+        QXSampleBuffer<double>* const block = mix.Pull();
+        for (unsigned long long f = 0; f < block->FrameCount(); ++f)
+            peak = std::max(peak, std::fabs(At(block, 0, f)));
+    }
+    // Both subs sound, each at most the sound's level.
+    EXPECT_GT(peak, 0.3);
+    EXPECT_LE(peak, 0.5 + 1e-6);
+    EXPECT_TRUE(multi->GetRTInfo().rtSounding);
+    for (QVObjectPlayable* sub : multi->GetFLSubPlayables()) {
+        EXPECT_TRUE(sub->GetRTInfo().rtSounding);
+        EXPECT_TRUE(sub->GetRTCurrState().looping);
+    }
+    EXPECT_TRUE(sequence->GetRTInfo().rtSounding);
 }
 
 TEST(AudioCallbackTest, SectorListsStayWithinTheirReservedRoom)
