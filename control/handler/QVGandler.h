@@ -191,6 +191,16 @@ public:
     int DoCmd_PlayablePlug(QVGandlerParam& param);
     int DoCmd_PlayablePlugNone(QVGandlerParam& param);
 
+    // --- Track-part commands ---
+
+    // Runs the track-part command of the entry (8282 to 8294, 8296 to
+    // 8299) on the selection's time range: check, options ("Mode",
+    // "TimeAt", "Duration", "CopyMode", "InPlace", "Scale", and the whole
+    // options for the experimental transforms), operation.
+    int DoCmd_TrackPartCommand(QVGandlerParam& param, QVCommandInfo const& command);
+    // The check of a track-part command; -1 for another ID.
+    static int CheckTrackPartCommand(QVTreeHandler const& handler, int commandID, AKTreeActionParam const& action);
+
     // --- Shared steps of the executors ---
 
     // The document's engine tree handler, or null.

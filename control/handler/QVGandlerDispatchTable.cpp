@@ -71,6 +71,11 @@ bool CanPlugNone(QVTreeHandler const& handler, int, AKTreeActionParam const& act
     return handler.CheckPlayablePlugNone(action) == 0;
 }
 
+bool CanTrackPart(QVTreeHandler const& handler, int commandID, AKTreeActionParam const& action)
+{
+    return QVGandler::CheckTrackPartCommand(handler, commandID, action) == 0;
+}
+
 // --- Runners ---
 
 int RunUndo(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_EditUndo(param); }
@@ -122,13 +127,17 @@ int RunCursorAttach(QVGandler& gandler, int, QVGandlerParam& param, bool) { retu
 int RunCursorDetach(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_CursorDetach(param); }
 int RunPlug(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_PlayablePlug(param); }
 int RunPlugNone(QVGandler& gandler, int, QVGandlerParam& param, bool) { return gandler.DoCmd_PlayablePlugNone(param); }
+int RunTrackPart(QVGandler& gandler, int commandID, QVGandlerParam& param, bool)
+{
+    return gandler.DoCmd_TrackPartCommand(param, *QVCommands::GetByID(commandID));
+}
 int RunSequenceGroup(QVGandler& gandler, int, QVGandlerParam& param, bool)
 {
     return gandler.DoCmd_SequenceGroup(param);
 }
 
-// The executors of new sequences from track parts, bounces and track-part
-// commands are not part of this build yet: their
+// The executors of new sequences from track parts and of bounces are not
+// part of this build yet: their
 // rows keep their lock rule and test, and a null runner.
 Row const kRows[] = {
     {kQVCmdID_EditUndo, kQVCmdID_EditUndo, false, RunUndo, CanUndo},
@@ -158,12 +167,11 @@ Row const kRows[] = {
     {kQVCmdID_CursorDetach, kQVCmdID_CursorDetach, true, RunCursorDetach, CanCursorDetach},
     {kQVCmdID_PlayablePlug, kQVCmdID_PlayablePlug, false, RunPlug, CanPlug},
     {kQVCmdID_PlayablePlugNone, kQVCmdID_PlayablePlugNone, false, RunPlugNone, CanPlugNone},
-    {kQVCmdID_TrackPartCut, kQVCmdID_TrackPartDuplicate, false, nullptr, nullptr},
-    {kQVCmdID_TrackPartDelete, kQVCmdID_TrackPartReset, false, nullptr, nullptr},
-    {kQVCmdID_TrackPartExtract, kQVCmdID_TrackPartExtract, true, nullptr, nullptr},
-    {kQVCmdID_TrackPartCrop, kQVCmdID_TrackPartReverse, false, nullptr, nullptr},
+    {kQVCmdID_TrackPartCut, kQVCmdID_TrackPartReset, false, RunTrackPart, CanTrackPart},
+    {kQVCmdID_TrackPartExtract, kQVCmdID_TrackPartExtract, true, RunTrackPart, CanTrackPart},
+    {kQVCmdID_TrackPartCrop, kQVCmdID_TrackPartReverse, false, RunTrackPart, CanTrackPart},
     {kQVCmdID_TrackPartBounce, kQVCmdID_TrackPartBounce, false, nullptr, nullptr},
-    {kQVCmdID_TrackPartZxperScale, kQVCmdID_TrackPartZxperStretch, false, nullptr, nullptr},
+    {kQVCmdID_TrackPartZxperScale, kQVCmdID_TrackPartZxperStretch, false, RunTrackPart, CanTrackPart},
 };
 
 }  // namespace

@@ -21,7 +21,7 @@ namespace {
 // What one command ID does on the fixture's document with the sequence
 // "Intro" selected (and as the target of the commands that add to a
 // sequence), one step to undo, nothing to redo, an empty pasteboard, and a
-// sound file and a plug-in given.
+// sound file, a plug-in and a silence given.
 enum class Outcome {
     Runs,        // status 0, an echo, enabled
     RunsIdle,    // status 0, nothing to do: no echo, not enabled
@@ -59,6 +59,28 @@ Expected ExpectedFor(int id)
     case kQVCmdID_CursorAttach:
     case kQVCmdID_CursorDetach:
         return {Outcome::Refused, kAKErrorTreeHandlerBadTreeSelType};
+    case kQVCmdID_TrackPartCut:
+    case kQVCmdID_TrackPartCopy:
+    case kQVCmdID_TrackPartDuplicate:
+    case kQVCmdID_TrackPartDelete:
+    case kQVCmdID_TrackPartReset:
+    case kQVCmdID_TrackPartExtract:
+    case kQVCmdID_TrackPartCrop:
+    case kQVCmdID_TrackPartErase:
+    case kQVCmdID_TrackPartScale:
+    case kQVCmdID_TrackPartReverse:
+    case kQVCmdID_TrackPartZxperScale:
+    case kQVCmdID_TrackPartZxperRepeat:
+    case kQVCmdID_TrackPartZxperMingle:
+    case kQVCmdID_TrackPartZxperStretch:
+        // The selection carries no time range.
+        return {Outcome::Refused, kAKErrorTreeHandlerEmptyTreeSel};
+    case kQVCmdID_TrackPartPaste:
+        return {Outcome::Refused, kAKErrorTreeHandlerIncompatiblePasteboard};
+    case kQVCmdID_TrackPartMoveOrCopy:
+        return {Outcome::Refused, kAKErrorTreeHandlerNoTargetNode};
+    case kQVCmdID_TrackPartSilent:
+        return {Outcome::Runs, 0};
     case kQVCmdID_PlayablePlugNone:
         // The check's answer for a playable without plug-in.
         return {Outcome::Refused, 1};
@@ -87,7 +109,8 @@ std::set<int> const kLockable = {kQVCmdID_EditCut,
                                  kQVCmdID_SequenceGroup,
                                  kQVCmdID_CursorNew,
                                  kQVCmdID_CursorAttach,
-                                 kQVCmdID_CursorDetach};
+                                 kQVCmdID_CursorDetach,
+                                 kQVCmdID_TrackPartExtract};
 
 // The commands that add to a sequence take it as their target.
 std::set<int> const kOnTarget = {kQVCmdID_SequenceAddNewCursor, kQVCmdID_SequenceAddNewTrack,
@@ -139,6 +162,8 @@ TEST_P(DispatchTest, EveryCommandIDRunsIsRefusedOrIsUnavailable)
         QVGandlerParam param = doc.Param({doc.sequences[0]});
         param.WithOptionAsAKFilePath("SoundPath", SoundFixtures::EnginePath(mSound.File("tone.wav")));
         param.WithOptionAsUIntID("PluginDescUID", 0x61756678627061ULL);
+        // A second of silence at the start of the tracks.
+        param.WithOptionAsSInt("Mode", 2).WithOptionAsAKTime("Duration", 1.0);
         if (kOnTarget.count(id) != 0)
             param.GetTreeActionParam().WithTargetObject(doc.sequences[0], kAKLinkModeLastChildren);
         bool const can = QVGandler::sShared.CanGenericCommand(id, param);
@@ -251,12 +276,17 @@ TEST(DispatchConversionTest, ConversionComesBeforeTheLock)
     EXPECT_EQ(doc.handler()->GetFLSequences().Count(), 3u) << "a locked delete leaves the sequence";
 
     // With a time range the delete is a track-part delete, which the lock
-    // does not refuse; it is answered by its own row.
+    // does not refuse.
     AKTreeSel timed = param.GetTreeActionParam().GetTreeSel();
     timed.SetTimeSel(AKTimeIntv{0.0, 1.0});
     param.GetTreeActionParam().WithTreeSel(timed);
     EXPECT_EQ(QVGandler::ConvertCommandID(kQVCmdID_EditDelete, param.GetTreeActionParam().GetTreeSel()),
               kQVCmdID_TrackPartDelete);
+    EXPECT_TRUE(QVGandler::sShared.CanGenericCommand(kQVCmdID_EditDelete, param));
+    EXPECT_EQ(QVGandler::sShared.DoGenericCommand(kQVCmdID_EditDelete, param, false), 0);
+    EXPECT_EQ(doc.handler()->GetFLSequences().Count(), 3u);
+    EXPECT_FALSE(QVGandler::sShared.CanGenericCommand(kQVCmdID_TrackPartExtract, param)) << "extract is locked";
+    EXPECT_EQ(QVGandler::sShared.DoGenericCommand(kQVCmdID_TrackPartExtract, param, false), -1);
 }
 
 }  // namespace
