@@ -143,6 +143,15 @@ void QXHostRunArgumentChecks(void)
     EXPECT_STATUS(0, _QX_getObjectParamString(doc, sub, "name", &text));
     EXPECT(text != NULL && strcmp(text, "1") == 0);
 
+    /* UTF-8 twins: texts in and out converted, the engine keeps Mac Roman. */
+    int accented = 0;
+    EXPECT_STATUS(0, _QX_newDocumentU8("Caf\xc3\xa9", &accented));
+    EXPECT_STATUS(0, _QX_getDocumentParamStringU8(accented, "name", &text));
+    EXPECT(text != NULL && strcmp(text, "Caf\xc3\xa9") == 0);
+    EXPECT_STATUS(0, _QX_getDocumentParamString(accented, "name", &text));
+    EXPECT(text != NULL && strcmp(text, "Caf\x8e") == 0);
+    EXPECT_STATUS(0, _QX_closeDocument(accented));
+
     EXPECT_STATUS(0, _QX_closeDocument(other));
     EXPECT_STATUS(0, _QX_closeDocument(doc));
     EXPECT_STATUS(0, _QX_getDocuments(&ids, &count));
