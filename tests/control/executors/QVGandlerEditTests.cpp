@@ -7,6 +7,8 @@
 #include "AKTreePasteboard.h"
 #include "GandlerFixtures.h"
 #include "LogCapture.h"
+#include "QVProviderMgr.h"
+#include "SoundFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -256,6 +258,50 @@ TEST_F(EditTest, AGroupThatFailsAfterAnEditStillSynchronisesTheDocument)
                                            none, -2),
               -2);
     EXPECT_EQ(mDoc.document.mNotifications, 1);
+}
+
+TEST_F(EditTest, EditsOnATrackTimeSelectionAreTrackPartStepsThatUndoToTheSameBytes)
+{
+    SoundFixtures::TempFolder sounds;
+    ASSERT_TRUE(SoundFixtures::WriteSoundFile(sounds.File("tone.wav"), SoundFixtures::SoundRecipe()));
+    QVGandlerParam make = mDoc.Param();
+    make.WithOptionAsAKFilePath("SoundPath", SoundFixtures::EnginePath(sounds.File("tone.wav")))
+        .WithOptionAsBool("Naked", true);
+    ASSERT_EQ(QVGandler::sShared.DoCmd_SequenceNewWithSound(make, false), 0);
+    AKObject* const sequence = make.GetTreeActionParam().GetResultTreeSel().GetObjects()[0];
+    ATObjectArray<AKObject> tracks;
+    sequence->GrabChildren(&tracks);
+    ASSERT_EQ(tracks.Count(), 1u);
+
+    struct Case {
+        int id;
+        char const* undoLabel;
+    } const cases[] = {
+        {kQVCmdID_EditDelete, "Undo Delete Track Selection"},
+        {kQVCmdID_EditCut, "Undo Cut Track Selection"},
+        {kQVCmdID_EditDuplicate, "Undo Duplicate Track Selection"},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.id);
+        std::vector<unsigned char> const before = mDoc.Bytes();
+        QVGandlerParam param = mDoc.Param({tracks[0]});
+        AKTreeSel timed = param.GetTreeActionParam().GetTreeSel();
+        timed.SetTimeSel(AKTimeIntv{0.005, 0.01});
+        param.GetTreeActionParam().WithTreeSel(timed);
+        ASSERT_EQ(QVGandler::sShared.DoGenericCommand(c.id, param, true), 0);
+        std::vector<unsigned char> const after = mDoc.Bytes();
+        EXPECT_NE(after, before);
+        EXPECT_EQ(UndoLabel().StdString(), c.undoLabel);
+        QVGandlerParam undo = mDoc.Param();
+        ASSERT_EQ(QVGandler::sShared.DoCmd_EditUndo(undo), 0);
+        EXPECT_EQ(mDoc.Bytes(), before);
+        QVGandlerParam redo = mDoc.Param();
+        ASSERT_EQ(QVGandler::sShared.DoCmd_EditRedo(redo), 0);
+        EXPECT_EQ(mDoc.Bytes(), after);
+        ASSERT_EQ(QVGandler::sShared.DoCmd_EditUndo(undo), 0);
+    }
+    unsigned int count = 0;
+    QVProviderMgr::sShared.RemoveAllProviders(&count);
 }
 
 }  // namespace
