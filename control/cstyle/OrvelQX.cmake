@@ -3,6 +3,11 @@
 # The static libraries are linked whole inside it, so they are built as
 # position-independent code.
 
+# Fuzz builds make only their targets.
+if(ORVEL_FUZZ)
+  return()
+endif()
+
 set(ORVEL_QX_ARCHIVES foundation tree audio engine control)
 set_target_properties(${ORVEL_QX_ARCHIVES} PROPERTIES POSITION_INDEPENDENT_CODE ON)
 if(TARGET orvel_duktape)
@@ -13,7 +18,12 @@ add_library(orvelqx SHARED ${CMAKE_CURRENT_LIST_DIR}/QVUniversalProcs.h)
 set_target_properties(orvelqx PROPERTIES LINKER_LANGUAGE CXX)
 target_include_directories(orvelqx INTERFACE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(orvelqx PRIVATE -Wl,--whole-archive ${ORVEL_QX_ARCHIVES} -Wl,--no-whole-archive)
-target_link_options(orvelqx PRIVATE -Wl,--version-script=${CMAKE_CURRENT_LIST_DIR}/liborvelqx.map -Wl,--no-undefined)
+target_link_options(orvelqx PRIVATE -Wl,--version-script=${CMAKE_CURRENT_LIST_DIR}/liborvelqx.map)
+# Sanitizer runtimes come with the host program, so only plain builds insist
+# that the library resolves every symbol itself.
+if(NOT ORVEL_SANITIZE AND NOT ORVEL_TSAN)
+  target_link_options(orvelqx PRIVATE -Wl,--no-undefined)
+endif()
 set_property(TARGET orvelqx APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/liborvelqx.map)
 
 if(ORVEL_TESTS AND NOT ORVEL_THREADED_TESTS_ONLY)
