@@ -88,7 +88,11 @@ TEST(QVMidiGandlerThread, MessagesNeverReachADeletedObject)
 
     EXPECT_GE(sent.load(), 2000u);
     EXPECT_GT(matched.load(), 0u);
+    // Still learning after the last clear.
+    uint8_t const last[] = {0xB3, 9, 1};
+    QVMidiGandler::sShared.HandleReceivedMidiPacket(&document, last, 3, nullptr);
     EXPECT_EQ(learning->GetMatchMidiType(), uint32_t(kQVMidiMessageType_Controller));
+    EXPECT_EQ(learning->GetMatchMidiNumber(), 9u);
     EXPECT_EQ(players->GetFLSubPlayers().Count(), 0u);
 }
 
