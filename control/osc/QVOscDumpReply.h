@@ -9,8 +9,8 @@
 // The packet buffer is sized to the reply, so a folder of any number of
 // sequences is sent whole (as far as one datagram carries it).
 //
-// Runs on the OSC receive thread while the caller holds the document's tree
-// guard (see QVOscInterpreter), so the objects read stay alive.
+// Runs on the OSC receive thread while the caller holds the read side of the
+// document's tree guard (see QVOscInterpreter), so the objects read stay alive.
 
 #include "AKKeyC.h"
 

@@ -11,6 +11,7 @@
 #include "QVParams.h"
 
 #include <algorithm>
+#include <optional>
 
 // Status codes of the interpreter (plain numbers, see AKStatus.h):
 // -1985 no object of the needed class, -1986 no usable reference, -1987 no
@@ -68,12 +69,7 @@ public:
     SectionDocument() : mDocument(QVDocumentMgr::sShared.GetActiveDocument())
     {
         if (mDocument != nullptr)
-            mDocument->GetTreeGuard().BeginEdit();
-    }
-    ~SectionDocument()
-    {
-        if (mDocument != nullptr)
-            mDocument->GetTreeGuard().EndEdit();
+            mRead.emplace(mDocument->GetTreeGuard());
     }
     SectionDocument(SectionDocument const&) = delete;
     SectionDocument& operator=(SectionDocument const&) = delete;
@@ -82,6 +78,7 @@ public:
 
 private:
     QVDocument* const mDocument;
+    std::optional<QVDocumentTreeGuard::ReadScope> mRead;
 };
 
 enum class ObjectSection { kPlayer, kSequence, kTrack };

@@ -22,14 +22,17 @@
 // Threads: runs on the OSC receive thread, one packet at a time. The
 // message thread may delete or relink the objects a message names at the
 // same moment, so each section resolves its reference and acts on the object
-// (dump replies included) inside an edit of the active document's tree guard
-// (QVDocumentTreeGuard::EditScope): every structural change of the tree runs
-// inside such an edit too, and deleted objects are freed only by the
-// document's idle pass, also inside one, so an object found stays alive and
-// in the tree until the section ends. The message thread therefore waits at
-// most one section for the OSC thread, and must never stop the receiver
-// while it holds an edit itself. The values written are the objects'
-// thread-safe user parameters, which the audio thread reads without locks.
+// (dump replies included) while holding the read side of the active
+// document's tree guard (QVDocumentTreeGuard::ReadScope): every structural
+// change of the tree runs inside an edit of that guard, and deleted objects
+// are freed only by the document's idle pass, also inside one, so an object
+// found stays alive and in the tree until the section ends. The look-up
+// itself takes the read side again on the same thread; the system's
+// reader-writer lock lets a reader in while a writer waits, so this cannot
+// deadlock. The message thread waits at most one section for the OSC thread,
+// and must never stop the receiver while it holds an edit itself. Only the
+// objects' thread-safe user parameters are written; the fast links are read
+// as the message thread last refreshed them, never written here.
 // The document itself must stay open while its section runs (closing the
 // active document while OSC messages arrive is not guarded here).
 
