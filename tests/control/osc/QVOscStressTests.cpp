@@ -4,7 +4,7 @@
 // tracks they name (by name path and by the node IDs last seen) and a third
 // thread pulls the document's blocks through the document manager's mix.
 // Built to run under ThreadSanitizer and AddressSanitizer: the interpreter
-// acts on an object only inside an edit of the document's tree guard, so no
+// acts on an object only while it holds the document's tree guard, so no
 // object is used after the main thread deleted it.
 
 #include "AKIdlingCenter.h"
