@@ -9,6 +9,8 @@
 #include "QVPrefs.h"
 #include "QVScriptSandbox.h"
 #include "QVStandardFolders.h"
+#include "QVUniversalProcs.h"
+#include "SoundFixtures.h"
 #include "QVWrapperClass.h"
 
 #include <gtest/gtest.h>
@@ -264,4 +266,52 @@ TEST_F(JavaScriptEngine, RepeatedRunsDoNotGrowTheSandbox)
         Run(kinds[i % kinds_count]);
         ASSERT_EQ(QVScriptSandbox::GetMemory().GetBlockCount(), 0u) << i;
     }
+}
+
+std::vector<std::string> sHostLines;
+void HostLog(char const* text) { sHostLines.push_back(text); }
+
+TEST_F(JavaScriptEngine, ScriptBuildsAndSavesADocumentThatBouncesOffline)
+{
+    // The engine started for a host logs to the host's sink.
+    ASSERT_EQ(_QX_initialize("RealTime=0;HostIdle=0;", HostLog), 0);
+    QVStandardFolders::SetStandardPath(kQVStandardFolderScripts, mFolder.Folder());
+    SoundFixtures::SoundRecipe recipe;
+    recipe.signal = SoundFixtures::Signal::Sine;
+    recipe.frames = 44100;
+    ASSERT_TRUE(SoundFixtures::WriteSoundFile(mFolder.At("tone.wav"), recipe));
+    mFolder.MakeFile("Build.js", "var doc = _QS_newDocument('Scripted');\n"
+                                 "var seq = _QS_createSequenceWithSound(doc, 'tone.wav');\n"
+                                 "var player = _QS_getAttachedPlayerAtIndex(doc, seq, 0);\n"
+                                 "if (_QS_getAttachedPlayerCount(doc, seq) != 1) throw new Error('players');\n"
+                                 "if (_QS_getAttachedPlayerAtIndex(doc, seq, -1) != 0) throw new Error('index');\n"
+                                 "if (_QS_setParameterObject(doc, player, 'playable', 'volume', 0, -6) != 0)\n"
+                                 "  throw new Error('volume');\n"
+                                 "var v = _QS_getParameterObject(doc, player, 'playable', 'volume', 0);\n"
+                                 "if (Math.abs(v + 6) > 1e-9) throw new Error('read back ' + v);\n"
+                                 "_QS_setParameterObject(doc, player, 'playable', 'play', 0, true);\n"
+                                 "if (_QS_saveAsDocument(doc, 'Saved', true) != 0) throw new Error('save');\n"
+                                 "if (_QS_activateDocument(987) != -554) throw new Error('unknown document');\n"
+                                 "_QS_log('document ' + doc);\n");
+    sHostLines.clear();
+    EXPECT_EQ(QVJavaScriptEngine::sShared.ExecuteFromFile(AKFilePath(mFolder.At("Build.js").c_str())), 0)
+        << QVJavaScriptEngine::sShared.GetLastReport().mMessage.c_str();
+    std::vector<std::string> const lines = sHostLines;
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "# JavaScript Start:\"Build.js\".\n\n");
+    int document = 0;
+    for (std::string const& line : lines)
+        if (line.rfind("document ", 0) == 0)
+            document = std::stoi(line.substr(9));
+    ASSERT_GT(document, 0);
+    EXPECT_EQ(lines.back(), "\n");
+    EXPECT_EQ(lines[lines.size() - 2].rfind("# JavaScript End (", 0), 0u);
+
+    ASSERT_EQ(_QX_audioBounce(document, mFolder.At("bounced").c_str(), 2, 16, 1, 0, 0.5, 44100, nullptr, 0), 0);
+    SF_INFO info{};
+    std::vector<float> const frames = SoundFixtures::ReadSoundFile(mFolder.At("bounced.wav"), &info);
+    EXPECT_EQ(info.frames, 22050);
+    EXPECT_EQ(info.channels, 2);
+    EXPECT_EQ(QVScriptSandbox::GetMemory().GetBlockCount(), 0u);
+    _QX_terminate();
 }
