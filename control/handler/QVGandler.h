@@ -178,6 +178,13 @@ public:
     // Mix: the second selected sequence's children move to the first, and
     // the second goes.
     int DoCmd_SequenceGroup(QVGandlerParam& param);
+    // A new sequence holding copies of the selected tracks' time range (moved
+    // out of them when "CopyMode" is false).
+    int DoCmd_SequenceNewWithTrackParts(QVGandlerParam& param);
+    // Renders the selected sequence (or selected tracks of one sequence) to a
+    // sound file; recorded nowhere in the history.
+    int DoCmd_SequenceBounce(QVGandlerParam& param, bool withDialog);
+    int DoCmd_TrackPartBounce(QVGandlerParam& param, bool withDialog);
 
     // --- Player and plug-in commands ---
 

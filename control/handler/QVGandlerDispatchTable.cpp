@@ -135,10 +135,23 @@ int RunSequenceGroup(QVGandler& gandler, int, QVGandlerParam& param, bool)
 {
     return gandler.DoCmd_SequenceGroup(param);
 }
+int RunSequenceNewWithTrackParts(QVGandler& gandler, int, QVGandlerParam& param, bool)
+{
+    return gandler.DoCmd_SequenceNewWithTrackParts(param);
+}
+int RunSequenceBounce(QVGandler& gandler, int, QVGandlerParam& param, bool withDialog)
+{
+    return gandler.DoCmd_SequenceBounce(param, withDialog);
+}
+int RunTrackPartBounce(QVGandler& gandler, int, QVGandlerParam& param, bool withDialog)
+{
+    return gandler.DoCmd_TrackPartBounce(param, withDialog);
+}
+bool CanTrackPartBounce(QVTreeHandler const& handler, int, AKTreeActionParam const& action)
+{
+    return handler.CheckTrackPartBounce(action) == 0;
+}
 
-// The executors of new sequences from track parts and of bounces are not
-// part of this build yet: their
-// rows keep their lock rule and test, and a null runner.
 Row const kRows[] = {
     {kQVCmdID_EditUndo, kQVCmdID_EditUndo, false, RunUndo, CanUndo},
     {kQVCmdID_EditRedo, kQVCmdID_EditRedo, false, RunRedo, CanRedo},
@@ -150,7 +163,8 @@ Row const kRows[] = {
     {kQVCmdID_SequenceNewEmpty, kQVCmdID_SequenceNewEmpty, true, RunSequenceNewEmpty, nullptr},
     {kQVCmdID_SequenceNewWithEmptyTrack, kQVCmdID_SequenceNewWithEmptyTrack, true, RunSequenceNewWithEmptyTrack,
      nullptr},
-    {kQVCmdID_SequenceNewWithTrackParts, kQVCmdID_SequenceNewWithTrackParts, true, nullptr, nullptr},
+    {kQVCmdID_SequenceNewWithTrackParts, kQVCmdID_SequenceNewWithTrackParts, true, RunSequenceNewWithTrackParts,
+     nullptr},
     {kQVCmdID_SequenceNewWithSound, kQVCmdID_SequenceNewWithSound, true, RunSequenceNewWithSound, nullptr},
     {kQVCmdID_SequenceNewWithSounds, kQVCmdID_SequenceNewWithSounds, true, RunSequenceNewWithSounds, nullptr},
     {kQVCmdID_SequenceNewWithRandom, kQVCmdID_SequenceNewWithRandom, true, RunSequenceNewWithRandom, nullptr},
@@ -159,7 +173,7 @@ Row const kRows[] = {
     {kQVCmdID_SequenceAddNewTrackWithSound, kQVCmdID_SequenceAddNewTrackWithSound, false,
      RunSequenceAddNewTrackWithSound, CanAddNewTrack},
     {kQVCmdID_SequenceGroup, kQVCmdID_SequenceGroup, true, RunSequenceGroup, CanSequenceGroup},
-    {kQVCmdID_SequenceBounce, kQVCmdID_SequenceBounce, false, nullptr, CanSequenceBounce},
+    {kQVCmdID_SequenceBounce, kQVCmdID_SequenceBounce, false, RunSequenceBounce, CanSequenceBounce},
     {kQVCmdID_CursorNew, kQVCmdID_CursorNew, true, RunCursorNew, nullptr},
     {kQVCmdID_CursorAddNewAtomic, kQVCmdID_CursorAddNewAtomic, false, RunCursorAddNewAtomic, CanAddNewAtomic},
     {kQVCmdID_CursorGroup, kQVCmdID_CursorGroup, false, RunCursorGroup, CanCursorGroup},
@@ -170,7 +184,7 @@ Row const kRows[] = {
     {kQVCmdID_TrackPartCut, kQVCmdID_TrackPartReset, false, RunTrackPart, CanTrackPart},
     {kQVCmdID_TrackPartExtract, kQVCmdID_TrackPartExtract, true, RunTrackPart, CanTrackPart},
     {kQVCmdID_TrackPartCrop, kQVCmdID_TrackPartReverse, false, RunTrackPart, CanTrackPart},
-    {kQVCmdID_TrackPartBounce, kQVCmdID_TrackPartBounce, false, nullptr, nullptr},
+    {kQVCmdID_TrackPartBounce, kQVCmdID_TrackPartBounce, false, RunTrackPartBounce, CanTrackPartBounce},
     {kQVCmdID_TrackPartZxperScale, kQVCmdID_TrackPartZxperStretch, false, RunTrackPart, CanTrackPart},
 };
 

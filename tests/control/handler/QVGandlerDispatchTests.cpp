@@ -73,6 +73,9 @@ Expected ExpectedFor(int id)
     case kQVCmdID_TrackPartZxperRepeat:
     case kQVCmdID_TrackPartZxperMingle:
     case kQVCmdID_TrackPartZxperStretch:
+    case kQVCmdID_TrackPartBounce:
+    case kQVCmdID_SequenceNewWithTrackParts:
+    case kQVCmdID_SequenceBounce:
         // The selection carries no time range.
         return {Outcome::Refused, kAKErrorTreeHandlerEmptyTreeSel};
     case kQVCmdID_TrackPartPaste:
@@ -103,6 +106,7 @@ std::set<int> const kLockable = {kQVCmdID_EditCut,
                                  kQVCmdID_EditDelete,
                                  kQVCmdID_SequenceNewEmpty,
                                  kQVCmdID_SequenceNewWithEmptyTrack,
+                                 kQVCmdID_SequenceNewWithTrackParts,
                                  kQVCmdID_SequenceNewWithSound,
                                  kQVCmdID_SequenceNewWithSounds,
                                  kQVCmdID_SequenceNewWithRandom,
@@ -172,7 +176,9 @@ TEST_P(DispatchTest, EveryCommandIDRunsIsRefusedOrIsUnavailable)
         std::vector<std::string> const lines = log.Lines();
 
         EXPECT_EQ(status, expected.status);
-        EXPECT_EQ(can, expected.outcome == Outcome::Runs) << "enabled exactly when it runs";
+        // New sequence from track parts is enabled by the lock alone.
+        bool const enabledByLockOnly = id == kQVCmdID_SequenceNewWithTrackParts && !locked;
+        EXPECT_EQ(can, expected.outcome == Outcome::Runs || enabledByLockOnly) << "enabled exactly when it runs";
         switch (expected.outcome) {
         case Outcome::Runs:
             ASSERT_GE(lines.size(), 2u);
