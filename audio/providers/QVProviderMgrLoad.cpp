@@ -16,6 +16,9 @@ void QVProviderMgr::LoadAllProvidersSoundFile(unsigned int mode)
 
 void QVProviderMgr::LoadAllProvidersSoundFileSync()
 {
+    // A running loader would step the sounds started here along with this
+    // loop: it is held off until every sound is done.
+    mThread.Pause();
     for (unsigned int i = 0; i < mProviders.Count(); ++i) {
         QVProvider* provider = mProviders[i];
         if (provider->GetState() != kQVProviderStateIdle)
@@ -27,6 +30,7 @@ void QVProviderMgr::LoadAllProvidersSoundFileSync()
         }
         mLoadStamp.fetch_add(1, std::memory_order_relaxed);
     }
+    mThread.UnPause();
     mLostCount = -1;
 }
 

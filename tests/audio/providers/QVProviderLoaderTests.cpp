@@ -247,4 +247,43 @@ TEST_F(ProviderLoaderTest, ChangesWhileTheLoaderAndTheAudioThreadRun)
     }
 }
 
+// A synchronous load while the loader thread runs: the two never step the
+// same sound at once (checked under ThreadSanitizer), and every sound ends
+// loaded with its own samples.
+TEST_F(ProviderLoaderTest, SyncLoadWhileTheLoaderRuns)
+{
+    QVAudioResourcePrefs::sShared.providerReadBlockSizeMB = 1;  // many steps per sound
+    QVAudioResourcePrefs::sShared.providerSimultaneousLoad = 2;
+    std::vector<AKFilePath> paths;
+    for (int i = 0; i < 3; ++i)
+        paths.push_back(Sound("s" + std::to_string(i) + ".wav", 300000));
+
+    for (bool mapping : {false, true}) {
+        QVAudioResourcePrefs::sShared.providerUseMemoryMapping = mapping;
+        Reset();
+        for (AKFilePath const& path : paths)
+            mMgr.RegisterProvider(path);
+        unsigned int const finished = mMgr.GetFinishedCount();
+        // The loader runs but no idle pass has started a load yet.
+        ASSERT_EQ(mMgr.LoadAllProvidersSoundFileAsync(kQVProviderLoadNow), 0);
+        ASSERT_TRUE(mMgr.IsLoaderRunning());
+        mMgr.LoadAllProvidersSoundFileSync();
+
+        EXPECT_EQ(CountInState(kQVProviderStateDone), 3u) << mapping;
+        EXPECT_EQ(mMgr.GetFinishedCount(), finished + 3u) << mapping;
+        QXSampleBuffer<float> check;
+        ASSERT_TRUE(check.AllocateClean(2, 300000, 44100.0));
+        for (unsigned int i = 0; i < 3; ++i) {
+            QVProvider* provider = mMgr.GetProviders()[i];
+            EXPECT_EQ(provider->GetError(), kQVProviderErrorNone);
+            ASSERT_TRUE(provider->CopySampleBuffer(&check, -1, -1, 0, false, nullptr));
+            std::vector<float> const expected = ReadSoundFile(mFolder.File("s" + std::to_string(i) + ".wav"));
+            for (unsigned long long f = 0; f < 300000; f += 997)
+                ASSERT_EQ(*check.SamplePtrConst(1, f), expected[f * 2 + 1]) << mapping << " " << i << " " << f;
+        }
+        // The loader finds nothing left and stops.
+        ASSERT_TRUE(RunUntilLoaded());
+    }
+}
+
 }  // namespace
