@@ -155,11 +155,17 @@ void QVSoundFileRecorder::Close()
         while (DrainOneBlock(&status) > 0 && status == 0) {
         }
         ReportLostBlocks();
+        if (status != 0) {
+            // The writer has logged it; latched so that the owner still sees
+            // the lost tail after the file is closed.
+            FailWrite(status);
+            ReleaseQueue();
+            return;
+        }
     }
     mWriter->Close();
     delete mWriter;
     mWriter = nullptr;
-    mWriteError.store(0, std::memory_order_release);
     ReleaseQueue();
 }
 

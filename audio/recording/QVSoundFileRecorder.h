@@ -64,7 +64,8 @@ public:
     void DoIdling() override;
     // Writes what is left, closes the file and frees the queue. Nothing
     // happens when no file is open (also after a write failure, whose status
-    // stays latched until the next Open). The producer must have stopped.
+    // stays latched until the next Open). A failure of this last write is
+    // latched the same way. The producer must have stopped.
     void Close();
 
     bool IsOpened() const { return mWriter != nullptr; }

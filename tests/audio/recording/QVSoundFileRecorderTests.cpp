@@ -350,4 +350,46 @@ TEST(QVSoundFileRecorderTest, WriteFailureIsLatchedUntilTheNextOpen)
     recorder.Close();
 }
 
+// A live recording stopped before the draining side ran: the write that
+// fails is Close's own, and its status is logged and stays readable after
+// Close, until the next Open.
+TEST(QVSoundFileRecorderTest, FailureOfTheLastWriteAtCloseIsLatched)
+{
+    TempFolder folder;
+    QVSoundFileRecorder recorder(EnginePath(folder.File("limited.wav")), FloatWav(1, 8000.0), 0.0,
+                                 kQVSoundFileRecorderOwnerIdling);
+    QXSampleBuffer<double> block;
+    ASSERT_TRUE(block.Allocate(1, 40000, 8000.0, true));
+    FillBlock(&block, 0);
+
+    rlimit saved = {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*savedHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 20000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    LogCapture log;
+    int const opened = recorder.Open();
+    int const pushed = recorder.PushNextFrames(block);
+    recorder.Close();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedHandler);
+
+    ASSERT_EQ(opened, 0);
+    ASSERT_EQ(pushed, 0);
+    EXPECT_EQ(recorder.GetWriteError(), kQVErrorSoundFileCantWrite);
+    EXPECT_FALSE(recorder.IsOpened());
+    EXPECT_EQ(recorder.GetQueueFrameCount(), 0u);
+    EXPECT_TRUE(HasLine(log, "Can't write to sound-file"));
+    recorder.Close();
+    EXPECT_EQ(recorder.GetWriteError(), kQVErrorSoundFileCantWrite);
+
+    ASSERT_EQ(recorder.Open(), 0);
+    EXPECT_EQ(recorder.GetWriteError(), 0);
+    EXPECT_EQ(recorder.PushNextFrames(block), 0);
+    recorder.Close();
+    EXPECT_EQ(recorder.GetWriteError(), 0);
+    ExpectFileHoldsFrames(folder.File("limited.wav"), 1, 40000);
+}
+
 }  // namespace
