@@ -180,30 +180,40 @@ int QVObjectPlayable::akmInitFromFile(AKFile const& file, unsigned int how)
     if (status != 0)
         return status;
 
-    if (how == 0) {
-        // Re-initialised in place by the history: the parameters stay.
-        status = AKFileSkip(file, kParametersBytes);
-    } else {
-        QVPlayableValue<bool>* const flags[] = {&mPlay, &mLoop, &mStated, &mMute, &mSolo};
-        bool values[5] = {};
-        for (unsigned int i = 0; status == 0 && i < 5; ++i)
-            status = AKFileReadBool(file, &values[i]);
-        if (status == 0)
-            status = AKFileSkip(file, kUnusedFlagCount);
-        QVPlayableValue<double>* const reals[] = {&mVolume,    &mPanora, &mFadio, &mSpeed, &mSpeedWow,
-                                                  &mSpeedSubx, &mPhase,  &mTime,  &mSpan};
-        double numbers[9] = {};
-        for (unsigned int i = 0; status == 0 && i < 9; ++i)
-            status = AKFileReadFloat64(file, &numbers[i]);
-        if (status != 0)
-            return status;
+    QVPlayableValue<bool>* const flags[] = {&mPlay, &mLoop, &mStated, &mMute, &mSolo};
+    bool values[5] = {};
+    for (unsigned int i = 0; status == 0 && i < 5; ++i)
+        status = AKFileReadBool(file, &values[i]);
+    if (status == 0)
+        status = AKFileSkip(file, kUnusedFlagCount);
+    QVPlayableValue<double>* const reals[] = {&mVolume,    &mPanora, &mFadio, &mSpeed, &mSpeedWow,
+                                              &mSpeedSubx, &mPhase,  &mTime,  &mSpan};
+    double numbers[9] = {};
+    for (unsigned int i = 0; status == 0 && i < 9; ++i)
+        status = AKFileReadFloat64(file, &numbers[i]);
+    if (status != 0)
+        return status;
+    if (how != 0) {
         // Taken as written.
         for (unsigned int i = 0; i < 5; ++i)
             flags[i]->Set(values[i]);
         for (unsigned int i = 0; i < 9; ++i)
             reals[i]->Set(numbers[i]);
-        mGain.Set(QVPlayableGainFromVolume(mVolume.Get()));
+    } else {
+        // Re-initialised in place by the history (undo and redo of a
+        // revision): the settings come back, while the playback head (Play,
+        // Time, Span) stays where the transport has taken it since. Mute and
+        // Solo go through their setters so the active flags and the parent's
+        // solo count follow.
+        mLoop.Set(values[1]);
+        mStated.Set(values[2]);
+        for (unsigned int i = 0; i < 7; ++i)
+            reals[i]->Set(numbers[i]);
+        SetUserMute(values[3] ? 1u : 0u);
+        SetUserSolo(values[4] ? 1u : 0u);
+        RaiseStateStamp();
     }
+    mGain.Set(QVPlayableGainFromVolume(mVolume.Get()));
     if (status != 0)
         return status;
 
