@@ -25,6 +25,19 @@ namespace {
 
 int CheckName(char const* name) { return QVUProcCheckString(name, kQVUProcStringLimited, kQVUProcNameMax); }
 
+// A multi-player of more subs than this is no playable instrument: a count
+// past it is almost always a negative number handed over as unsigned, which
+// would otherwise make billions of objects.
+constexpr unsigned int kQVUProcSubCountMax = 4096;
+
+int CheckSubCount(unsigned int subCount)
+{
+    if (subCount <= kQVUProcSubCountMax)
+        return 0;
+    return AKLogError(kQVErrorUProcParamIntegerWrong, "Detect parameter integer %u wrong (sub count above %u)",
+                      subCount, kQVUProcSubCountMax);
+}
+
 template <class T>
 int CheckDocumentAndObjectT(int document, int node, QVDocument** found, T** object)
 {
@@ -90,6 +103,8 @@ int _QX_createPlayer(int document, char const* name, unsigned int subCount, int*
     int status = QVUProcCheckDocument(document, &found);
     if (status == 0)
         status = CheckName(name);
+    if (status == 0)
+        status = CheckSubCount(subCount);
     if (status != 0)
         return status;
     QVGandlerParam param(found);
@@ -113,6 +128,8 @@ int _QX_createAndAttachPlayer(int document, int sequence, char const* name, unsi
     int status = CheckDocumentAndObjectT(document, sequence, &found, &target);
     if (status == 0)
         status = CheckName(name);
+    if (status == 0)
+        status = CheckSubCount(subCount);
     if (status != 0)
         return status;
     QVGandlerParam param(found);

@@ -91,6 +91,10 @@ void QXHostRunArgumentChecks(void)
     EXPECT_STATUS(-564, _QX_audioPrepareResources(doc, 2, 256, 0.0));
     EXPECT_STATUS(-565, _QX_audioPrepareResources(doc, 0, 256, 44100.0));
     EXPECT_STATUS(-565, _QX_audioPrepareResources(doc, 2, 0, 44100.0));
+    /* -565: a sub count that is a negative number passed as unsigned. */
+    EXPECT_STATUS(-565, _QX_createPlayer(doc, "", (unsigned int)-1, &value));
+    EXPECT(value == 0);
+    EXPECT_STATUS(-565, _QX_createAndAttachPlayer(doc, seq, "", 5000u, &value));
     /* -566: booleans above 1, before anything else happens. */
     EXPECT_STATUS(-566, _QX_saveAsDocument(doc, QXHostPath("never.qvd"), 2));
     EXPECT_STATUS(-566, _QX_createSequence(doc, "", 2, &value));

@@ -1,0 +1,65 @@
+// Fuzz target: script text run by the script engine in its sandbox, with a
+// short time-out and a small memory cap, through the whole road of a run (ASCII
+// check, prelude join, interpreter, engine functions, failure report). After
+// every run the sandbox must hold no block and no raised stop.
+//
+// The process works in a fresh temporary folder, which is also the scripts
+// folder holding an empty prelude, so relative paths a script names stay
+// inside it.
+
+#include "AKFilePath.h"
+#include "AKLog.h"
+#include "AKString.h"
+#include "QVJavaScriptEngine.h"
+#include "QVLibEnv.h"
+#include "QVParams.h"
+#include "QVScriptSandbox.h"
+#include "QVStandardFolders.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+void Check(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
+
+struct Engine {
+    Engine()
+    {
+        AKSetCustomLogMessageProc(nullptr, true);
+        char folder[] = "/tmp/orvel-fuzz-script-XXXXXX";
+        Check(mkdtemp(folder) != nullptr);
+        Check(chdir(folder) == 0);
+        Check(QVLibEnv::Initialize(false) == 0);
+        QVParams::BuildParamInfoList();
+        QVStandardFolders::SetStandardPath(kQVStandardFolderScripts, AKFilePath(folder));
+        std::FILE* prelude = std::fopen(QVJavaScriptEngine::kPreludeFileName, "wb");
+        Check(prelude != nullptr);
+        std::fclose(prelude);
+        QVJavaScriptEngine::sShared.SetTimeOutOverride(0.2);
+        QVJavaScriptEngine::sShared.SetMemoryCap(16u << 20);
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(uint8_t const* data, size_t size)
+{
+    static Engine* const sEngine = new Engine();
+    (void)sEngine;
+    if (size > 16384)
+        return 0;
+    std::string const text(reinterpret_cast<char const*>(data), size);
+    QVJavaScriptEngine::sShared.ExecuteFromString(AKString(text.c_str(), text.size()), AKString("fuzz"));
+    Check(QVScriptSandbox::GetMemory().GetBlockCount() == 0);
+    Check(!QVScriptSandbox::IsStopRaised());
+    return 0;
+}
