@@ -18,6 +18,9 @@
 #include "QVGandler.h"
 #include "QVGandlerParam.h"
 #include "QVObjectPoolable.h"
+#include "QVObjectSequence.h"
+#include "QVTreeHandler.h"
+#include "AKTreeSel.h"
 #include "AKTreeActionParam.h"
 #include "QVSoundFileWriter.h"
 #include "QVUProcs.h"
@@ -353,6 +356,13 @@ int _QX_commandBounceOnTracks(int document, int object, char const* path, QXBoun
 
     QVGandlerParam command(found);
     command.GetTreeActionParam().WithTreeObject(target);
+    // The bounce command renders a time selection: the duration asked for,
+    // else the whole length of the object's sequence.
+    QVObjectSequence* const sequence = QVObject_ResolveSequenceAndTracks(target, nullptr, false);
+    AKTreeSel timed = command.GetTreeActionParam().GetTreeSel();
+    timed.SetTimeSel(bounce.duration > 0.0 || sequence == nullptr ? AKTimeIntv{0.0, bounce.duration}
+                                                                  : sequence->GetFLFullIntv());
+    command.GetTreeActionParam().WithTreeSel(timed);
     command.WithOptionAsAKFilePath("ExportPath", file);
     command.WithOptionAsBool("Overwrite", true);
     command.WithOptionAsAKString("Bounce.SoundFormat", QVAudioFormatToAKString(bounce.soundFormat));
