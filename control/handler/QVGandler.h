@@ -205,6 +205,32 @@ public:
     // "TimeAt", "Duration", "CopyMode", "InPlace", "Scale", and the whole
     // options for the experimental transforms), operation.
     int DoCmd_TrackPartCommand(QVGandlerParam& param, QVCommandInfo const& command);
+    // One forwarder per track-part command, with that command's entry.
+    int DoCmd_TrackPartCut(QVGandlerParam& param);
+    int DoCmd_TrackPartCopy(QVGandlerParam& param);
+    int DoCmd_TrackPartPaste(QVGandlerParam& param);
+    int DoCmd_TrackPartDuplicate(QVGandlerParam& param);
+    int DoCmd_TrackPartDelete(QVGandlerParam& param);
+    int DoCmd_TrackPartReset(QVGandlerParam& param);
+    int DoCmd_TrackPartExtract(QVGandlerParam& param);
+    int DoCmd_TrackPartCrop(QVGandlerParam& param);
+    int DoCmd_TrackPartMoveOrCopy(QVGandlerParam& param);
+    int DoCmd_TrackPartErase(QVGandlerParam& param);
+    int DoCmd_TrackPartSilent(QVGandlerParam& param);
+    int DoCmd_TrackPartScale(QVGandlerParam& param);
+    int DoCmd_TrackPartReverse(QVGandlerParam& param);
+    int DoCmd_TrackPartZxperScale(QVGandlerParam& param);
+    int DoCmd_TrackPartZxperRepeat(QVGandlerParam& param);
+    int DoCmd_TrackPartZxperMingle(QVGandlerParam& param);
+    int DoCmd_TrackPartZxperStretch(QVGandlerParam& param);
+
+    // --- Track commands ---
+
+    // Recorded only when the track changed; loads the sound on success.
+    int DoCmd_TrackReinitWithSound(QVGandlerParam& param, bool withDialog);
+    // "SoundBeg" and "SoundEnd" ([0, 0]: the whole sound), "TimeAt" (below
+    // 0: the track's end). A sound that cannot be registered fails.
+    int DoCmd_TrackInsertSound(QVGandlerParam& param, bool withDialog);
     // The check of a track-part command; -1 for another ID.
     static int CheckTrackPartCommand(QVTreeHandler const& handler, int commandID, AKTreeActionParam const& action);
 
@@ -232,6 +258,9 @@ private:
     int LowSequenceAddNewTrack(QVGandlerParam& param, bool withSound);
     int LowCursorAttachOrDetach(QVGandlerParam& param, bool attach);
     int LowPlayablePlug(QVGandlerParam& param, bool plug);
+    template <class Change>
+    int LowTrackSound(QVGandlerParam& param, bool withDialog, QVCommandInfo const& command, char const* echo,
+                      Change change);
 
     QVGandlerLibextOwner mLibext;
 };
