@@ -155,6 +155,12 @@ void QVAudioRecorder::CloseOutputFile()
     if (mFileRecorder == nullptr)
         return;
     mFileRecorder->Close();
+    // The last queued frames are written at close: a failure there (a full
+    // disk at stop) must not pass for a complete recording.
+    if (mFileRecorder->GetWriteError() != 0 && !mError) {
+        mError = true;
+        RaiseStamp();
+    }
     delete mFileRecorder;
     mFileRecorder = nullptr;
 }

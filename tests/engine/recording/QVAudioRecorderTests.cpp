@@ -293,6 +293,29 @@ TEST_F(RecorderTest, AWriteFailureIsReportedByTheMessageThread)
     ExpectPatternFrames(path, {{0, 2 * kBlockFrames}});
 }
 
+TEST_F(RecorderTest, AWriteFailureAtStopIsReported)
+{
+    ASSERT_TRUE(mRecorder->SetRecording(true));
+    rlimit saved = {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*savedHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 20000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    LogCapture log;
+    // Queued, never drained by an idle pass: the stop writes them and fails.
+    Push(0, 40);
+    unsigned int const stamp = mRecorder->GetChangeStamp();
+    EXPECT_TRUE(mRecorder->SetRecording(false));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, savedHandler);
+
+    EXPECT_FALSE(mRecorder->IsRecording());
+    EXPECT_TRUE(mRecorder->HasError());
+    EXPECT_GT(mRecorder->GetChangeStamp(), stamp + 1);
+    EXPECT_FALSE(log.Lines().empty());
+}
+
 TEST_F(RecorderTest, AnAudioThreadPushesWhileTheMessageThreadStartsPausesAndStops)
 {
     std::atomic<bool> done{false};
