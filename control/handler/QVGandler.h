@@ -224,6 +224,14 @@ public:
     int DoCmd_TrackPartZxperMingle(QVGandlerParam& param);
     int DoCmd_TrackPartZxperStretch(QVGandlerParam& param);
 
+    // --- Smart commands ---
+
+    // The selection moved, respectively copied, to the record's target node
+    // with its link mode; tracks dropped onto the sequence folder go into a
+    // new sequence named after their former one (" Copy" added for copies).
+    int DoCmd_SmartMoveTo(QVGandlerParam& param);
+    int DoCmd_SmartCopyTo(QVGandlerParam& param);
+
     // --- Track commands ---
 
     // Recorded only when the track changed; loads the sound on success.
@@ -258,6 +266,7 @@ private:
     int LowSequenceAddNewTrack(QVGandlerParam& param, bool withSound);
     int LowCursorAttachOrDetach(QVGandlerParam& param, bool attach);
     int LowPlayablePlug(QVGandlerParam& param, bool plug);
+    int LowSmartMoveOrCopy(QVGandlerParam& param, bool copy);
     template <class Change>
     int LowTrackSound(QVGandlerParam& param, bool withDialog, QVCommandInfo const& command, char const* echo,
                       Change change);
