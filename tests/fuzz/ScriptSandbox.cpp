@@ -3,9 +3,7 @@
 // check, prelude join, interpreter, engine functions, failure report). After
 // every run the sandbox must hold no block and no raised stop.
 //
-// The process works in a fresh temporary folder, which is also the scripts
-// folder holding an empty prelude, so relative paths a script names stay
-// inside it.
+// The scripts folder is a fresh temporary folder holding an empty prelude.
 
 #include "AKFilePath.h"
 #include "AKLog.h"
@@ -37,11 +35,11 @@ struct Engine {
         AKSetCustomLogMessageProc(nullptr, true);
         char folder[] = "/tmp/orvel-fuzz-script-XXXXXX";
         Check(mkdtemp(folder) != nullptr);
-        Check(chdir(folder) == 0);
         Check(QVLibEnv::Initialize(false) == 0);
         QVParams::BuildParamInfoList();
         QVStandardFolders::SetStandardPath(kQVStandardFolderScripts, AKFilePath(folder));
-        std::FILE* prelude = std::fopen(QVJavaScriptEngine::kPreludeFileName, "wb");
+        std::string const preludePath = std::string(folder) + "/" + QVJavaScriptEngine::kPreludeFileName;
+        std::FILE* prelude = std::fopen(preludePath.c_str(), "wb");
         Check(prelude != nullptr);
         std::fclose(prelude);
         QVJavaScriptEngine::sShared.SetTimeOutOverride(0.2);
