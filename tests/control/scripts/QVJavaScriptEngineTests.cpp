@@ -226,6 +226,8 @@ TEST_F(JavaScriptEngine, MissingPreludeFailsWithItsFileStatus)
 TEST_F(JavaScriptEngine, RunawayAllocationEndsTheScriptWithAnError)
 {
     QVJavaScriptEngine::sShared.SetMemoryCap(8u * 1024u * 1024u);
+    // Only the cap may end these runs, however slow the build.
+    QVJavaScriptEngine::sShared.SetTimeOutOverride(120.0);
     char const* const scripts[] = {
         "var a = [];\nfor (;;) a.push('x'.repeat(1000) + a.length);",
         "var a = [];\nfor (;;) { try { a.push('y'.repeat(100000) + a.length); } catch (e) {} }",
@@ -238,6 +240,7 @@ TEST_F(JavaScriptEngine, RunawayAllocationEndsTheScriptWithAnError)
             << report.mMessage.c_str();
         EXPECT_EQ(Run("_QS_log('next');").mStatus, 0);
     }
+    QVJavaScriptEngine::sShared.SetTimeOutOverride(0.0);
 }
 
 TEST_F(JavaScriptEngine, MathWordsGiveTheirFunctions)
