@@ -5,6 +5,77 @@ namespace {
 constexpr int kStatusTooFew = -1988;
 constexpr int kStatusBadType = -1989;
 
+using Argument = osc::ReceivedMessageArgument;
+
+// Conversions of one argument; false (nothing written) when its type does
+// not fit.
+
+bool AsInteger(Argument const& argument, int32_t* value)
+{
+    if (argument.IsInt32())
+        *value = argument.AsInt32Unchecked();
+    else if (argument.IsInt64())
+        *value = int32_t(uint32_t(uint64_t(argument.AsInt64Unchecked())));
+    else if (argument.IsBool())
+        *value = argument.AsBoolUnchecked() ? 1 : 0;
+    else
+        return false;
+    return true;
+}
+
+bool AsReference(Argument const& argument, QVTPRef* reference)
+{
+    if (argument.IsString()) {
+        *reference = QVTPRef{0, AKString(argument.AsStringUnchecked())};
+        return true;
+    }
+    int32_t id = 0;
+    if (!AsInteger(argument, &id))
+        return false;
+    *reference = QVTPRef{id, AKString()};
+    return true;
+}
+
+bool AsBoolean(Argument const& argument, bool* value)
+{
+    int64_t number = -1;
+    if (argument.IsBool())
+        number = argument.AsBoolUnchecked() ? 1 : 0;
+    else if (argument.IsInt32())
+        number = argument.AsInt32Unchecked();
+    else if (argument.IsInt64())
+        number = argument.AsInt64Unchecked();
+    if (number != 0 && number != 1)
+        return false;
+    *value = number == 1;
+    return true;
+}
+
+bool AsReal(Argument const& argument, double* value)
+{
+    if (argument.IsDouble())
+        *value = argument.AsDoubleUnchecked();
+    else if (argument.IsFloat())
+        *value = argument.AsFloatUnchecked();
+    else if (argument.IsInt64())
+        *value = double(argument.AsInt64Unchecked());
+    else if (argument.IsInt32())
+        *value = argument.AsInt32Unchecked();
+    else if (argument.IsBool())
+        *value = argument.AsBoolUnchecked() ? 1.0 : 0.0;
+    else
+        return false;
+    return true;
+}
+
+bool AsText(Argument const& argument, AKString* value)
+{
+    if (!argument.IsString())
+        return false;
+    *value = AKString(argument.AsStringUnchecked());
+    return true;
+}
+
 }  // namespace
 
 QVOscArgIter::QVOscArgIter(osc::ReceivedMessage const& message)
@@ -31,91 +102,23 @@ bool QVOscArgIter::IsKey(AKKeyC15 const& key) { return IsText() && CurrentKey() 
 
 char const* QVOscArgIter::TextForLog() const { return IsText() ? mCurrent->AsStringUnchecked() : "not_string"; }
 
-int QVOscArgIter::Check() const { return AtEnd() ? kStatusTooFew : 0; }
-
-int QVOscArgIter::ReadReference(QVTPRef* reference)
+template <class Value>
+int QVOscArgIter::Read(bool (*convert)(osc::ReceivedMessageArgument const&, Value*), Value* value)
 {
-    if (int const status = Check())
-        return status;
-    osc::ReceivedMessageArgument const& argument = *mCurrent;
-    if (argument.IsInt32())
-        *reference = QVTPRef{argument.AsInt32Unchecked(), AKString()};
-    else if (argument.IsInt64())
-        *reference = QVTPRef{int32_t(uint32_t(uint64_t(argument.AsInt64Unchecked()))), AKString()};
-    else if (argument.IsBool())
-        *reference = QVTPRef{argument.AsBoolUnchecked() ? 1 : 0, AKString()};
-    else if (argument.IsString())
-        *reference = QVTPRef{0, AKString(argument.AsStringUnchecked())};
-    else
+    if (AtEnd())
+        return kStatusTooFew;
+    if (!convert(*mCurrent, value))
         return kStatusBadType;
     Next();
     return 0;
 }
 
-int QVOscArgIter::ReadBoolean(bool* value)
-{
-    if (int const status = Check())
-        return status;
-    osc::ReceivedMessageArgument const& argument = *mCurrent;
-    int64_t number = -1;
-    if (argument.IsBool())
-        number = argument.AsBoolUnchecked() ? 1 : 0;
-    else if (argument.IsInt32())
-        number = argument.AsInt32Unchecked();
-    else if (argument.IsInt64())
-        number = argument.AsInt64Unchecked();
-    if (number != 0 && number != 1)
-        return kStatusBadType;
-    *value = number == 1;
-    Next();
-    return 0;
-}
+int QVOscArgIter::ReadReference(QVTPRef* reference) { return Read(AsReference, reference); }
 
-int QVOscArgIter::ReadInteger(int32_t* value)
-{
-    if (int const status = Check())
-        return status;
-    osc::ReceivedMessageArgument const& argument = *mCurrent;
-    if (argument.IsInt32())
-        *value = argument.AsInt32Unchecked();
-    else if (argument.IsInt64())
-        *value = int32_t(uint32_t(uint64_t(argument.AsInt64Unchecked())));
-    else if (argument.IsBool())
-        *value = argument.AsBoolUnchecked() ? 1 : 0;
-    else
-        return kStatusBadType;
-    Next();
-    return 0;
-}
+int QVOscArgIter::ReadBoolean(bool* value) { return Read(AsBoolean, value); }
 
-int QVOscArgIter::ReadReal(double* value)
-{
-    if (int const status = Check())
-        return status;
-    osc::ReceivedMessageArgument const& argument = *mCurrent;
-    if (argument.IsDouble())
-        *value = argument.AsDoubleUnchecked();
-    else if (argument.IsFloat())
-        *value = argument.AsFloatUnchecked();
-    else if (argument.IsInt64())
-        *value = double(argument.AsInt64Unchecked());
-    else if (argument.IsInt32())
-        *value = argument.AsInt32Unchecked();
-    else if (argument.IsBool())
-        *value = argument.AsBoolUnchecked() ? 1.0 : 0.0;
-    else
-        return kStatusBadType;
-    Next();
-    return 0;
-}
+int QVOscArgIter::ReadInteger(int32_t* value) { return Read(AsInteger, value); }
 
-int QVOscArgIter::ReadText(AKString* value)
-{
-    if (int const status = Check())
-        return status;
-    if (!mCurrent->IsString())
-        return kStatusBadType;
-    *value = AKString(mCurrent->AsStringUnchecked());
-    Next();
-    return 0;
-}
+int QVOscArgIter::ReadReal(double* value) { return Read(AsReal, value); }
+
+int QVOscArgIter::ReadText(AKString* value) { return Read(AsText, value); }

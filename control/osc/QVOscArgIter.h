@@ -45,7 +45,9 @@ public:
     int ReadText(AKString* value);
 
 private:
-    int Check() const;
+    // Takes the current argument when `convert` accepts it.
+    template <class Value>
+    int Read(bool (*convert)(osc::ReceivedMessageArgument const&, Value*), Value* value);
 
     osc::ReceivedMessageArgumentIterator mCurrent;
     osc::ReceivedMessageArgumentIterator const mEnd;
