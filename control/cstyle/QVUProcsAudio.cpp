@@ -328,10 +328,8 @@ int _QX_commandBounceOnTracks(int document, int object, char const* path, QXBoun
 {
     QVUProcEnter();
     QVDocument* found = nullptr;
-    int status = QVUProcCheckDocument(document, &found);
     QVObjectPoolable* target = nullptr;
-    if (status == 0)
-        status = QVUProcCheckObjectT(found, object, &target);
+    int status = QVUProcCheckDocumentObjectT(document, object, &found, &target);
     if (status == 0)
         status = QVUProcCheckString(path, kQVUProcStringRequired | kQVUProcStringLimited, kQVUProcPathMax);
     if (status != 0)

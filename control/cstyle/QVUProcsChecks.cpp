@@ -85,6 +85,13 @@ int QVUProcCheckObjectOfKind(QVDocument const* document, int nodeID, unsigned lo
     return 0;
 }
 
+int QVUProcCheckDocumentObject(int documentID, int nodeID, QVDocument** document, AKObject** object)
+{
+    *object = nullptr;
+    int const status = QVUProcCheckDocument(documentID, document);
+    return status != 0 ? status : QVUProcCheckObject(*document, nodeID, false, object);
+}
+
 int QVUProcCheckObjectList(QVDocument const* document, int const* list, int count, ATObjectArray<AKObject>* objects)
 {
     objects->Clear();

@@ -38,15 +38,6 @@ char const* const kTypeNames[] = {"int (zero)", "bool", "int", "double", "double
 
 char const* TypeName(unsigned int type) { return type < 5 ? kTypeNames[type] : "???"; }
 
-int CheckDocumentAndObject(int document, int node, QVDocument** found, AKObject** object)
-{
-    QVUProcEnter();
-    int status = QVUProcCheckDocument(document, found);
-    if (status == 0)
-        status = QVUProcCheckObject(*found, node, false, object);
-    return status;
-}
-
 // The group of a parameter text: an empty text is the track group for a
 // track and 0 otherwise.
 int CheckGroup(char const* text, AKObject const* object, QVPrmGroup* group)
@@ -73,7 +64,7 @@ int CheckParameter(int document, int node, char const* groupText, char const* ke
                    unsigned int* id, AKKeyC15* key)
 {
     QVDocument* found = nullptr;
-    int status = CheckDocumentAndObject(document, node, &found, object);
+    int status = QVUProcCheckDocumentObject(document, node, &found, object);
     QVPrmGroup group = kQVPrmGroupAll;
     if (status == 0)
         status = CheckGroup(groupText, *object, &group);
@@ -100,9 +91,7 @@ int _QX_existsObject(int document, int node, int* exists)
     QVDocument* found = nullptr;
     AKObject* object = nullptr;
     AKLogErrorMute();
-    int status = QVUProcCheckDocument(document, &found);
-    if (status == 0)
-        status = QVUProcCheckObject(found, node, false, &object);
+    int const status = QVUProcCheckDocumentObject(document, node, &found, &object);
     AKLogErrorUnmute();
     QVUProcPut(exists, status == 0 ? 1 : 0);
     return 0;
@@ -110,10 +99,11 @@ int _QX_existsObject(int document, int node, int* exists)
 
 int _QX_castObject(int document, int node, char const* type, int* is)
 {
+    QVUProcEnter();
     QVUProcPut(is, 0);
     QVDocument* found = nullptr;
     AKObject* object = nullptr;
-    int status = CheckDocumentAndObject(document, node, &found, &object);
+    int status = QVUProcCheckDocumentObject(document, node, &found, &object);
     AKKeyC15 word;
     if (status == 0)
         status = QVUProcCheckKey(type, &word, true);
@@ -132,9 +122,10 @@ int _QX_castObject(int document, int node, char const* type, int* is)
 
 int _QX_destroyObject(int document, int node)
 {
+    QVUProcEnter();
     QVDocument* found = nullptr;
     AKObject* object = nullptr;
-    int const status = CheckDocumentAndObject(document, node, &found, &object);
+    int const status = QVUProcCheckDocumentObject(document, node, &found, &object);
     if (status != 0)
         return status;
     QVGandlerParam param(found);
@@ -144,10 +135,11 @@ int _QX_destroyObject(int document, int node)
 
 int _QX_getParentObject(int document, int node, int* parent)
 {
+    QVUProcEnter();
     QVUProcPut(parent, 0);
     QVDocument* found = nullptr;
     AKObject* object = nullptr;
-    int const status = CheckDocumentAndObject(document, node, &found, &object);
+    int const status = QVUProcCheckDocumentObject(document, node, &found, &object);
     if (status != 0)
         return status;
     QVUProcPut(parent, QVUProcNodeID(object->ParentObject()));
@@ -156,15 +148,13 @@ int _QX_getParentObject(int document, int node, int* parent)
 
 int _QX_getSubObjects(int document, int node, int** ids, int* count)
 {
+    QVUProcEnter();
     static std::vector<int> sIDs;
     sIDs.clear();
     QVUProcPutList(sIDs, ids, count);
     QVDocument* found = nullptr;
-    QVUProcEnter();
-    int status = QVUProcCheckDocument(document, &found);
     QVObjectPoolable* poolable = nullptr;
-    if (status == 0)
-        status = QVUProcCheckObjectT(found, node, &poolable);
+    int const status = QVUProcCheckDocumentObjectT(document, node, &found, &poolable);
     if (status != 0)
         return status;
     ATObjectArray<AKObject> children;
@@ -178,6 +168,7 @@ int _QX_getSubObjects(int document, int node, int** ids, int* count)
 int _QX_setObjectParameter(int document, int node, char const* group, char const* key, int index, double value,
                            double value2)
 {
+    QVUProcEnter();
     AKObject* object = nullptr;
     unsigned int id = 0;
     AKKeyC15 word;
@@ -196,6 +187,7 @@ int _QX_setObjectParameter(int document, int node, char const* group, char const
 int _QX_getObjectParameter(int document, int node, char const* group, char const* key, int index, double* value,
                            double* value2, int* type)
 {
+    QVUProcEnter();
     QVUProcPut(value, 0.0);
     QVUProcPut(value2, 0.0);
     QVUProcPut(type, 0);
@@ -218,9 +210,10 @@ int _QX_getObjectParameter(int document, int node, char const* group, char const
 
 int _QX_setObjectParamString(int document, int node, char const* key, char const* text)
 {
+    QVUProcEnter();
     QVDocument* found = nullptr;
     AKObject* object = nullptr;
-    int status = CheckDocumentAndObject(document, node, &found, &object);
+    int status = QVUProcCheckDocumentObject(document, node, &found, &object);
     AKKeyC15 word;
     if (status == 0)
         status = QVUProcCheckKey(key, &word, true);
@@ -251,12 +244,13 @@ int _QX_setObjectParamString(int document, int node, char const* key, char const
 
 int _QX_getObjectParamString(int document, int node, char const* key, char const** text)
 {
+    QVUProcEnter();
     static AKString sText;
     sText = AKString();
     QVUProcPut(text, QVUProcEmptyText());
     QVDocument* found = nullptr;
     AKObject* object = nullptr;
-    int status = CheckDocumentAndObject(document, node, &found, &object);
+    int status = QVUProcCheckDocumentObject(document, node, &found, &object);
     AKKeyC15 word;
     if (status == 0)
         status = QVUProcCheckKey(key, &word, true);
@@ -278,10 +272,11 @@ int _QX_getObjectParamString(int document, int node, char const* key, char const
 
 int _QX_getObjectVersionStamp(int document, int node, char const* word, int* stamp)
 {
+    QVUProcEnter();
     QVUProcPut(stamp, static_cast<int>(kAKNullStampVers));
     QVDocument* found = nullptr;
     AKObject* object = nullptr;
-    int status = CheckDocumentAndObject(document, node, &found, &object);
+    int status = QVUProcCheckDocumentObject(document, node, &found, &object);
     AKKeyC15 key;
     if (status == 0)
         status = QVUProcCheckKey(word, &key, true);
@@ -306,9 +301,10 @@ int _QX_getObjectVersionStamp(int document, int node, char const* word, int* sta
 
 int _QX_logInfoObject(int document, int node)
 {
+    QVUProcEnter();
     QVDocument* found = nullptr;
     AKObject* object = nullptr;
-    int const status = CheckDocumentAndObject(document, node, &found, &object);
+    int const status = QVUProcCheckDocumentObject(document, node, &found, &object);
     if (status != 0)
         return status;
     if (object->IsKindOfT<QVObjectSequence>())

@@ -38,16 +38,6 @@ int CheckSubCount(unsigned int subCount)
                       subCount, kQVUProcSubCountMax);
 }
 
-template <class T>
-int CheckDocumentAndObjectT(int document, int node, QVDocument** found, T** object)
-{
-    QVUProcEnter();
-    int status = QVUProcCheckDocument(document, found);
-    if (status == 0)
-        status = QVUProcCheckObjectT(*found, node, object);
-    return status;
-}
-
 void PutIDs(AKNodeIDArray const& ids, std::vector<int>* list, int** out, int* count)
 {
     for (unsigned int i = 0; i < ids.Count(); ++i)
@@ -122,10 +112,11 @@ int _QX_attachPlayer(int document, int player, int document2, int sequence)
 
 int _QX_createAndAttachPlayer(int document, int sequence, char const* name, unsigned int subCount, int* player)
 {
+    QVUProcEnter();
     QVUProcPut(player, 0);
     QVDocument* found = nullptr;
     QVObjectSequence* target = nullptr;
-    int status = CheckDocumentAndObjectT(document, sequence, &found, &target);
+    int status = QVUProcCheckDocumentObjectT(document, sequence, &found, &target);
     if (status == 0)
         status = CheckName(name);
     if (status == 0)
@@ -143,12 +134,13 @@ int _QX_createAndAttachPlayer(int document, int sequence, char const* name, unsi
 
 int _QX_getAttachedPlayers(int document, int sequence, int** ids, int* count)
 {
+    QVUProcEnter();
     static std::vector<int> sIDs;
     sIDs.clear();
     QVUProcPutList(sIDs, ids, count);
     QVDocument* found = nullptr;
     QVObjectSequence* object = nullptr;
-    int const status = CheckDocumentAndObjectT(document, sequence, &found, &object);
+    int const status = QVUProcCheckDocumentObjectT(document, sequence, &found, &object);
     if (status != 0)
         return status;
     PutIDs(object->GetFLSubPlayableIDs(), &sIDs, ids, count);
@@ -157,12 +149,10 @@ int _QX_getAttachedPlayers(int document, int sequence, int** ids, int* count)
 
 int _QX_detachPlayer(int document, int player)
 {
+    QVUProcEnter();
     QVDocument* found = nullptr;
     AKObject* object = nullptr;
-    QVUProcEnter();
-    int status = QVUProcCheckDocument(document, &found);
-    if (status == 0)
-        status = QVUProcCheckObject(found, player, false, &object);
+    int const status = QVUProcCheckDocumentObject(document, player, &found, &object);
     if (status != 0)
         return status;
     QVGandlerParam param(found);
@@ -177,10 +167,11 @@ int _QX_groupWithPlayer(int document, int player, int document2, int player2)
 
 int _QX_createAndAddSubPlayer(int document, int multiPlayer, int* player)
 {
+    QVUProcEnter();
     QVUProcPut(player, 0);
     QVDocument* found = nullptr;
     QVObjectCursor* target = nullptr;
-    int status = CheckDocumentAndObjectT(document, multiPlayer, &found, &target);
+    int status = QVUProcCheckDocumentObjectT(document, multiPlayer, &found, &target);
     if (status != 0)
         return status;
     QVGandlerParam param(found);
@@ -192,12 +183,13 @@ int _QX_createAndAddSubPlayer(int document, int multiPlayer, int* player)
 
 int _QX_getSubPlayers(int document, int player, int** ids, int* count)
 {
+    QVUProcEnter();
     static std::vector<int> sIDs;
     sIDs.clear();
     QVUProcPutList(sIDs, ids, count);
     QVDocument* found = nullptr;
     QVObjectPlayable* object = nullptr;
-    int const status = CheckDocumentAndObjectT(document, player, &found, &object);
+    int const status = QVUProcCheckDocumentObjectT(document, player, &found, &object);
     if (status != 0)
         return status;
     if (object->IsKindOfT<QVObjectCursor>())
@@ -207,13 +199,14 @@ int _QX_getSubPlayers(int document, int player, int** ids, int* count)
 
 int _QX_getPlayerSituation(int document, int player, int* sequence, int* parent, int* situation, int* index)
 {
+    QVUProcEnter();
     QVUProcPut(sequence, 0);
     QVUProcPut(parent, 0);
     QVUProcPut(situation, 0);
     QVUProcPut(index, 0);
     QVDocument* found = nullptr;
     QVObjectPlayable* object = nullptr;
-    int const status = CheckDocumentAndObjectT(document, player, &found, &object);
+    int const status = QVUProcCheckDocumentObjectT(document, player, &found, &object);
     if (status != 0)
         return status;
     for (QVObjectPlayable* up = object->GetFLParentPlayable(); up != nullptr; up = up->GetFLParentPlayable()) {
@@ -308,10 +301,11 @@ int _QX_mixWithSequence(int document, int sequence, int document2, int sequence2
 
 int _QX_createAndAddSubTrack(int document, int sequence, char const* name, int* track)
 {
+    QVUProcEnter();
     QVUProcPut(track, 0);
     QVDocument* found = nullptr;
     QVObjectSequence* target = nullptr;
-    int status = CheckDocumentAndObjectT(document, sequence, &found, &target);
+    int status = QVUProcCheckDocumentObjectT(document, sequence, &found, &target);
     if (status == 0)
         status = CheckName(name);
     if (status != 0)
@@ -326,12 +320,13 @@ int _QX_createAndAddSubTrack(int document, int sequence, char const* name, int* 
 
 int _QX_getSubTracks(int document, int sequence, int** ids, int* count)
 {
+    QVUProcEnter();
     static std::vector<int> sIDs;
     sIDs.clear();
     QVUProcPutList(sIDs, ids, count);
     QVDocument* found = nullptr;
     QVObjectSequence* object = nullptr;
-    int const status = CheckDocumentAndObjectT(document, sequence, &found, &object);
+    int const status = QVUProcCheckDocumentObjectT(document, sequence, &found, &object);
     if (status != 0)
         return status;
     PutIDs(object->GetFLSubTrackIDs(), &sIDs, ids, count);

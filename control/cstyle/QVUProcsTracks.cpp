@@ -54,10 +54,8 @@ int CheckTrackOrSequence(int document, int object, char const* path, QVDocument*
 {
     QVUProcEnter();
     *track = nullptr;
-    int status = QVUProcCheckDocument(document, found);
     AKObject* target = nullptr;
-    if (status == 0)
-        status = QVUProcCheckObject(*found, object, false, &target);
+    int status = QVUProcCheckDocumentObject(document, object, found, &target);
     if (status == 0)
         status = CheckPath(path);
     if (status != 0)
@@ -95,9 +93,7 @@ int Waveform(int document, int track, int channel, unsigned int option16, double
     }
     QVDocument* found = nullptr;
     QVObjectTrack* object = nullptr;
-    int status = QVUProcCheckDocument(document, &found);
-    if (status == 0)
-        status = QVUProcCheckObjectT(found, track, &object);
+    int status = QVUProcCheckDocumentObjectT(document, track, &found, &object);
     if (status == 0)
         status = QVUProcCheckBoolean(option16);
     if (status != 0)
@@ -128,9 +124,7 @@ int _QX_getTrackSituation(int document, int track, int* sequence, int* index)
     QVUProcPut(index, 0);
     QVDocument* found = nullptr;
     QVObjectTrack* object = nullptr;
-    int status = QVUProcCheckDocument(document, &found);
-    if (status == 0)
-        status = QVUProcCheckObjectT(found, track, &object);
+    int const status = QVUProcCheckDocumentObjectT(document, track, &found, &object);
     if (status != 0)
         return status;
     AKObject* const parent = object->GetFLParentSequence();
@@ -215,9 +209,7 @@ int _QX_commandOnTracks(int document, int object, char const* word, double begin
     QVUProcEnter();
     QVDocument* found = nullptr;
     QVObjectPoolable* target = nullptr;
-    int status = QVUProcCheckDocument(document, &found);
-    if (status == 0)
-        status = QVUProcCheckObjectT(found, object, &target);
+    int status = QVUProcCheckDocumentObjectT(document, object, &found, &target);
     AKKeyC15 key;
     if (status == 0)
         status = QVUProcCheckKey(word, &key, true);

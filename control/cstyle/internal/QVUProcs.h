@@ -50,6 +50,16 @@ int QVUProcCheckObjectT(QVDocument const* document, int nodeID, T** object)
     *object = static_cast<T*>(found);
     return status;
 }
+// The document, then its object (of class T): the first check of most entry
+// points on one object.
+int QVUProcCheckDocumentObject(int documentID, int nodeID, QVDocument** document, AKObject** object);
+template <class T>
+int QVUProcCheckDocumentObjectT(int documentID, int nodeID, QVDocument** document, T** object)
+{
+    *object = nullptr;
+    int const status = QVUProcCheckDocument(documentID, document);
+    return status != 0 ? status : QVUProcCheckObjectT(*document, nodeID, object);
+}
 // (document, node) pairs: even count, every document the document's, every
 // node an object. An empty list passes.
 int QVUProcCheckObjectList(QVDocument const* document, int const* list, int count, ATObjectArray<AKObject>* objects);
