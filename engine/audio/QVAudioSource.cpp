@@ -278,13 +278,14 @@ QXSampleBuffer<double>* QVAudioSource::GetNextAudioBlock(unsigned long long)
         mGate.store(kGateFree, std::memory_order_release);
         return nullptr;
     }
-    block->Zeroset(kQVSampleRangeAll);
 
     unsigned int const live = mLive.load(std::memory_order_acquire);
     bool const tradePending = mAck.load(std::memory_order_relaxed) != live;
     QVAudioSourcePool& pool = mCopies[live];
     unsigned int const meters = mMeterCount.load(std::memory_order_relaxed);
     if (pool.pools.empty()) {
+        // The mixer clears the block itself when there is something to mix.
+        block->Zeroset(kQVSampleRangeAll);
         if (mLastBlockHadSound) {
             for (unsigned int channel = 0; channel < meters; ++channel)
                 mMeters[channel].store(0.0, std::memory_order_relaxed);
