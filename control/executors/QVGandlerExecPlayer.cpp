@@ -13,6 +13,7 @@
 #include "QVCommands.h"
 #include "QVDocument.h"
 #include "QVGandler.h"
+#include "QVGandlerExecShared.h"
 #include "QVObjectCursor.h"
 #include "QVObjectFolders.h"
 #include "QVObjectSequence.h"
@@ -20,8 +21,6 @@
 #include "QVTreeHandler.h"
 
 namespace {
-
-char const* NameOrDefault(AKString const& name) { return name.IsEmpty() ? "<Default>" : name.c_str(); }
 
 AKObject* TargetObject(AKTreeActionParam const& action)
 {
@@ -47,7 +46,7 @@ int QVGandler::DoCmd_CursorNew(QVGandlerParam& param)
     AKString name;
     param.GetOptionAsUInt("SubCount", &subCount);
     param.GetOptionAsAKString("Name", &name);
-    VerboseCommand("Cursor New WithSubCount:%u WithName:\"%s\"", subCount, NameOrDefault(name));
+    VerboseCommand("Cursor New WithSubCount:%u WithName:\"%s\"", subCount, QVGandlerExec_NameOrDefault(name));
     QVDocument* const document = GetTargetOrDefaultDocument(param);
     QVTreeHandler* const handler = TreeHandlerOf(document);
     AKTreeActionParam& action = param.GetTreeActionParam();

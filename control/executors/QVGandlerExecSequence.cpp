@@ -13,6 +13,7 @@
 #include "QVCommands.h"
 #include "QVDocument.h"
 #include "QVGandler.h"
+#include "QVGandlerExecShared.h"
 #include "QVObjectSequence.h"
 #include "QVObjectTrack.h"
 #include "QVPrefs.h"
@@ -29,22 +30,6 @@ bool WithPlayer(QVGandlerParam const& param)
     return QVPrefs::sShared.GetSequenceNewAlwaysWithPlayer() && !naked;
 }
 
-char const* NameOrDefault(AKString const& name) { return name.IsEmpty() ? "<Default>" : name.c_str(); }
-
-// The target node's object, when there is one: it must be a playable.
-int CheckTargetPlayable(AKTreeActionParam const& action, QVObjectPlayable** target)
-{
-    *target = nullptr;
-    AKNode* const node = action.GetTargetNode();
-    AKObject* const object = node != nullptr ? node->GetObject() : nullptr;
-    if (object == nullptr)
-        return 0;
-    if (!object->IsKindOfT<QVObjectPlayable>())
-        return AKLogError(kQVErrorGandlerTargetBadType, "Target bad type");
-    *target = static_cast<QVObjectPlayable*>(object);
-    return 0;
-}
-
 // The sequence the action's target node holds, or null.
 QVObjectSequence* TargetSequence(AKTreeActionParam const& action)
 {
@@ -52,25 +37,6 @@ QVObjectSequence* TargetSequence(AKTreeActionParam const& action)
     AKObject* const object = node != nullptr ? node->GetObject() : nullptr;
     return object != nullptr && object->IsKindOfT<QVObjectSequence>() ? static_cast<QVObjectSequence*>(object)
                                                                       : nullptr;
-}
-
-// Inside an open group: a player for the new sequence, the target moved
-// into it, or a new single player; the sequence then follows it.
-int AddPlayerToNewSequence(QVTreeHandler* handler, QVObjectSequence* sequence, QVObjectPlayable* target,
-                           bool withPlayer)
-{
-    int status;
-    if (target != nullptr) {
-        AKObject* object = target;
-        status = handler->DoEasyMoveObject(nullptr, &object, sequence, kAKLinkModeLastChildren);
-    } else if (withPlayer) {
-        status = handler->DoEasyNewCursor(nullptr, AKString(), 0, 0.0, sequence, kAKLinkModeLastChildren);
-    } else {
-        return 0;
-    }
-    if (status == 0)
-        sequence->AutoSetupPlayableFollow();
-    return status;
 }
 
 }  // namespace
@@ -88,7 +54,7 @@ int QVGandler::LowNewSequenceWithTrack(QVGandlerParam& param, QVCommandInfo cons
         status = CheckDocument(handler != nullptr ? document : nullptr);
     QVObjectPlayable* target = nullptr;
     if (status == 0)
-        status = CheckTargetPlayable(action, &target);
+        status = QVGandlerExec_CheckTargetPlayable(action, &target);
     if (status == 0)
         status = TreatAndVerboseError(handler->CheckCanBeModified());
     if (status != 0) {
@@ -103,7 +69,7 @@ int QVGandler::LowNewSequenceWithTrack(QVGandlerParam& param, QVCommandInfo cons
     QVObjectSequence* sequence = nullptr;
     status = handler->DoEasyNewSequenceWithNewTrack(&sequence, sequenceName, &track);
     if (status == 0)
-        status = AddPlayerToNewSequence(handler, sequence, target, withPlayer);
+        status = QVGandlerExec_AddPlayerToNewSequence(handler, sequence, target, withPlayer);
     ATObjectArray<AKObject> made;
     if (sequence != nullptr)
         made.Push(sequence);
@@ -116,7 +82,7 @@ int QVGandler::DoCmd_SequenceNewEmpty(QVGandlerParam& param)
 {
     AKString name;
     param.GetOptionAsAKString("Name", &name);
-    VerboseCommand("Sequence New WithName:\"%s\"", NameOrDefault(name));
+    VerboseCommand("Sequence New WithName:\"%s\"", QVGandlerExec_NameOrDefault(name));
     QVDocument* const document = GetTargetOrDefaultDocument(param);
     QVTreeHandler* const handler = TreeHandlerOf(document);
     AKTreeActionParam& action = param.GetTreeActionParam();
@@ -141,7 +107,7 @@ int QVGandler::DoCmd_SequenceNewWithEmptyTrack(QVGandlerParam& param)
     AKString name;
     param.GetOptionAsAKString("Name", &name);
     bool const withPlayer = WithPlayer(param);
-    VerboseCommand("Sequence New WithPlayer:%d WithName:\"%s\"", withPlayer ? 1 : 0, NameOrDefault(name));
+    VerboseCommand("Sequence New WithPlayer:%d WithName:\"%s\"", withPlayer ? 1 : 0, QVGandlerExec_NameOrDefault(name));
     return LowNewSequenceWithTrack(param, kQVCmd_SequenceNewWithEmptyTrack, name, withPlayer, 0,
                                    [](QVObjectTrack*, AKString*) {});
 }
@@ -151,7 +117,8 @@ int QVGandler::DoCmd_SequenceNewWithRandom(QVGandlerParam& param)
     AKString name;
     param.GetOptionAsAKString("Name", &name);
     bool const withPlayer = WithPlayer(param);
-    VerboseCommand("Sequence NewWithRandom WithPlayer:%d WithName:\"%s\"", withPlayer ? 1 : 0, NameOrDefault(name));
+    VerboseCommand("Sequence NewWithRandom WithPlayer:%d WithName:\"%s\"", withPlayer ? 1 : 0,
+                   QVGandlerExec_NameOrDefault(name));
     return LowNewSequenceWithTrack(param, kQVCmd_SequenceNewWithRandom, name, withPlayer, 0,
                                    [](QVObjectTrack* track, AKString*) { track->InitWithRandom(); });
 }
@@ -171,7 +138,7 @@ int QVGandler::DoCmd_SequenceNewWithSound(QVGandlerParam& param, bool withDialog
     }
     bool const withPlayer = WithPlayer(param);
     VerboseCommand("Sequence NewWithSound:\"%s\" WithPlayer:%d WithName:\"%s\"", path.FileName().c_str(),
-                   withPlayer ? 1 : 0, NameOrDefault(name));
+                   withPlayer ? 1 : 0, QVGandlerExec_NameOrDefault(name));
     int status = 0;
     if (GetTargetOrDefaultDocument(param) == nullptr)
         status = CheckDocument(nullptr);
@@ -238,7 +205,7 @@ int QVGandler::DoCmd_SequenceNewWithSounds(QVGandlerParam& param, bool withDialo
             status = handler->DoEasyNewSequenceWithNewTrack(&sequence, useName ? name : soundName, &track);
             if (status == 0) {
                 made.Push(sequence);
-                status = AddPlayerToNewSequence(handler, sequence, nullptr, withPlayer);
+                status = QVGandlerExec_AddPlayerToNewSequence(handler, sequence, nullptr, withPlayer);
             }
         }
         status = EndGroupAndNotify(document, handler, action, kQVCmd_SequenceNewWithSounds, made, status);
@@ -262,7 +229,8 @@ int QVGandler::DoCmd_SequenceAddNewCursor(QVGandlerParam& param)
     param.GetOptionAsAKTime("TimeAt", &timeAt);
     param.GetOptionAsAKString("Name", &name);
     VerboseCommand("Sequence AddNewCursor To:#%d WithSubCount:%u WithName:\"%s\"",
-                   sequence != nullptr ? action.GetTargetNode()->GetID() : 0, subCount, NameOrDefault(name));
+                   sequence != nullptr ? action.GetTargetNode()->GetID() : 0, subCount,
+                   QVGandlerExec_NameOrDefault(name));
     QVDocument* const document = GetTargetOrDefaultDocument(param);
     QVTreeHandler* const handler = TreeHandlerOf(document);
     int status = CheckDocument(handler != nullptr ? document : nullptr);
@@ -295,10 +263,10 @@ int QVGandler::LowSequenceAddNewTrack(QVGandlerParam& param, bool withSound)
     bool const foundPath = withSound && param.GetOptionAsAKFilePath("SoundPath", &path);
     AKNodeID const nodeID = sequence != nullptr ? action.GetTargetNode()->GetID() : 0;
     if (withSound)
-        VerboseCommand("Sequence AddNewTrack To:#%d WithName:\"%s\" WithSound:\"%s\"", nodeID, NameOrDefault(name),
-                       path.FileName().c_str());
+        VerboseCommand("Sequence AddNewTrack To:#%d WithName:\"%s\" WithSound:\"%s\"", nodeID,
+                       QVGandlerExec_NameOrDefault(name), path.FileName().c_str());
     else
-        VerboseCommand("Sequence AddNewTrack To:#%d WithName:\"%s\"", nodeID, NameOrDefault(name));
+        VerboseCommand("Sequence AddNewTrack To:#%d WithName:\"%s\"", nodeID, QVGandlerExec_NameOrDefault(name));
     QVCommandInfo const& command = withSound ? kQVCmd_SequenceAddNewTrackWithSound : kQVCmd_SequenceAddNewTrack;
     QVDocument* const document = GetTargetOrDefaultDocument(param);
     QVTreeHandler* const handler = TreeHandlerOf(document);

@@ -13,48 +13,11 @@
 #include "QVCommands.h"
 #include "QVDocument.h"
 #include "QVGandler.h"
+#include "QVGandlerExecShared.h"
 #include "QVObjectSequence.h"
 #include "QVObjectTrack.h"
 #include "QVPrefs.h"
 #include "QVTreeHandler.h"
-
-namespace {
-
-char const* NameOrDefault(AKString const& name) { return name.IsEmpty() ? "<Default>" : name.c_str(); }
-
-// The target node's object, when there is one: it must be a playable.
-int CheckTargetPlayable(AKTreeActionParam const& action, QVObjectPlayable** target)
-{
-    *target = nullptr;
-    AKNode* const node = action.GetTargetNode();
-    AKObject* const object = node != nullptr ? node->GetObject() : nullptr;
-    if (object == nullptr)
-        return 0;
-    if (!object->IsKindOfT<QVObjectPlayable>())
-        return AKLogError(kQVErrorGandlerTargetBadType, "Target bad type");
-    *target = static_cast<QVObjectPlayable*>(object);
-    return 0;
-}
-
-// Inside the open group: the target moved into the new sequence, or a new
-// single player; the sequence then follows it.
-int AddPlayer(QVTreeHandler* handler, QVObjectSequence* sequence, QVObjectPlayable* target, bool withPlayer)
-{
-    int status;
-    if (target != nullptr) {
-        AKObject* object = target;
-        status = handler->DoEasyMoveObject(nullptr, &object, sequence, kAKLinkModeLastChildren);
-    } else if (withPlayer) {
-        status = handler->DoEasyNewCursor(nullptr, AKString(), 0, 0.0, sequence, kAKLinkModeLastChildren);
-    } else {
-        return 0;
-    }
-    if (status == 0)
-        sequence->AutoSetupPlayableFollow();
-    return status;
-}
-
-}  // namespace
 
 int QVGandler::DoCmd_SequenceNewWithTrackParts(QVGandlerParam& param)
 {
@@ -74,7 +37,7 @@ int QVGandler::DoCmd_SequenceNewWithTrackParts(QVGandlerParam& param)
         name = QVObjectGetNameCopied(source);
     bool const withPlayer = QVPrefs::sShared.GetSequenceNewAlwaysWithPlayer() && !naked;
     VerboseCommand("Sequence NewWithTrackParts CopyMode:%d WithPlayer:%d WithName:\"%s\"", copyMode ? 1 : 0,
-                   withPlayer ? 1 : 0, NameOrDefault(name));
+                   withPlayer ? 1 : 0, QVGandlerExec_NameOrDefault(name));
 
     QVDocument* const document = GetTargetOrDefaultDocument(param);
     QVTreeHandler* const handler = TreeHandlerOf(document);
@@ -83,7 +46,7 @@ int QVGandler::DoCmd_SequenceNewWithTrackParts(QVGandlerParam& param)
         status = AKLogError(kQVErrorGandlerUndefObject, "Undefined object");
     QVObjectPlayable* target = nullptr;
     if (status == 0)
-        status = CheckTargetPlayable(action, &target);
+        status = QVGandlerExec_CheckTargetPlayable(action, &target);
     if (status == 0)
         status = TreatAndVerboseError(handler->CheckTrackPartExtract(action));
     if (status != 0) {
@@ -112,7 +75,7 @@ int QVGandler::DoCmd_SequenceNewWithTrackParts(QVGandlerParam& param)
             AKClass::DeleteObject(copy);
     }
     if (status == 0)
-        status = AddPlayer(handler, sequence, target, withPlayer);
+        status = QVGandlerExec_AddPlayerToNewSequence(handler, sequence, target, withPlayer);
     if (status == 0 && !copyMode) {
         AKTreeActionParam removal(action);
         status = handler->DoTrackPartDelete(removal);
