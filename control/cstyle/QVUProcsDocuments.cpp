@@ -84,10 +84,7 @@ int _QX_getDocuments(int** ids, int* count)
     QVUProcEnter();
     static std::vector<int> sIDs;
     sIDs.clear();
-    ATArray<QVDocumentID> const& all = QVDocumentMgr::sShared.GetDocumentIDs();
-    for (unsigned int i = 0; i < all.Count(); ++i)
-        sIDs.push_back(static_cast<int>(all[i]));
-    QVUProcPutList(sIDs, ids, count);
+    QVUProcPutIDs(QVDocumentMgr::sShared.GetDocumentIDs(), &sIDs, ids, count);
     return 0;
 }
 

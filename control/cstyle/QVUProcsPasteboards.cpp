@@ -77,10 +77,7 @@ int _QX_getPasteboards(int** ids, int* count)
     QVUProcEnter();
     static std::vector<int> sIDs;
     sIDs.clear();
-    AKModelIDArray const& all = AKTreeSelModelMgr::sShared.GetModelIDs();
-    for (unsigned int i = 0; i < all.Count(); ++i)
-        sIDs.push_back(static_cast<int>(all[i]));
-    QVUProcPutList(sIDs, ids, count);
+    QVUProcPutIDs(AKTreeSelModelMgr::sShared.GetModelIDs(), &sIDs, ids, count);
     return 0;
 }
 

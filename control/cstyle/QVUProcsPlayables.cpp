@@ -38,19 +38,13 @@ int CheckSubCount(unsigned int subCount)
                       subCount, kQVUProcSubCountMax);
 }
 
-void PutIDs(AKNodeIDArray const& ids, std::vector<int>* list, int** out, int* count)
-{
-    for (unsigned int i = 0; i < ids.Count(); ++i)
-        list->push_back(ids[i]);
-    QVUProcPutList(*list, out, count);
-}
-
-// The object a creating command made: the one object of its result
-// selection, else 0.
-int CreatedID(QVGandlerParam const& param)
+// Puts the object a creating command made (the one object of its result
+// selection, else 0; 0 when the command failed) and passes its status on.
+int PutCreated(QVGandlerParam const& param, int status, int* created)
 {
     AKTreeSel const& result = param.GetTreeActionParam().GetResultTreeSel();
-    return result.CountNodes() == 1 ? result.GetNode(0)->GetID() : 0;
+    QVUProcPut(created, status == 0 && result.CountNodes() == 1 ? result.GetNode(0)->GetID() : 0);
+    return status;
 }
 
 void WithName(QVGandlerParam* param, char const* name)
@@ -100,9 +94,7 @@ int _QX_createPlayer(int document, char const* name, unsigned int subCount, int*
     QVGandlerParam param(found);
     param.WithOptionAsUInt("SubCount", subCount);
     WithName(&param, name);
-    status = QVGandler::sShared.DoCmd_CursorNew(param);
-    QVUProcPut(player, status == 0 ? CreatedID(param) : 0);
-    return status;
+    return PutCreated(param, QVGandler::sShared.DoCmd_CursorNew(param), player);
 }
 
 int _QX_attachPlayer(int document, int player, int document2, int sequence)
@@ -127,9 +119,7 @@ int _QX_createAndAttachPlayer(int document, int sequence, char const* name, unsi
     param.GetTreeActionParam().WithTargetObject(target, kAKLinkModeLastChildren);
     param.WithOptionAsUInt("SubCount", subCount);
     WithName(&param, name);
-    status = QVGandler::sShared.DoCmd_SequenceAddNewCursor(param);
-    QVUProcPut(player, status == 0 ? CreatedID(param) : 0);
-    return status;
+    return PutCreated(param, QVGandler::sShared.DoCmd_SequenceAddNewCursor(param), player);
 }
 
 int _QX_getAttachedPlayers(int document, int sequence, int** ids, int* count)
@@ -143,7 +133,7 @@ int _QX_getAttachedPlayers(int document, int sequence, int** ids, int* count)
     int const status = QVUProcCheckDocumentObjectT(document, sequence, &found, &object);
     if (status != 0)
         return status;
-    PutIDs(object->GetFLSubPlayableIDs(), &sIDs, ids, count);
+    QVUProcPutIDs(object->GetFLSubPlayableIDs(), &sIDs, ids, count);
     return 0;
 }
 
@@ -176,9 +166,7 @@ int _QX_createAndAddSubPlayer(int document, int multiPlayer, int* player)
         return status;
     QVGandlerParam param(found);
     param.GetTreeActionParam().WithTargetObject(target, kAKLinkModeLastChildren);
-    status = QVGandler::sShared.DoCmd_CursorAddNewAtomic(param);
-    QVUProcPut(player, status == 0 ? CreatedID(param) : 0);
-    return status;
+    return PutCreated(param, QVGandler::sShared.DoCmd_CursorAddNewAtomic(param), player);
 }
 
 int _QX_getSubPlayers(int document, int player, int** ids, int* count)
@@ -193,7 +181,7 @@ int _QX_getSubPlayers(int document, int player, int** ids, int* count)
     if (status != 0)
         return status;
     if (object->IsKindOfT<QVObjectCursor>())
-        PutIDs(static_cast<QVObjectCursor*>(object)->GetFLSubAtomicIDs(), &sIDs, ids, count);
+        QVUProcPutIDs(static_cast<QVObjectCursor*>(object)->GetFLSubAtomicIDs(), &sIDs, ids, count);
     return 0;
 }
 
@@ -261,10 +249,10 @@ int _QX_createSequence(int document, char const* name, unsigned int withTrack, i
         return status;
     QVGandlerParam param(found);
     WithName(&param, name);
-    status = withTrack != 0 ? QVGandler::sShared.DoCmd_SequenceNewWithEmptyTrack(param)
-                            : QVGandler::sShared.DoCmd_SequenceNewEmpty(param);
-    QVUProcPut(sequence, status == 0 ? CreatedID(param) : 0);
-    return status;
+    return PutCreated(param,
+                      withTrack != 0 ? QVGandler::sShared.DoCmd_SequenceNewWithEmptyTrack(param)
+                                     : QVGandler::sShared.DoCmd_SequenceNewEmpty(param),
+                      sequence);
 }
 
 int _QX_createSequenceWithSound(int document, char const* name, char const* path, int* sequence)
@@ -282,9 +270,7 @@ int _QX_createSequenceWithSound(int document, char const* name, char const* path
     QVGandlerParam param(found);
     param.WithOptionAsAKFilePath("SoundPath", AKFilePath(QVUProcText(path)));
     WithName(&param, name);
-    status = QVGandler::sShared.DoCmd_SequenceNewWithSound(param, false);
-    QVUProcPut(sequence, status == 0 ? CreatedID(param) : 0);
-    return status;
+    return PutCreated(param, QVGandler::sShared.DoCmd_SequenceNewWithSound(param, false), sequence);
 }
 
 int _QX_createSequenceWithProvider(int document, char const* name, unsigned int provider, int* sequence)
@@ -313,9 +299,7 @@ int _QX_createAndAddSubTrack(int document, int sequence, char const* name, int* 
     QVGandlerParam param(found);
     param.GetTreeActionParam().WithTargetObject(target, kAKLinkModeLastChildren);
     WithName(&param, name);
-    status = QVGandler::sShared.DoCmd_SequenceAddNewTrack(param);
-    QVUProcPut(track, status == 0 ? CreatedID(param) : 0);
-    return status;
+    return PutCreated(param, QVGandler::sShared.DoCmd_SequenceAddNewTrack(param), track);
 }
 
 int _QX_getSubTracks(int document, int sequence, int** ids, int* count)
@@ -329,7 +313,7 @@ int _QX_getSubTracks(int document, int sequence, int** ids, int* count)
     int const status = QVUProcCheckDocumentObjectT(document, sequence, &found, &object);
     if (status != 0)
         return status;
-    PutIDs(object->GetFLSubTrackIDs(), &sIDs, ids, count);
+    QVUProcPutIDs(object->GetFLSubTrackIDs(), &sIDs, ids, count);
     return 0;
 }
 

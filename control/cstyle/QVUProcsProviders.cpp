@@ -42,10 +42,7 @@ int _QX_getProviders(int** ids, int* count)
     QVUProcEnter();
     static std::vector<int> sIDs;
     sIDs.clear();
-    QVProviderIDArray const& all = QVProviderMgr::sShared.GetProviderIDs();
-    for (unsigned int i = 0; i < all.Count(); ++i)
-        sIDs.push_back(static_cast<int>(all[i]));
-    QVUProcPutList(sIDs, ids, count);
+    QVUProcPutIDs(QVProviderMgr::sShared.GetProviderIDs(), &sIDs, ids, count);
     return 0;
 }
 

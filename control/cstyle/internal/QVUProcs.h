@@ -78,6 +78,14 @@ inline void QVUProcPut(T* output, T value)
 }
 // A list output: null when empty.
 void QVUProcPutList(std::vector<int> const& list, int** ids, int* count);
+// The IDs of an engine array into the list behind a list output.
+template <class Array>
+void QVUProcPutIDs(Array const& all, std::vector<int>* list, int** ids, int* count)
+{
+    for (unsigned int i = 0; i < all.Count(); ++i)
+        list->push_back(static_cast<int>(all[i]));
+    QVUProcPutList(*list, ids, count);
+}
 void QVUProcPutText(char const** output, AKString const& text);
 char const* QVUProcEmptyText();
 
