@@ -61,8 +61,8 @@ int LogReadFailure(int status, QVOscArgIter const& args)
     return status == -1988 ? LogTooFew() : LogBadType(args.TextForLog());
 }
 
-// The section's document, held in an edit of its tree guard for as long as
-// the section runs (see the header).
+// The section's document, held under the read side of its tree guard for as
+// long as the section runs (see the header).
 class SectionDocument
 {
 public:
@@ -80,21 +80,6 @@ private:
     QVDocument* const mDocument;
     std::optional<QVDocumentTreeGuard::ReadScope> mRead;
 };
-
-enum class ObjectSection { kPlayer, kSequence, kTrack };
-
-AKObject* FindObject(QVDocument const& document, ObjectSection section, QVTPRef const& reference)
-{
-    switch (section) {
-    case ObjectSection::kPlayer:
-        return document.GetObjectForOSCT<QVObjectZlayer>(reference.id, reference.path);
-    case ObjectSection::kSequence:
-        return document.GetObjectForOSCT<QVObjectSequence>(reference.id, reference.path);
-    case ObjectSection::kTrack:
-        return document.GetObjectForOSCT<QVObjectTrack>(reference.id, reference.path);
-    }
-    return nullptr;
-}
 
 // The value of one parameter pair; the key was consumed.
 int ReadParameterValue(QVOscArgIter& args, QVParamInfo const& info, double* value)
@@ -150,39 +135,63 @@ int ApplyParameters(QVOscArgIter& args, AKObject* object, QVPrmGroup group)
     return 0;
 }
 
-// Reads the reference after a keyed section's own key (already consumed).
-int ReadSectionReference(QVOscArgIter& args, QVTPRef* reference, bool* given)
-{
-    if (int const status = args.ReadReference(reference))
-        return LogReadFailure(status, args);
-    *given = true;
-    return 0;
-}
-
-int ReadKeyedReal(QVOscArgIter& args, double* value, bool* given)
-{
-    if (int const status = args.ReadReal(value))
-        return LogReadFailure(status, args);
-    *given = true;
-    return 0;
-}
-
-int ReadKeyedInteger(QVOscArgIter& args, int32_t* value, bool* given)
-{
-    if (int const status = args.ReadInteger(value))
-        return LogReadFailure(status, args);
-    *given = true;
-    return 0;
-}
-
+// A keyed value of a section and whether the message gave it.
+template <class Value>
 struct Given {
     bool on = false;
-    double value = 0;
+    Value value{};
 };
 
+int ReadValue(QVOscArgIter& args, QVTPRef* value) { return args.ReadReference(value); }
+int ReadValue(QVOscArgIter& args, bool* value) { return args.ReadBoolean(value); }
+int ReadValue(QVOscArgIter& args, int32_t* value) { return args.ReadInteger(value); }
+int ReadValue(QVOscArgIter& args, double* value) { return args.ReadReal(value); }
+
+// When the current argument is `key`: consumes it, reads the value after it
+// into `given` (a failure logged in `status`) and answers true.
+template <class Value>
+bool ReadIfKey(QVOscArgIter& args, AKKeyC15 const& key, Given<Value>* given, int* status)
+{
+    if (!args.IsKey(key))
+        return false;
+    args.Next();
+    if (int const failure = ReadValue(args, &given->value))
+        *status = LogReadFailure(failure, args);
+    else
+        given->on = true;
+    return true;
+}
+
+// A section of keyed values about one object: `sectionKey` with the object's
+// reference and the keys `readKey` knows (it answers false for any other), in
+// any order until the arguments run out. Then the reference is resolved to an
+// `Object` and `apply` acts on it, all under the read side of the active
+// document's tree guard.
+template <class Object, class ReadKey, class Apply>
+int InterpretKeyedSection(QVOscArgIter& args, AKKeyC15 const& sectionKey, ReadKey readKey, Apply apply)
+{
+    SectionDocument document;
+    if (document.Get() == nullptr)
+        return -1987;
+    Given<QVTPRef> reference;
+    while (!args.AtEnd()) {
+        int status = 0;
+        if (!ReadIfKey(args, sectionKey, &reference, &status) && !readKey(&status))
+            return LogUnexpected(args.TextForLog());
+        if (status != 0)
+            return status;
+    }
+    if (!reference.on)
+        return LogNoReference();
+    Object* const object = document.Get()->GetObjectForOSCT<Object>(reference.value.id, reference.value.path);
+    if (object == nullptr)
+        return LogNoObject(reference.value);
+    return apply(*object, reference.value);
+}
+
 // The new interval of a selection; false when nothing was asked.
-bool ComputeSelection(QVObjectPlayable const& sequence, Given begin, Given end, Given center, Given duration,
-                      Given move, bool none, double* newBegin, double* newEnd)
+bool ComputeSelection(QVObjectPlayable const& sequence, Given<double> begin, Given<double> end, Given<double> center,
+                      Given<double> duration, Given<double> move, bool none, double* newBegin, double* newEnd)
 {
     if (!begin.on && !end.on && !center.on && !duration.on && !move.on && !none)
         return false;
@@ -234,144 +243,72 @@ bool ComputeSelection(QVObjectPlayable const& sequence, Given begin, Given end, 
 
 int InterpretSelection(QVOscArgIter& args)
 {
-    SectionDocument document;
-    if (document.Get() == nullptr)
-        return -1987;
-    QVTPRef reference;
-    bool referenced = false;
-    Given begin, end, center, duration, move;
+    Given<double> begin, end, center, duration, move;
     bool none = false;
-    while (!args.AtEnd()) {
-        int status = 0;
-        if (args.IsKey(kSelection)) {
-            args.Next();
-            status = ReadSectionReference(args, &reference, &referenced);
-        } else if (args.IsKey(kBegin)) {
-            args.Next();
-            status = ReadKeyedReal(args, &begin.value, &begin.on);
-        } else if (args.IsKey(kEnd)) {
-            args.Next();
-            status = ReadKeyedReal(args, &end.value, &end.on);
-        } else if (args.IsKey(kCenter)) {
-            args.Next();
-            status = ReadKeyedReal(args, &center.value, &center.on);
-        } else if (args.IsKey(kDuration)) {
-            args.Next();
-            status = ReadKeyedReal(args, &duration.value, &duration.on);
-        } else if (args.IsKey(kMove)) {
-            args.Next();
-            status = ReadKeyedReal(args, &move.value, &move.on);
-        } else if (args.IsKey(kNone)) {
-            args.Next();
-            none = true;
-        } else
-            return LogUnexpected(args.TextForLog());
-        if (status != 0)
-            return status;
-    }
-    if (!referenced)
-        return LogNoReference();
-    QVObjectSequence* const sequence = document.Get()->GetObjectForOSCT<QVObjectSequence>(reference.id, reference.path);
-    if (sequence == nullptr)
-        return LogNoObject(reference);
-    double newBegin = 0;
-    double newEnd = 0;
-    if (ComputeSelection(*sequence, begin, end, center, duration, move, none, &newBegin, &newEnd))
-        sequence->LowSetUserTimeAndSpan((newBegin + newEnd) / 2, newEnd - newBegin, false);
-    return 0;
+    auto const readKey = [&](int* status) {
+        if (ReadIfKey(args, kBegin, &begin, status) || ReadIfKey(args, kEnd, &end, status) ||
+            ReadIfKey(args, kCenter, &center, status) || ReadIfKey(args, kDuration, &duration, status) ||
+            ReadIfKey(args, kMove, &move, status))
+            return true;
+        if (!args.IsKey(kNone))
+            return false;
+        args.Next();
+        none = true;
+        return true;
+    };
+    auto const apply = [&](QVObjectSequence& sequence, QVTPRef&) {
+        double newBegin = 0;
+        double newEnd = 0;
+        if (ComputeSelection(sequence, begin, end, center, duration, move, none, &newBegin, &newEnd))
+            sequence.LowSetUserTimeAndSpan((newBegin + newEnd) / 2, newEnd - newBegin, false);
+        return 0;
+    };
+    return InterpretKeyedSection<QVObjectSequence>(args, kSelection, readKey, apply);
 }
 
 int InterpretPresets(QVOscArgIter& args)
 {
-    SectionDocument document;
-    if (document.Get() == nullptr)
-        return -1987;
-    QVTPRef reference;
-    bool referenced = false;
-    Given duration;
-    bool save = false, clear = false, recall = false;
-    int32_t saveN = 0, clearN = 0, recallN = 0;
-    while (!args.AtEnd()) {
-        int status = 0;
-        if (args.IsKey(kPresets)) {
-            args.Next();
-            status = ReadSectionReference(args, &reference, &referenced);
-        } else if (args.IsKey(kSave)) {
-            args.Next();
-            status = ReadKeyedInteger(args, &saveN, &save);
-        } else if (args.IsKey(kClear)) {
-            args.Next();
-            status = ReadKeyedInteger(args, &clearN, &clear);
-        } else if (args.IsKey(kRecall)) {
-            args.Next();
-            status = ReadKeyedInteger(args, &recallN, &recall);
-        } else if (args.IsKey(kDuration)) {
-            args.Next();
-            status = ReadKeyedReal(args, &duration.value, &duration.on);
-        } else
-            return LogUnexpected(args.TextForLog());
-        if (status != 0)
-            return status;
-    }
-    if (!referenced)
-        return LogNoReference();
-    QVObjectSequence* const sequence = document.Get()->GetObjectForOSCT<QVObjectSequence>(reference.id, reference.path);
-    if (sequence == nullptr)
-        return LogNoObject(reference);
-    if (duration.on)
-        sequence->SetUserPresetDur(duration.value);
-    if (save)
-        sequence->DoUserPresetSave(unsigned(saveN));
-    else if (clear)
-        sequence->DoUserPresetClear(unsigned(clearN));
-    else if (recall)
-        sequence->DoUserPresetRecall(unsigned(recallN), nullptr);
-    return 0;
+    Given<double> duration;
+    Given<int32_t> save, clear, recall;
+    auto const readKey = [&](int* status) {
+        return ReadIfKey(args, kSave, &save, status) || ReadIfKey(args, kClear, &clear, status) ||
+               ReadIfKey(args, kRecall, &recall, status) || ReadIfKey(args, kDuration, &duration, status);
+    };
+    auto const apply = [&](QVObjectSequence& sequence, QVTPRef&) {
+        if (duration.on)
+            sequence.SetUserPresetDur(duration.value);
+        if (save.on)
+            sequence.DoUserPresetSave(unsigned(save.value));
+        else if (clear.on)
+            sequence.DoUserPresetClear(unsigned(clear.value));
+        else if (recall.on)
+            sequence.DoUserPresetRecall(unsigned(recall.value), nullptr);
+        return 0;
+    };
+    return InterpretKeyedSection<QVObjectSequence>(args, kPresets, readKey, apply);
 }
 
 int InterpretPlugin(QVOscArgIter& args)
 {
-    SectionDocument document;
-    if (document.Get() == nullptr)
-        return -1987;
-    QVTPRef reference;
-    bool referenced = false;
-    bool bypassGiven = false, bypass = false, paramGiven = false;
-    int32_t param = 0;
-    Given value;
-    while (!args.AtEnd()) {
-        int status = 0;
-        if (args.IsKey(kPlugin)) {
-            args.Next();
-            status = ReadSectionReference(args, &reference, &referenced);
-        } else if (args.IsKey(kBypass)) {
-            args.Next();
-            status = args.ReadBoolean(&bypass);
-            status = status != 0 ? LogReadFailure(status, args) : 0;
-            bypassGiven = status == 0;
-        } else if (args.IsKey(kParam)) {
-            args.Next();
-            status = ReadKeyedInteger(args, &param, &paramGiven);
-        } else if (args.IsKey(kValue)) {
-            args.Next();
-            status = ReadKeyedReal(args, &value.value, &value.on);
-        } else
-            return LogUnexpected(args.TextForLog());
-        if (status != 0)
-            return status;
-    }
-    if (!referenced)
-        return LogNoReference();
-    QVObjectPlayable* const playable = document.Get()->GetObjectForOSCT<QVObjectPlayable>(reference.id, reference.path);
-    if (playable == nullptr || playable->GetPluginInstance() == nullptr)
-        return LogNoObject(reference);
-    if (paramGiven != value.on)
-        return LogTooFew();
-    if (bypassGiven)
-        playable->SetPluginBypass(bypass ? 1 : 0);
-    if (paramGiven)
-        playable->SetPluginParameter(unsigned(param), value.value);
-    return 0;
+    Given<bool> bypass;
+    Given<int32_t> param;
+    Given<double> value;
+    auto const readKey = [&](int* status) {
+        return ReadIfKey(args, kBypass, &bypass, status) || ReadIfKey(args, kParam, &param, status) ||
+               ReadIfKey(args, kValue, &value, status);
+    };
+    auto const apply = [&](QVObjectPlayable& playable, QVTPRef& reference) {
+        if (playable.GetPluginInstance() == nullptr)
+            return LogNoObject(reference);
+        if (param.on != value.on)
+            return LogTooFew();
+        if (bypass.on)
+            playable.SetPluginBypass(bypass.value ? 1 : 0);
+        if (param.on)
+            playable.SetPluginParameter(unsigned(param.value), value.value);
+        return 0;
+    };
+    return InterpretKeyedSection<QVObjectPlayable>(args, kPlugin, readKey, apply);
 }
 
 int InterpretFolderDump(QVOscArgIter& args, QVOscSenderLibext& sender)
@@ -387,7 +324,10 @@ int InterpretFolderDump(QVOscArgIter& args, QVOscSenderLibext& sender)
     return QVOscDumpReply::SendFolderReply(sender, *document.Get());
 }
 
-int InterpretObjectSection(QVOscArgIter& args, ObjectSection section, QVOscSenderLibext& sender)
+// "player", "sequence" or "track": the reference of an `Object`, then a dump
+// request or parameters of `group`.
+template <class Object>
+int InterpretObjectSection(QVOscArgIter& args, QVPrmGroup group, QVOscSenderLibext& sender)
 {
     SectionDocument document;
     if (document.Get() == nullptr)
@@ -395,13 +335,10 @@ int InterpretObjectSection(QVOscArgIter& args, ObjectSection section, QVOscSende
     args.Next();
     QVTPRef reference;
     if (int const status = args.ReadReference(&reference)) {
-        if (status == -1988)
-            LogTooFew();
-        else
-            LogBadType(args.TextForLog());
+        LogReadFailure(status, args);
         return LogNoReference();
     }
-    AKObject* const object = FindObject(*document.Get(), section, reference);
+    AKObject* const object = document.Get()->GetObjectForOSCT<Object>(reference.id, reference.path);
     if (object == nullptr)
         return LogNoObject(reference);
     if (args.IsKey(kDump)) {
@@ -411,7 +348,6 @@ int InterpretObjectSection(QVOscArgIter& args, ObjectSection section, QVOscSende
             return LogReadFailure(status, args);
         return QVOscDumpReply::SendObjectReply(sender, object, AKKeyC15(type.c_str()));
     }
-    QVPrmGroup const group = section == ObjectSection::kTrack ? kQVPrmGroupTrack : kQVPrmGroupPlayable;
     return ApplyParameters(args, object, group);
 }
 
@@ -425,11 +361,11 @@ int QVOscInterpreter::InterpretMessage(osc::ReceivedMessage const& message)
     while (!args.AtEnd()) {
         int status = 0;
         if (args.IsKey(kPlayer))
-            status = InterpretObjectSection(args, ObjectSection::kPlayer, mSender);
+            status = InterpretObjectSection<QVObjectZlayer>(args, kQVPrmGroupPlayable, mSender);
         else if (args.IsKey(kSequence))
-            status = InterpretObjectSection(args, ObjectSection::kSequence, mSender);
+            status = InterpretObjectSection<QVObjectSequence>(args, kQVPrmGroupPlayable, mSender);
         else if (args.IsKey(kTrack))
-            status = InterpretObjectSection(args, ObjectSection::kTrack, mSender);
+            status = InterpretObjectSection<QVObjectTrack>(args, kQVPrmGroupTrack, mSender);
         else if (args.IsKey(kSelection))
             status = InterpretSelection(args);
         else if (args.IsKey(kPresets))
