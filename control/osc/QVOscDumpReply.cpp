@@ -117,10 +117,11 @@ struct ReplyBody {
 
 size_t PaddedStringSize(char const* text) { return (std::strlen(text) + 4) & ~size_t(3); }
 
-// Writes the reply into a buffer of exactly the bytes it needs.
-void WriteReply(char const* classKey, AKObject const* object, osc::int32 id, ReplyBody const& body,
-                std::vector<char>* packet)
+// Writes the reply about `object` (null: the folder, ID 0) into a buffer of
+// exactly the bytes it needs.
+void WriteReply(char const* classKey, AKObject const* object, ReplyBody const& body, std::vector<char>* packet)
 {
+    osc::int32 const id = object != nullptr ? object->NodeOwnerID() : 0;
     size_t argumentCount = 2 + 2 * body.values.size() + (body.withSubs ? 1 + body.subs.size() : 0);
     // Bundle tag and time tag, element size, address, type tags.
     size_t size = 16 + 4 + PaddedStringSize(kAddress) + ((argumentCount + 1 + 4) & ~size_t(3));
@@ -178,7 +179,7 @@ int QVOscDumpReply::BuildObjectReply(AKObject const* object, AKKeyC15 const& typ
         if (body.values.empty())
             AKLogWarning(1990, "OSC Unknown dump type <%s>", type.c_str());
     }
-    WriteReply(dumpClass.key, object, object->NodeOwnerID(), body, packet);
+    WriteReply(dumpClass.key, object, body, packet);
     return 0;
 }
 
@@ -196,7 +197,7 @@ void QVOscDumpReply::BuildFolderReply(QVDocument const& document, std::vector<ch
                 body.subs.push_back(sub->GetObject()->NodeOwnerID());
         break;
     }
-    WriteReply("folder", nullptr, 0, body, packet);
+    WriteReply("folder", nullptr, body, packet);
 }
 
 int QVOscDumpReply::SendObjectReply(QVOscSenderLibext& sender, AKObject const* object, AKKeyC15 const& type)
