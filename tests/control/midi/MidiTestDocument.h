@@ -7,29 +7,16 @@
 // dictionary form.
 
 #include "AKClassMgr.h"
-#include "AKDictionary.h"
-#include "AKNode.h"
-#include "AKObjectFolderRoot.h"
-#include "AKTree.h"
-#include "AKValueArray.h"
-#include "AKValueTyped.h"
+#include "EngineTreeFixtures.h"
 #include "QVDocument.h"
 #include "QVDocumentTypeMgr.h"
 #include "QVEngineServices.h"
 #include "QVMidiGandler.h"
 #include "QVMidiPatcher.h"
-#include "QVObjectAtomic.h"
-#include "QVObjectCursor.h"
-#include "QVObjectFolders.h"
-#include "QVObjectSequence.h"
-#include "QVObjectTrack.h"
 #include "QVParams.h"
 #include "QVPrefs.h"
 
 #include <gtest/gtest.h>
-
-#include <initializer_list>
-#include <utility>
 
 class MidiTestEnvironment : public ::testing::Environment
 {
@@ -38,27 +25,9 @@ public:
     {
         QVPrefs::sShared.SetupDefaults();
         QVParams::BuildParamInfoList();
-        AKClassMgr& registry = AKClassMgr::sShared;
-        registry.Terminate();
-        ASSERT_EQ(registry.RegisterBegin(), 0);
-        AKClassID const object = AKObject::_ClassID();
-        AKClassInfo const infos[] = {
-            AKClassInfoOfAbstract<AKObject>(object, "AKObject"),
-            AKClassInfoOfConcrete<AKObjectFolderRoot>(object, "AKObjectFolderRoot"),
-            AKClassInfoOfAbstract<QVObjectPoolable>(object, "QVObjectPoolable"),
-            AKClassInfoOfAbstract<QVObjectPlayable>(QVObjectPoolable::_ClassID(), "QVObjectPlayable"),
-            AKClassInfoOfAbstract<QVObjectZlayer>(QVObjectPlayable::_ClassID(), "QVObjectZlayer"),
-            AKClassInfoOfConcrete<QVObjectCursor>(QVObjectZlayer::_ClassID(), "QVObjectCursor"),
-            AKClassInfoOfConcrete<QVObjectAtomic>(QVObjectZlayer::_ClassID(), "QVObjectAtomic"),
-            AKClassInfoOfConcrete<QVObjectSequence>(QVObjectPlayable::_ClassID(), "QVObjectSequence"),
-            AKClassInfoOfConcrete<QVObjectTrack>(QVObjectPoolable::_ClassID(), "QVObjectTrack"),
-            AKClassInfoOfConcrete<QVObjectFolderCursor>(object, "QVObjectFolderCursor"),
-            AKClassInfoOfConcrete<QVObjectFolderSequence>(object, "QVObjectFolderSequence"),
-            AKClassInfoOfConcrete<QVObjectFolderTemp>(object, "QVObjectFolderTemp"),
-        };
-        for (AKClassInfo const& info : infos)
-            ASSERT_EQ(registry.RegisterClass(info, false, nullptr), 0);
-        ASSERT_EQ(registry.RegisterComplete(nullptr), 0);
+        RegisterEngineObjectClasses();
+        if (::testing::Test::HasFatalFailure())
+            return;
         if (QVDocumentTypeMgr::sShared.CountDocumentTypes() == 0)
             QVDocumentTypeMgr::sShared.RegisterDocumentTypeInfo(
                 QVDocumentTypeInfo(1, "Score", "qvd", QVObjectFolderSequence::_ClassID(),
@@ -76,47 +45,6 @@ public:
 
 inline ::testing::Environment* const kMidiTestEnvironment =
     ::testing::AddGlobalTestEnvironment(new MidiTestEnvironment());
-
-// One object's dictionary: class, optional name, extra keys, children.
-inline AKDictionary MidiNode(char const* classID, char const* name, std::initializer_list<AKDictionary> subs = {},
-                             std::initializer_list<std::pair<char const*, AKValue>> keys = {})
-{
-    AKDictionary dictionary;
-    dictionary.SetValue("Class", AKValueSetasAKString(AKString(classID)));
-    if (name != nullptr)
-        dictionary.SetValue("Name", AKValueSetasAKString(AKString(name)));
-    for (auto const& key : keys)
-        dictionary.SetValue(key.first, key.second);
-    if (subs.size() != 0) {
-        AKValueArray array;
-        for (AKDictionary const& sub : subs)
-            array.Push(AKValueSetasAKDictionary(sub));
-        dictionary.SetValue("Subs", AKValueSetasAKValueArray(array));
-    }
-    return dictionary;
-}
-
-// The three folders with the sequences and the free players given.
-inline AKDictionary MidiDocumentForm(std::initializer_list<AKDictionary> sequences,
-                                     std::initializer_list<AKDictionary> players = {})
-{
-    AKDictionary top;
-    AKValueArray array;
-    array.Push(AKValueSetasAKDictionary(MidiNode("foldSeq", nullptr, sequences)));
-    array.Push(AKValueSetasAKDictionary(MidiNode("foldCrs", nullptr, players)));
-    array.Push(AKValueSetasAKDictionary(MidiNode("foldTmp", nullptr)));
-    top.SetValue("Subs", AKValueSetasAKValueArray(array));
-    return top;
-}
-
-template <class T>
-T* MidiFirstChildOfRoot(AKTree const& tree)
-{
-    for (AKNode* node = tree.GetRootNode()->GetSub(); node != nullptr; node = node->GetNext())
-        if (node->GetObject() != nullptr && node->GetObject()->IsKindOfT<T>())
-            return static_cast<T*>(node->GetObject());
-    return nullptr;
-}
 
 // The n-th child (0-based) of an object in tree order.
 inline AKObject* MidiChild(AKObject const* parent, unsigned int index)
@@ -140,8 +68,8 @@ public:
     {
         if (mDocument->GetTree()->InitFromDictionary(form, 1, nullptr) != 0)
             return false;
-        mSequences = MidiFirstChildOfRoot<QVObjectFolderSequence>(*mDocument->GetTree());
-        mPlayers = MidiFirstChildOfRoot<QVObjectFolderCursor>(*mDocument->GetTree());
+        mSequences = SeqFirstChildOfRoot<QVObjectFolderSequence>(*mDocument->GetTree());
+        mPlayers = SeqFirstChildOfRoot<QVObjectFolderCursor>(*mDocument->GetTree());
         if (mSequences == nullptr || mPlayers == nullptr)
             return false;
         Synchronize();

@@ -35,11 +35,11 @@ protected:
     void SetUp() override
     {
         QVPrefs::sShared.SetupDefaults();
-        AKDictionary const form = MidiDocumentForm(
-            {MidiNode("sequenc", "Intro",
-                      {MidiNode("track", "A"), MidiNode("atomic", "P1"),
-                       MidiNode("cursor", "M", {MidiNode("atomic", nullptr), MidiNode("atomic", nullptr)})})},
-            {MidiNode("cursor", "Loose", {MidiNode("atomic", nullptr), MidiNode("atomic", nullptr)})});
+        AKDictionary const form =
+            SeqDocument({SeqNode("sequenc", "Intro",
+                                 {SeqNode("track", "A"), SeqNode("atomic", "P1"),
+                                  SeqNode("cursor", "M", {SeqNode("atomic", nullptr), SeqNode("atomic", nullptr)})})},
+                        {SeqNode("cursor", "Loose", {SeqNode("atomic", nullptr), SeqNode("atomic", nullptr)})});
         ASSERT_TRUE(mDoc.Load(form));
         mIntro = mDoc.Sequence(0);
         mTrack = MidiChild(mIntro, 0);

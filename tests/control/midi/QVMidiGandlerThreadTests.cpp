@@ -31,8 +31,8 @@ TEST(QVMidiGandlerThread, MessagesNeverReachADeletedObject)
 {
     QVDocument document(1, kQVDocumentFlagPrivate);
     ASSERT_EQ(document.OnDocumentNew("Midi", 0, false), 0);
-    QVObjectFolderSequence* const sequences = MidiFirstChildOfRoot<QVObjectFolderSequence>(*document.GetTree());
-    QVObjectFolderCursor* const players = MidiFirstChildOfRoot<QVObjectFolderCursor>(*document.GetTree());
+    QVObjectFolderSequence* const sequences = SeqFirstChildOfRoot<QVObjectFolderSequence>(*document.GetTree());
+    QVObjectFolderCursor* const players = SeqFirstChildOfRoot<QVObjectFolderCursor>(*document.GetTree());
     ASSERT_TRUE(sequences != nullptr && players != nullptr);
     AKTreeActionParam created(document.GetTree());
     QVObjectSequence* const sequence = AddObject<QVObjectSequence>(document, sequences, &created);

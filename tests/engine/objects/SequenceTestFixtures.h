@@ -4,25 +4,11 @@
 // track and folders registered under a document type whose root takes the
 // folders, and helpers to build a document tree from its dictionary form.
 
-#include "AKClassMgr.h"
-#include "AKDictionary.h"
-#include "AKNode.h"
-#include "AKObjectFolderRoot.h"
-#include "AKTree.h"
-#include "AKValueArray.h"
-#include "AKValueTyped.h"
+#include "EngineTreeFixtures.h"
 #include "FakeEngineServices.h"
-#include "QVObjectAtomic.h"
-#include "QVObjectCursor.h"
-#include "QVObjectFolders.h"
-#include "QVObjectSequence.h"
-#include "QVObjectTrack.h"
 #include "QVPrefs.h"
 
 #include <gtest/gtest.h>
-
-#include <initializer_list>
-#include <utility>
 
 inline FakeEngineServices& SequenceTestServices()
 {
@@ -42,27 +28,9 @@ public:
     void SetUp() override
     {
         QVPrefs::sShared.SetupDefaults();
-        AKClassMgr& registry = AKClassMgr::sShared;
-        registry.Terminate();
-        ASSERT_EQ(registry.RegisterBegin(), 0);
-        AKClassID const object = AKObject::_ClassID();
-        AKClassInfo const infos[] = {
-            AKClassInfoOfAbstract<AKObject>(object, "AKObject"),
-            AKClassInfoOfConcrete<AKObjectFolderRoot>(object, "AKObjectFolderRoot"),
-            AKClassInfoOfAbstract<QVObjectPoolable>(object, "QVObjectPoolable"),
-            AKClassInfoOfAbstract<QVObjectPlayable>(QVObjectPoolable::_ClassID(), "QVObjectPlayable"),
-            AKClassInfoOfAbstract<QVObjectZlayer>(QVObjectPlayable::_ClassID(), "QVObjectZlayer"),
-            AKClassInfoOfConcrete<QVObjectCursor>(QVObjectZlayer::_ClassID(), "QVObjectCursor"),
-            AKClassInfoOfConcrete<QVObjectAtomic>(QVObjectZlayer::_ClassID(), "QVObjectAtomic"),
-            AKClassInfoOfConcrete<QVObjectSequence>(QVObjectPlayable::_ClassID(), "QVObjectSequence"),
-            AKClassInfoOfConcrete<QVObjectTrack>(QVObjectPoolable::_ClassID(), "QVObjectTrack"),
-            AKClassInfoOfConcrete<QVObjectFolderCursor>(object, "QVObjectFolderCursor"),
-            AKClassInfoOfConcrete<QVObjectFolderSequence>(object, "QVObjectFolderSequence"),
-            AKClassInfoOfConcrete<QVObjectFolderTemp>(object, "QVObjectFolderTemp"),
-        };
-        for (AKClassInfo const& info : infos)
-            ASSERT_EQ(registry.RegisterClass(info, false, nullptr), 0);
-        ASSERT_EQ(registry.RegisterComplete(nullptr), 0);
+        RegisterEngineObjectClasses();
+        if (::testing::Test::HasFatalFailure())
+            return;
         if (SequenceTestDocumentType() == 0)
             SequenceTestDocumentType() = SequenceTestServices().AddDocumentType(
                 {QVObjectFolderSequence::_ClassID(), QVObjectFolderCursor::_ClassID(), QVObjectFolderTemp::_ClassID()});
@@ -74,49 +42,6 @@ public:
         AKClassMgr::sShared.Terminate();
     }
 };
-
-// One object's dictionary: its class, an optional name, extra keys and its
-// children.
-inline AKDictionary SeqNode(char const* classID, char const* name, std::initializer_list<AKDictionary> subs = {},
-                            std::initializer_list<std::pair<char const*, AKValue>> keys = {})
-{
-    AKDictionary dictionary;
-    dictionary.SetValue("Class", AKValueSetasAKString(AKString(classID)));
-    if (name != nullptr)
-        dictionary.SetValue("Name", AKValueSetasAKString(AKString(name)));
-    for (auto const& key : keys)
-        dictionary.SetValue(key.first, key.second);
-    if (subs.size() != 0) {
-        AKValueArray array;
-        for (AKDictionary const& sub : subs)
-            array.Push(AKValueSetasAKDictionary(sub));
-        dictionary.SetValue("Subs", AKValueSetasAKValueArray(array));
-    }
-    return dictionary;
-}
-
-// A document: the sequences given in the sequence folder, the players given
-// in the player folder.
-inline AKDictionary SeqDocument(std::initializer_list<AKDictionary> sequences,
-                                std::initializer_list<AKDictionary> players = {})
-{
-    AKDictionary top;
-    AKValueArray array;
-    array.Push(AKValueSetasAKDictionary(SeqNode("foldSeq", nullptr, sequences)));
-    array.Push(AKValueSetasAKDictionary(SeqNode("foldCrs", nullptr, players)));
-    array.Push(AKValueSetasAKDictionary(SeqNode("foldTmp", nullptr)));
-    top.SetValue("Subs", AKValueSetasAKValueArray(array));
-    return top;
-}
-
-template <class T>
-T* SeqFirstChildOfRoot(AKTree const& tree)
-{
-    for (AKNode* node = tree.GetRootNode()->GetSub(); node != nullptr; node = node->GetNext())
-        if (node->GetObject() != nullptr && node->GetObject()->IsKindOfT<T>())
-            return static_cast<T*>(node->GetObject());
-    return nullptr;
-}
 
 // A loaded document with its folders linked.
 struct SeqDoc {
