@@ -7,16 +7,14 @@
 #include "AKLog.h"
 #include "AKStatus.h"
 #include "AllocationProbe.h"
+#include "FileSizeLimit.h"
 #include "LogCapture.h"
 #include "QVSoundFileRecorder.h"
 #include "SoundFixtures.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <atomic>
-#include <csignal>
 #include <string>
 #include <thread>
 #include <vector>
@@ -317,18 +315,13 @@ TEST(QVSoundFileRecorderTest, WriteFailureIsLatchedUntilTheNextOpen)
     QXSampleBuffer<double> block;
     ASSERT_TRUE(block.Allocate(1, 40000, 8000.0, true));
 
-    rlimit saved = {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    void (*savedHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 20000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    FileSizeLimit limit;
+    ASSERT_NO_FATAL_FAILURE(limit.Set(20000));
     LogCapture log;
     int const opened = recorder.Open();
     int const pushed = recorder.PushNextFrames(block);
     recorder.DoIdling();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
+    limit.Lift();
 
     ASSERT_EQ(opened, 0);
     ASSERT_EQ(pushed, 0);
@@ -362,18 +355,13 @@ TEST(QVSoundFileRecorderTest, FailureOfTheLastWriteAtCloseIsLatched)
     ASSERT_TRUE(block.Allocate(1, 40000, 8000.0, true));
     FillBlock(&block, 0);
 
-    rlimit saved = {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    void (*savedHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 20000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    FileSizeLimit limit;
+    ASSERT_NO_FATAL_FAILURE(limit.Set(20000));
     LogCapture log;
     int const opened = recorder.Open();
     int const pushed = recorder.PushNextFrames(block);
     recorder.Close();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
+    limit.Lift();
 
     ASSERT_EQ(opened, 0);
     ASSERT_EQ(pushed, 0);

@@ -6,6 +6,7 @@
 
 #include "AKIdlingCenter.h"
 #include "AKStatus.h"
+#include "FileSizeLimit.h"
 #include "LogCapture.h"
 #include "QVAudioFormat.h"
 #include "QVAudioRecorder.h"
@@ -16,10 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <atomic>
-#include <csignal>
 #include <string>
 #include <thread>
 #include <vector>
@@ -253,12 +251,8 @@ TEST_F(RecorderTest, AWriteFailureIsReportedByTheMessageThread)
     ASSERT_TRUE(mRecorder->SetRecording(true));
     unsigned int const stamp = mRecorder->GetChangeStamp();
 
-    rlimit saved = {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    void (*savedHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 20000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    FileSizeLimit limit;
+    ASSERT_NO_FATAL_FAILURE(limit.Set(20000));
     LogCapture log;
     // The audio thread queues; nothing fails there, nothing is closed there.
     std::thread audio([this] { Push(0, 40); });
@@ -270,8 +264,7 @@ TEST_F(RecorderTest, AWriteFailureIsReportedByTheMessageThread)
     // Pushes after the failure are ignored.
     std::thread late([this] { Push(0, 2); });
     late.join();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
+    limit.Lift();
 
     EXPECT_TRUE(recordingAfterPushes);
     EXPECT_EQ(linesAfterPushes, 0u);
@@ -296,19 +289,14 @@ TEST_F(RecorderTest, AWriteFailureIsReportedByTheMessageThread)
 TEST_F(RecorderTest, AWriteFailureAtStopIsReported)
 {
     ASSERT_TRUE(mRecorder->SetRecording(true));
-    rlimit saved = {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    void (*savedHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 20000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    FileSizeLimit limit;
+    ASSERT_NO_FATAL_FAILURE(limit.Set(20000));
     LogCapture log;
     // Queued, never drained by an idle pass: the stop writes them and fails.
     Push(0, 40);
     unsigned int const stamp = mRecorder->GetChangeStamp();
     EXPECT_TRUE(mRecorder->SetRecording(false));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
+    limit.Lift();
 
     EXPECT_FALSE(mRecorder->IsRecording());
     EXPECT_TRUE(mRecorder->HasError());
