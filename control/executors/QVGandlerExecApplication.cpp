@@ -9,6 +9,7 @@
 #include "AKTreePasteboard.h"
 #include "QVDocumentMgr.h"
 #include "QVGandler.h"
+#include "QVGandlerExecShared.h"
 #include "QVPrefs.h"
 #include "QVProviderMgr.h"
 
@@ -99,21 +100,9 @@ int QVGandler::DoCmd_ApplicationLaunchScript(QVGandlerParam& param)
 
 int QVGandler::DoCmd_ApplicationLoadSounds(QVGandlerParam& param, bool withDialog)
 {
-    AKFilePathArray paths;
-    AKFilePath one;
-    bool const foundList = param.GetOptionAsAKFilePathArray("SoundPaths", &paths);
-    bool const foundOne = !foundList && param.GetOptionAsAKFilePath("SoundPath", &one);
-    if (foundOne)
-        paths.Push(one);
-    if (!foundList && !foundOne && withDialog) {
-        if (!GetLibext().DoDialogOpenSoundFiles(&paths, "Load Sound-Files", true))
-            return 0;
-    }
     AKFilePathArray kept;
-    for (unsigned int i = 0; i < paths.Count(); ++i) {
-        if (!paths[i].IsEmpty())
-            kept.Push(paths[i]);
-    }
+    if (!QVGandlerExec_GatherSoundPaths(param, withDialog, GetLibext(), &kept))
+        return 0;
     for (unsigned int i = 0; i < kept.Count(); ++i)
         VerboseCommand("Application LoadSound:\"%s\"", kept[i].FileName().c_str());
     if (kept.IsEmpty()) {

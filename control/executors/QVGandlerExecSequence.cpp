@@ -158,23 +158,11 @@ int QVGandler::DoCmd_SequenceNewWithSound(QVGandlerParam& param, bool withDialog
 
 int QVGandler::DoCmd_SequenceNewWithSounds(QVGandlerParam& param, bool withDialog)
 {
-    AKFilePathArray paths;
-    AKFilePath one;
-    AKString name;
-    bool const foundList = param.GetOptionAsAKFilePathArray("SoundPaths", &paths);
-    bool const foundOne = !foundList && param.GetOptionAsAKFilePath("SoundPath", &one);
-    param.GetOptionAsAKString("Name", &name);
-    if (foundOne)
-        paths.Push(one);
-    if (!foundList && !foundOne && withDialog) {
-        if (!GetLibext().DoDialogOpenSoundFiles(&paths, "Load Sound-Files", true))
-            return 0;
-    }
     AKFilePathArray kept;
-    for (unsigned int i = 0; i < paths.Count(); ++i) {
-        if (!paths[i].IsEmpty())
-            kept.Push(paths[i]);
-    }
+    if (!QVGandlerExec_GatherSoundPaths(param, withDialog, GetLibext(), &kept))
+        return 0;
+    AKString name;
+    param.GetOptionAsAKString("Name", &name);
     bool const withPlayer = WithPlayer(param);
     bool const useName = kept.Count() == 1 && !name.IsEmpty();
     if (useName) {

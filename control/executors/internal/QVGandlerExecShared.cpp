@@ -5,6 +5,8 @@
 #include "AKObject.h"
 #include "AKStatus.h"
 #include "AKTreeActionParam.h"
+#include "QVGandlerLibext.h"
+#include "QVGandlerParam.h"
 #include "QVObjectSequence.h"
 #include "QVTreeHandler.h"
 
@@ -38,4 +40,24 @@ int QVGandlerExec_AddPlayerToNewSequence(QVTreeHandler* handler, QVObjectSequenc
     if (status == 0)
         sequence->AutoSetupPlayableFollow();
     return status;
+}
+
+bool QVGandlerExec_GatherSoundPaths(QVGandlerParam const& param, bool withDialog, QVGandlerLibext& libext,
+                                    AKFilePathArray* kept)
+{
+    AKFilePathArray paths;
+    AKFilePath one;
+    bool const foundList = param.GetOptionAsAKFilePathArray("SoundPaths", &paths);
+    bool const foundOne = !foundList && param.GetOptionAsAKFilePath("SoundPath", &one);
+    if (foundOne)
+        paths.Push(one);
+    if (!foundList && !foundOne && withDialog) {
+        if (!libext.DoDialogOpenSoundFiles(&paths, "Load Sound-Files", true))
+            return false;
+    }
+    for (unsigned int i = 0; i < paths.Count(); ++i) {
+        if (!paths[i].IsEmpty())
+            kept->Push(paths[i]);
+    }
+    return true;
 }

@@ -1,10 +1,13 @@
-// Small pieces shared by the sequence executors.
+// Small pieces shared by the executors.
 
 #pragma once
 
+#include "AKFilePath.h"
 #include "AKString.h"
 
 class AKTreeActionParam;
+class QVGandlerLibext;
+class QVGandlerParam;
 class QVObjectPlayable;
 class QVObjectSequence;
 class QVTreeHandler;
@@ -19,3 +22,9 @@ int QVGandlerExec_CheckTargetPlayable(AKTreeActionParam const& action, QVObjectP
 // single player when `withPlayer`; the sequence then follows it.
 int QVGandlerExec_AddPlayerToNewSequence(QVTreeHandler* handler, QVObjectSequence* sequence, QVObjectPlayable* target,
                                          bool withPlayer);
+
+// The sound files a command names through "SoundPaths" or "SoundPath", or
+// picks in the open dialog when it names none and `withDialog`; empty paths
+// are dropped. False when the dialog was cancelled.
+bool QVGandlerExec_GatherSoundPaths(QVGandlerParam const& param, bool withDialog, QVGandlerLibext& libext,
+                                    AKFilePathArray* kept);
