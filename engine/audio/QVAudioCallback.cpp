@@ -42,6 +42,21 @@ bool ApplyOwnGainAndPlugin(QXSampleBuffer<double>* buffer, QVObjectPlayable cons
     return result;
 }
 
+// A Dying record whose object came back before it died shares that object
+// with a later Born record: the object's state is computed once per block,
+// by the Born one.
+bool SharesObjectWithLaterRecord(QVAudioPoolArray const& pools, std::size_t index)
+{
+    QVAudioPool const& pool = pools[index];
+    if (pool.life != kQVAudioPoolDying)
+        return false;
+    for (std::size_t i = index + 1; i < pools.size(); ++i) {
+        if (pools[i].object == pool.object && !pools[i].IsDead() && pools[i].life != kQVAudioPoolDying)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int QVSetAudioTest(int) { return 0; }
@@ -87,17 +102,20 @@ void QVAudioCallback::UpdateSequenceSubsRTState(QVAudioPool const& sequencePool,
     if (sequencePool.IsDead() || sequence == nullptr)
         return;
     QVPlayableRTState const sequenceState = sequence->ComputeRTCurrState(kQVNullPlayableRTState, dt, reset);
-    for (QVAudioPool const& sub : sequencePool.subPools) {
+    QVAudioPoolArray const& subs = sequencePool.subPools;
+    for (std::size_t s = 0; s < subs.size(); ++s) {
+        QVAudioPool const& sub = subs[s];
         QVObjectPlayable* const player = PlayableOf(sub);
-        if (sub.IsDead() || player == nullptr)
+        if (sub.IsDead() || player == nullptr || SharesObjectWithLaterRecord(subs, s))
             continue;
         bool const subReset = reset || sub.life == kQVAudioPoolBorn;
         QVPlayableRTState const playerState = player->ComputeRTCurrState(sequenceState, dt, subReset);
         if (!sub.subsArePlayers)
             continue;
-        for (QVAudioPool const& subSub : sub.subPools) {
+        for (std::size_t a = 0; a < sub.subPools.size(); ++a) {
+            QVAudioPool const& subSub = sub.subPools[a];
             QVObjectPlayable* const atomic = PlayableOf(subSub);
-            if (!subSub.IsDead() && atomic != nullptr)
+            if (!subSub.IsDead() && atomic != nullptr && !SharesObjectWithLaterRecord(sub.subPools, a))
                 atomic->ComputeRTCurrState(playerState, dt, subReset);
         }
     }

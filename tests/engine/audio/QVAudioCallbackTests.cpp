@@ -46,6 +46,37 @@ TEST(AudioCallbackTest, LoopPassesCrossFadeAtTheLoopPoint)
     EXPECT_GE(player->GetUserTime(), 1.75);
 }
 
+TEST(AudioCallbackTest, APlayerWithADyingAndABornRecordMovesOnOneBlockOnly)
+{
+    // A player removed and put back before its record died holds two
+    // records in its sequence: its time must still move by one block.
+    MixDocument mix;
+    mix.Prepare(256);
+    QVObjectAtomic* player = nullptr;
+    QVObjectSequence* const sequence = mix.AddSequence(mix.Sound(Dc(0.25), 4.0), 4.0, &player);
+    ASSERT_TRUE(player->LowSetUserTimeAndSpan(1.0, player->GetUserSpan(), false));
+    player->SetUserPlay(1);
+    QVAudioPool sequencePool;
+    sequence->GetSetupedAudioPool(&sequencePool);
+    sequencePool.life = kQVAudioPoolLife;
+    QVAudioPool dying;
+    player->GetSetupedAudioPool(&dying);
+    dying.life = kQVAudioPoolDying;
+    QVAudioPool born = dying;
+    born.life = kQVAudioPoolBorn;
+    double const dt = 0.01;
+    // A first pass of no duration takes in the time the user gave.
+    sequencePool.subPools = {born};
+    mix.source->GetCallback().UpdateSequenceSubsRTState(sequencePool, 0.0, false);
+    ASSERT_NEAR(player->GetUserTime(), 1.0, 1e-9);
+
+    sequencePool.subPools = {dying, born};
+    mix.source->GetCallback().UpdateSequenceSubsRTState(sequencePool, dt, false);
+    EXPECT_NEAR(player->GetUserTime(), 1.0 + dt, 1e-9);
+    // The born record resets the state: the block fades in.
+    EXPECT_FALSE(player->GetRTPrevState().active);
+}
+
 TEST(AudioCallbackTest, AMultiPlayerMixesItsSubsLoopingInItsWindow)
 {
     MixDocument mix;
