@@ -36,7 +36,6 @@ AKIdlingLoop sAutoIdling(&IdleOnce, nullptr, kAutoIdlingPeriodMilliSec);
 
 bool QVUProcRealTime() { return gQVLib.realTime; }
 bool QVUProcWaveform() { return gQVLib.waveform; }
-bool QVUProcIsStarted() { return sStartCount > 0 && QVLibEnv::IsInitialized(); }
 
 void QVUProcEnter()
 {

@@ -94,7 +94,6 @@ char const* QVUProcEmptyText();
 // The options the engine was started with.
 bool QVUProcRealTime();
 bool QVUProcWaveform();
-bool QVUProcIsStarted();
 // Every main-thread entry point starts with it: while the interface idles
 // the engine itself, the due passes run here, never inside another call.
 void QVUProcEnter();
