@@ -3,15 +3,10 @@
 // value, and the volume and gain conversions. Parameters come from OSC and
 // MIDI messages, so every bad request must end in a plain false.
 
-#include "QVAudioServices.h"
 #include "QVParams.h"
-#include "QVPluginDesc.h"
-#include "QVPluginInstance.h"
-#include "QVPluginMgr.h"
-#include "QVPluginMgrLibext.h"
 #include "QVTrackZone.h"
 #include "QVTrackZoneArray.h"
-#include "SequenceTestFixtures.h"
+#include "SilentEffectFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -22,64 +17,17 @@
 
 namespace {
 
-constexpr QVPluginDescUID kEffectUID = 0x7061726100000001ull;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-class SilentEffect : public QVPluginInstance
-{
-public:
-    explicit SilentEffect(QVPluginDesc const& desc) : QVPluginInstance(desc) {}
-    bool SetStateInformation(AKMemoryBlock const&) override { return true; }
-    bool GetStateInformation(AKMemoryBlock*) const override { return true; }
-    void PrepareAudioResources(QVAudioInfo const&) override {}
-    void ReleaseAudioResources() override {}
-    bool ShowPluginWindow(bool) override { return false; }
-    void ApplyRTFilterSelf(QXSampleBuffer<double>*, bool, bool) const override {}
-};
-
-class EffectHost : public QVPluginMgrLibext
-{
-public:
-    EffectHost() : QVPluginMgrLibext(&QVPluginMgr::sShared) {}
-    void GrabCurrentPluginList(QVPluginDescArray* descs) const override
-    {
-        descs->Push(QVPluginDesc(kEffectUID, kQVPluginFormatVST3, "Silence", "/plugins/Silence", 2, 2));
-    }
-    QVPluginInstance* CreatePluginInstance(QVPluginDesc const& desc, QVAudioInfo const&) override
-    {
-        return new SilentEffect(desc);
-    }
-};
-
-class StereoServices : public QVAudioServices
-{
-public:
-    StereoServices() { mInfo.Setup(2, 512, 48000.0); }
-    QVAudioInfo GetCurrentAudioInfo() const override { return mInfo; }
-    QVAudioInfo mInfo;
-};
-
-class ParamsEnvironment : public SequenceTestEnvironment
+class ParamsEnvironment : public SilentEffectEnvironment
 {
 public:
     void SetUp() override
     {
-        SequenceTestEnvironment::SetUp();
-        QVAudioServices::Install(&mServices);
-        QVPluginMgr::sShared.SetQVLibExtendedFunctions(new EffectHost());
-        QVPluginMgr::sShared.InitializeWithCurrentPrefs();
+        SilentEffectEnvironment::SetUp();
         QVParams::BuildParamInfoList();
     }
-    void TearDown() override
-    {
-        QVPluginMgr::sShared.Terminate();
-        QVAudioServices::Install(nullptr);
-        SequenceTestEnvironment::TearDown();
-    }
-
-private:
-    StereoServices mServices;
 };
 
 ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ParamsEnvironment());
@@ -671,7 +619,7 @@ TEST(QVParams, PluginRowsNeedAPlugin)
         EXPECT_FALSE(wrong);
         EXPECT_FALSE(QVParams::GetObjectParameter(playable, kQVPrmID_PluginBypass, 0, nullptr, nullptr, nullptr));
 
-        ASSERT_TRUE(playable->AttachPlugin(kEffectUID));
+        ASSERT_TRUE(playable->AttachPlugin(kSilentEffectUID));
         ASSERT_NE(playable->GetPluginInstance(), nullptr);
         EXPECT_EQ(Read(playable, kQVPrmID_PluginBypass), 0.0);
         EXPECT_TRUE(QVParams::SetObjectParameter(playable, kQVPrmID_PluginBypass, 0, 2, 0, true, nullptr));
