@@ -38,6 +38,13 @@ char const* const kTypeNames[] = {"int (zero)", "bool", "int", "double", "double
 
 char const* TypeName(unsigned int type) { return type < 5 ? kTypeNames[type] : "???"; }
 
+// A key the object (of that type name) does not know.
+int UnknownKey(AKKeyC15 const& key, char const* typeName)
+{
+    return AKLogError(kQVErrorUProcParamKeyUnknown, "Unknown parameter \"%s\" for object of type <%s>", key.c_str(),
+                      typeName);
+}
+
 // The group of a parameter text: an empty text is the track group for a
 // track and 0 otherwise.
 int CheckGroup(char const* text, AKObject const* object, QVPrmGroup* group)
@@ -56,8 +63,7 @@ int CheckGroup(char const* text, AKObject const* object, QVPrmGroup* group)
             return 0;
         }
     }
-    return AKLogError(kQVErrorUProcParamKeyUnknown, "Unknown parameter \"%s\" for object of type <%s>", word.c_str(),
-                      "group");
+    return UnknownKey(word, "group");
 }
 
 int CheckParameter(int document, int node, char const* groupText, char const* keyText, AKObject** object,
@@ -75,11 +81,7 @@ int CheckParameter(int document, int node, char const* groupText, char const* ke
     return status;
 }
 
-int UnknownParameter(AKKeyC15 const& key, AKObject const* object)
-{
-    return AKLogError(kQVErrorUProcParamKeyUnknown, "Unknown parameter \"%s\" for object of type <%s>", key.c_str(),
-                      QVUProcClassName(object));
-}
+int UnknownParameter(AKKeyC15 const& key, AKObject const* object) { return UnknownKey(key, QVUProcClassName(object)); }
 
 }  // namespace
 
@@ -218,8 +220,7 @@ int _QX_setObjectParamString(int document, int node, char const* key, char const
     if (status == 0)
         status = QVUProcCheckKey(key, &word, true);
     if (status == 0 && word != AKKeyC15("name"))
-        status = AKLogError(kQVErrorUProcParamKeyUnknown, "Unknown parameter \"%s\" for object of type <%s>",
-                            word.c_str(), "object");
+        status = UnknownKey(word, "object");
     if (status == 0)
         status = QVUProcCheckString(text, kQVUProcStringLimited, kQVUProcNameMax);
     if (status != 0)
@@ -263,8 +264,7 @@ int _QX_getObjectParamString(int document, int node, char const* key, char const
         if (object->IsKindOfT<QVObjectPlayable>())
             sText = static_cast<QVObjectPlayable*>(object)->GetPluginName();
     } else {
-        return AKLogError(kQVErrorUProcParamKeyUnknown, "Unknown parameter \"%s\" for object of type <%s>",
-                          word.c_str(), "object");
+        return UnknownKey(word, "object");
     }
     QVUProcPutText(text, sText);
     return 0;
@@ -294,8 +294,7 @@ int _QX_getObjectVersionStamp(int document, int node, char const* word, int* sta
     else if (playable && key == AKKeyC15("plugsta"))
         QVUProcPut(stamp, static_cast<int>(static_cast<QVObjectPlayable*>(object)->GetPluginStamp()));
     else
-        return AKLogError(kQVErrorUProcParamKeyUnknown, "Unknown parameter \"%s\" for object of type <%s>", key.c_str(),
-                          playable ? "playable" : "object");
+        return UnknownKey(key, playable ? "playable" : "object");
     return 0;
 }
 
