@@ -38,15 +38,27 @@ int QVGandler::CheckDocument(QVDocument const* document)
 
 // --- Results ---
 
+namespace {
+
+// The result of a command: its name, the new selection (whose time range
+// follows the more-info), its flags and more-info.
+void FillResult(AKTreeActionParam& action, QVCommandInfo const& command, AKTreeSel const& resultSel,
+                unsigned int resultFlags, AKDictionary const& moreInfo)
+{
+    action.SetActionName(command);
+    action.SetResultTreeSel(resultSel);
+    action.SetResultFlags(resultFlags);
+    action.SetMoreInfo(moreInfo);
+    action.LowUpdateResultTreeSelTimeSelFromMoreInfo();
+}
+
+}  // namespace
+
 void QVGandler::BuildResultParam(QVDocument* document, AKTreeActionParam& action, AKObject* newObject,
                                  QVCommandInfo const& command, unsigned int resultFlags, AKDictionary const& moreInfo)
 {
     AKTree* const tree = document != nullptr ? document->GetTree() : nullptr;
-    action.SetActionName(command);
-    action.SetResultTreeSel(AKTreeSelWithObject(tree, newObject));
-    action.SetResultFlags(resultFlags);
-    action.SetMoreInfo(moreInfo);
-    action.LowUpdateResultTreeSelTimeSelFromMoreInfo();
+    FillResult(action, command, AKTreeSelWithObject(tree, newObject), resultFlags, moreInfo);
 }
 
 void QVGandler::BuildResultParam(QVDocument* document, AKTreeActionParam& action,
@@ -54,11 +66,7 @@ void QVGandler::BuildResultParam(QVDocument* document, AKTreeActionParam& action
                                  unsigned int resultFlags, AKDictionary const& moreInfo)
 {
     AKTree* const tree = document != nullptr ? document->GetTree() : nullptr;
-    action.SetActionName(command);
-    action.SetResultTreeSel(AKTreeSelWithRawSelObjects(tree, newObjects));
-    action.SetResultFlags(resultFlags);
-    action.SetMoreInfo(moreInfo);
-    action.LowUpdateResultTreeSelTimeSelFromMoreInfo();
+    FillResult(action, command, AKTreeSelWithRawSelObjects(tree, newObjects), resultFlags, moreInfo);
 }
 
 void QVGandler::NotifyDocument(QVDocument* document, AKTreeActionParam const& action)
