@@ -7,6 +7,7 @@
 
 #include "AKClassMgr.h"
 #include "AKObjectFolderRoot.h"
+#include "EngineTreeFixtures.h"
 #include "FakeEngineServices.h"
 #include "QVObjectFolders.h"
 #include "QVObjectPlayable.h"
@@ -69,11 +70,8 @@ class ObjectModelEnvironment : public ::testing::Environment
 public:
     void SetUp() override
     {
-        AKClassMgr& registry = AKClassMgr::sShared;
-        registry.Terminate();
-        ASSERT_EQ(registry.RegisterBegin(), 0);
         AKClassID const object = AKObject::_ClassID();
-        AKClassInfo const infos[] = {
+        RegisterClassesAfresh({
             AKClassInfoOfAbstract<AKObject>(object, "AKObject"),
             AKClassInfoOfConcrete<AKObjectFolderRoot>(object, "AKObjectFolderRoot"),
             AKClassInfoOfAbstract<QVObjectPoolable>(object, "QVObjectPoolable"),
@@ -86,10 +84,9 @@ public:
             AKClassInfoOfConcrete<QVObjectFolderCursor>(object, "QVObjectFolderCursor"),
             AKClassInfoOfConcrete<QVObjectFolderSequence>(object, "QVObjectFolderSequence"),
             AKClassInfoOfConcrete<QVObjectFolderTemp>(object, "QVObjectFolderTemp"),
-        };
-        for (AKClassInfo const& info : infos)
-            ASSERT_EQ(registry.RegisterClass(info, false, nullptr), 0);
-        ASSERT_EQ(registry.RegisterComplete(nullptr), 0);
+        });
+        if (::testing::Test::HasFatalFailure())
+            return;
         if (ObjectModelDocumentType() == 0)
             ObjectModelDocumentType() = ObjectModelServices().AddDocumentType(
                 {QVObjectFolderSequence::_ClassID(), QVObjectFolderCursor::_ClassID(), QVObjectFolderTemp::_ClassID()});

@@ -10,6 +10,7 @@
 #include "AKClassMgr.h"
 #include "AKMemoryBlock.h"
 #include "AKObjectFolderRoot.h"
+#include "EngineTreeFixtures.h"
 #include "QVAudioServices.h"
 #include "QVObjectPlayable.h"
 #include "QVPluginDesc.h"
@@ -157,11 +158,8 @@ public:
     void SetUp() override
     {
         QVPrefs::sShared.SetupDefaults();
-        AKClassMgr& registry = AKClassMgr::sShared;
-        registry.Terminate();
-        ASSERT_EQ(registry.RegisterBegin(), 0);
         AKClassID const object = AKObject::_ClassID();
-        AKClassInfo const infos[] = {
+        RegisterClassesAfresh({
             AKClassInfoOfAbstract<AKObject>(object, "AKObject"),
             AKClassInfoOfConcrete<AKObjectFolderRoot>(object, "AKObjectFolderRoot"),
             AKClassInfoOfAbstract<QVObjectPoolable>(object, "QVObjectPoolable"),
@@ -170,10 +168,9 @@ public:
             AKClassInfoOfConcrete<PlayTestAtomic>(QVObjectZlayer::_ClassID(), "PlayTestAtomic"),
             AKClassInfoOfConcrete<PlayTestCursor>(QVObjectZlayer::_ClassID(), "PlayTestCursor"),
             AKClassInfoOfConcrete<PlayTestSequence>(QVObjectPlayable::_ClassID(), "PlayTestSequence"),
-        };
-        for (AKClassInfo const& info : infos)
-            ASSERT_EQ(registry.RegisterClass(info, false, nullptr), 0);
-        ASSERT_EQ(registry.RegisterComplete(nullptr), 0);
+        });
+        if (::testing::Test::HasFatalFailure())
+            return;
         QVAudioServices::Install(&PlayTestServices());
         QVPluginMgr::sShared.SetQVLibExtendedFunctions(new PlayTestHost());
         QVPluginMgr::sShared.InitializeWithCurrentPrefs();

@@ -8,6 +8,7 @@
 #include "AKClassMgr.h"
 #include "AKFile.h"
 #include "AKObjectFolderRoot.h"
+#include "EngineTreeFixtures.h"
 #include "QVObjectPlayable.h"
 #include "QVObjectTrack.h"
 
@@ -29,21 +30,15 @@ class TrackTestEnvironment : public ::testing::Environment
 public:
     void SetUp() override
     {
-        AKClassMgr& registry = AKClassMgr::sShared;
-        registry.Terminate();
-        ASSERT_EQ(registry.RegisterBegin(), 0);
         AKClassID const object = AKObject::_ClassID();
-        AKClassInfo const infos[] = {
+        RegisterClassesAfresh({
             AKClassInfoOfAbstract<AKObject>(object, "AKObject"),
             AKClassInfoOfConcrete<AKObjectFolderRoot>(object, "AKObjectFolderRoot"),
             AKClassInfoOfAbstract<QVObjectPoolable>(object, "QVObjectPoolable"),
             AKClassInfoOfAbstract<QVObjectPlayable>(QVObjectPoolable::_ClassID(), "QVObjectPlayable"),
             AKClassInfoOfConcrete<TrackTestSequence>(QVObjectPlayable::_ClassID(), "TrackTestSequence"),
             AKClassInfoOfConcrete<QVObjectTrack>(QVObjectPoolable::_ClassID(), "QVObjectTrack"),
-        };
-        for (AKClassInfo const& info : infos)
-            ASSERT_EQ(registry.RegisterClass(info, false, nullptr), 0);
-        ASSERT_EQ(registry.RegisterComplete(nullptr), 0);
+        });
     }
     void TearDown() override { AKClassMgr::sShared.Terminate(); }
 };
