@@ -61,7 +61,11 @@ bool RememberPrepared(int documentID, unsigned int channels, unsigned long long 
             free = &slot;
             break;
         }
-        if (free == nullptr && slot.documentID == 0)
+        // A host may close a document without releasing it first: its slot
+        // is free again once the document is gone.
+        bool const open = slot.documentID != 0 &&
+                          QVDocumentMgr::sShared.GetDocumentByID(static_cast<QVDocumentID>(slot.documentID)) != nullptr;
+        if (free == nullptr && !open)
             free = &slot;
     }
     if (free == nullptr)
@@ -88,8 +92,10 @@ int Prepare(QVDocument* document, unsigned int channels, unsigned long long fram
     int const id = static_cast<int>(document->GetDocumentID());
     if (source == nullptr)
         return 0;
+    if (!RememberPrepared(id, channels, frames))
+        return AKLogError(kAKErrorNoMemory, "Can't prepare document %d: %u documents are prepared already", id,
+                          kPreparedSlotCount);
     source->PrepareAudioResources(info);
-    RememberPrepared(id, channels, frames);
     return 0;
 }
 
@@ -289,7 +295,11 @@ int _QX_audioBounce(int document, char const* path, int channels, int bits, unsi
           sampleRate, QVAudioPCMInfoToAKString(pcm, false).c_str());
 
     unsigned long long const block = blockFrames > 0 ? static_cast<unsigned long long>(blockFrames) : 512;
-    Prepare(found, static_cast<unsigned int>(channels), block, sampleRate);
+    status = Prepare(found, static_cast<unsigned int>(channels), block, sampleRate);
+    if (status != 0) {
+        delete writer;
+        return status;
+    }
     QVDocumentAudioSource* const source = found->GetAudioSource();
     if (source != nullptr)
         source->ForceUpdatePoolsRTState();

@@ -156,6 +156,23 @@ void QXHostRunArgumentChecks(void)
     EXPECT(text != NULL && strcmp(text, "Caf\x8e") == 0);
     EXPECT_STATUS(0, _QX_closeDocument(accented));
 
+    /* -899: at most 64 documents prepared at once; a document closed
+     * without its release gives its place back. */
+    int many[70];
+    int made = 0, refused = 0;
+    while (made < 70 && refused == 0) {
+        EXPECT_STATUS(0, _QX_newDocument("Many", &many[made]));
+        refused = _QX_audioPrepareResources(many[made], 2, 64, 48000.0);
+        ++made;
+    }
+    EXPECT(refused == -899 && made <= 65);
+    EXPECT_STATUS(0, _QX_closeDocument(many[0]));
+    EXPECT_STATUS(0, _QX_audioPrepareResources(many[made - 1], 2, 64, 48000.0));
+    for (int i = 1; i < made; ++i) {
+        EXPECT_STATUS(0, _QX_audioReleaseResources(many[i]));
+        EXPECT_STATUS(0, _QX_closeDocument(many[i]));
+    }
+
     EXPECT_STATUS(0, _QX_closeDocument(other));
     EXPECT_STATUS(0, _QX_closeDocument(doc));
     EXPECT_STATUS(0, _QX_getDocuments(&ids, &count));
