@@ -93,7 +93,7 @@ bool AKObject::akmSetName(AKString const& name, bool onlyIfUnnamed)
     if ((onlyIfUnnamed && !fName.IsEmpty()) || name == fName)
         return false;
     fName = name;
-    fModified = true;
+    SetModified(true);
     return true;
 }
 

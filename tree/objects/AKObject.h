@@ -14,7 +14,10 @@
 // holds the hidden class pointer.
 //
 // Main thread only, except the hold count (atomic): the audio side lowers it
-// on its own thread.
+// on its own thread; and the modified flag (a relaxed atomic): the OSC and
+// MIDI threads set it when they change a parameter while the message thread
+// reads and clears it. The flag orders nothing else: the values it stands
+// for are shared on their own terms.
 
 #include "AKClass.h"
 #include "AKClassID.h"
@@ -190,8 +193,8 @@ public:
     unsigned int GetSubLinksStamp() const { return fStamps[kAKObjectStampSubLinks]; }
     unsigned int GetFarSubLinksStamp() const { return fStamps[kAKObjectStampFarSubLinks]; }
 
-    bool IsModified() const { return fModified; }
-    void SetModified(bool modified) { fModified = modified; }
+    bool IsModified() const { return fModified.load(std::memory_order_relaxed); }
+    void SetModified(bool modified) { fModified.store(modified, std::memory_order_relaxed); }
 
     // --- User-interface peers ---
 
@@ -237,7 +240,7 @@ private:
     unsigned int fFlags = 0;
     std::atomic<int> fHoldCount{0};
     unsigned int fStamps[kAKObjectStampCount];
-    bool fModified = false;
+    std::atomic<bool> fModified{false};
     ATArray<AKObjectUIPeer*> fUIPeers;
     AKDictionary* fUIPeerData = nullptr;
 };
