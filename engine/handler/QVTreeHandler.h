@@ -137,8 +137,10 @@ public:
     // Existing tracks are moved into the new sequence.
     int DoEasyNewSequenceWithTrack(QVObjectSequence** out, AKString const& name, QVObjectTrack** track);
     int DoEasyNewSequenceWithTracks(QVObjectSequence** out, AKString const& name, QVObjectTrackArray* tracks);
-    // Tracks not yet in the tree are added; on failure they are deleted and
-    // the list emptied (the one-track form writes back null).
+    // Tracks not yet in the tree are added; on any failure those that did
+    // not reach the tree are deleted and the list emptied (the one-track
+    // form writes back null). Every form closes its nested group, also on
+    // failure.
     int DoEasyNewSequenceWithNewTrack(QVObjectSequence** out, AKString const& name, QVObjectTrack** track);
     int DoEasyNewSequenceWithNewTracks(QVObjectSequence** out, AKString const& name, QVObjectTrackArray* tracks);
     // subCount 0: a single player; else a multi-player with that many

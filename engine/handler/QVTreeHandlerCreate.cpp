@@ -35,6 +35,20 @@ int ErrorNew()
     return status != 0 ? status : -1;
 }
 
+// Deletes the tracks of the list that no node owns and empties the list.
+void DeleteDetachedTracks(QVObjectTrackArray* tracks)
+{
+    if (tracks == nullptr)
+        return;
+    ATObjectArray<AKObject> detached;
+    for (QVObjectTrack* track : *tracks) {
+        if (track != nullptr && track->GetNodeOwner() == nullptr)
+            detached.PushUniqueItem(track);
+    }
+    AKDeletes(detached);
+    tracks->Clear();
+}
+
 }  // namespace
 
 int QVTreeHandler::DoEasyNewSequenceEmpty(QVObjectSequence** out, AKString const& name)
@@ -60,32 +74,35 @@ int QVTreeHandler::LowNewSequence(QVObjectSequence** out, AKString const& name, 
     if (out != nullptr)
         *out = nullptr;
     int status = DoEasyActionGroupBegin();
-    if (status != 0)
-        return status;
+    bool const inGroup = status == 0;
     QVObjectSequence* sequence = nullptr;
-    status = DoEasyNewSequenceEmpty(&sequence, name);
-    if (status != 0)
-        return status;
-
-    ATObjectArray<AKObject> objects;
-    if (tracks != nullptr) {
-        for (QVObjectTrack* track : *tracks)
-            objects.Push(track);
-    }
-    if (newTracks) {
-        status = DoEasyAddNewObjects(&objects, sequence, kAKLinkModeLastChildren);
-        if (status != 0) {
-            // The base deleted the tracks that did not reach the tree.
-            if (tracks != nullptr)
-                tracks->Clear();
-            return status;
-        }
+    if (status == 0)
+        status = DoEasyNewSequenceEmpty(&sequence, name);
+    if (status != 0) {
+        // New tracks that never reached the tree belong to nobody else.
+        if (newTracks)
+            DeleteDetachedTracks(tracks);
     } else {
-        status = DoEasyMoveObjects(nullptr, &objects, sequence, kAKLinkModeLastChildren);
-        if (status != 0)
-            return status;
+        ATObjectArray<AKObject> objects;
+        if (tracks != nullptr) {
+            for (QVObjectTrack* track : *tracks)
+                objects.Push(track);
+        }
+        if (newTracks) {
+            status = DoEasyAddNewObjects(&objects, sequence, kAKLinkModeLastChildren);
+            // The base deleted the tracks that did not reach the tree: the
+            // list would name freed objects.
+            if (status != 0 && tracks != nullptr)
+                tracks->Clear();
+        } else {
+            status = DoEasyMoveObjects(nullptr, &objects, sequence, kAKLinkModeLastChildren);
+        }
     }
-    status = DoEasyActionGroupEnd(nullptr);
+    // The nested group closes on every path once opened, so that the
+    // command's own end closes the command's group.
+    int const endStatus = inGroup ? DoEasyActionGroupEnd(nullptr) : 0;
+    if (status == 0)
+        status = endStatus;
     if (status == 0 && out != nullptr)
         *out = sequence;
     return status;

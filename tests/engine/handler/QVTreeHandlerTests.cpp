@@ -528,6 +528,59 @@ TEST(QVTreeHandler, NewSequencesWithTracks)
     EXPECT_EQ(doc.Shape(), before);
 }
 
+// A creation that fails part-way leaves no new track behind (the sanitizer
+// build finds any that leaked), gives back an empty list or a null track, and
+// closes its nested group so that the command's end closes the command.
+TEST(QVTreeHandler, FailedNewSequenceDeletesItsNewTracksAndClosesItsGroup)
+{
+    struct Case {
+        char const* what;
+        unsigned int treeOptions;
+        bool nullInList;  // a null entry: the sequence is added, its tracks refused
+        int status;
+    };
+    Case const cases[] = {
+        {"read-only tree: no sequence", kAKTreeOptionReadOnly, false, kAKErrorTreeHandlerReadOnly},
+        {"tracks refused after the sequence", 0, true, kAKErrorTreeHandlerIncompatibleLink},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.what);
+        HandlerDoc doc(c.treeOptions);
+        doc.Load(StandardForm());
+        unsigned int const sequences = doc.handler.GetFLSequences().Count();
+
+        ASSERT_EQ(doc.handler.DoEasyStart(QVCommandInfo(8201, "New Sequences"), nullptr), 0);
+        QVObjectTrackArray tracks;
+        tracks.Push(AKNew<QVObjectTrack>("%s", ""));
+        tracks.Push(AKNew<QVObjectTrack>("%s", ""));
+        if (c.nullInList)
+            tracks.Push(nullptr);
+        QVObjectSequence* sequence = nullptr;
+        EXPECT_EQ(doc.handler.DoEasyNewSequenceWithNewTracks(&sequence, "S", &tracks), c.status);
+        EXPECT_TRUE(tracks.IsEmpty());
+        EXPECT_EQ(sequence, nullptr);
+
+        if (!c.nullInList) {
+            QVObjectTrack* track = AKNew<QVObjectTrack>("%s", "");
+            EXPECT_EQ(doc.handler.DoEasyNewSequenceWithNewTrack(&sequence, "T", &track), c.status);
+            EXPECT_EQ(track, nullptr);
+        }
+        EXPECT_EQ(doc.handler.GetHistory().GetGroupDepth(), 1u);
+        doc.handler.DoEasyEnd();
+        EXPECT_EQ(doc.handler.GetHistory().GetGroupDepth(), 0u);
+
+        // The sequence added before the refusal stays, as one undo step.
+        doc.handler.SynchronizeFLFastLinks();
+        EXPECT_EQ(doc.handler.GetFLSequences().Count(), sequences + (c.nullInList ? 1u : 0u));
+        if (c.nullInList) {
+            EXPECT_EQ(doc.UndoLabel(), "New Sequences");
+            ASSERT_EQ(doc.Undo(), 0);
+            doc.handler.SynchronizeFLFastLinks();
+            EXPECT_EQ(doc.handler.GetFLSequences().Count(), sequences);
+        }
+    }
+}
+
 TEST(QVTreeHandler, NameOfCopies)
 {
     HandlerDoc doc;
