@@ -231,6 +231,13 @@ public:
     // new sequence named after their former one (" Copy" added for copies).
     int DoCmd_SmartMoveTo(QVGandlerParam& param);
     int DoCmd_SmartCopyTo(QVGandlerParam& param);
+    // The one selected object dropped on the record's target (or on
+    // nothing): a player attached, grouped or detached; otherwise moved or
+    // copied ("CopyMode"), only its players with "Cluster"; a player placed
+    // at "TimeAt" (0 or more) outside the history. -1, silently, without a
+    // document with a tree handler or with another selection than one
+    // object; 0 after warning 502 for a player dropped on another kind.
+    int DoCmd_SmartAssociateObjects(QVGandlerParam& param);
 
     // --- Track commands ---
 
@@ -267,6 +274,7 @@ private:
     int LowCursorAttachOrDetach(QVGandlerParam& param, bool attach);
     int LowPlayablePlug(QVGandlerParam& param, bool plug);
     int LowSmartMoveOrCopy(QVGandlerParam& param, bool copy);
+    int LowSmartAssociatePlayer(QVGandlerParam& param, QVDocument* document, AKObject* dragged, AKObject* target);
     template <class Change>
     int LowTrackSound(QVGandlerParam& param, bool withDialog, QVCommandInfo const& command, char const* echo,
                       Change change);
