@@ -26,17 +26,34 @@ if(NOT ORVEL_SANITIZE AND NOT ORVEL_TSAN)
 endif()
 set_property(TARGET orvelqx APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/liborvelqx.map)
 
-if(ORVEL_TESTS AND NOT ORVEL_THREADED_TESTS_ONLY)
+if(ORVEL_TESTS)
   # A host written in C that links the library as an outside program does.
   set(qx_tests ${PROJECT_SOURCE_DIR}/tests/control/cstyle)
   add_executable(orvelqx_host ${qx_tests}/QXHostMain.c ${qx_tests}/QXHostChecks.c ${qx_tests}/QXHostEngine.c
-                              ${qx_tests}/QXHostRealTime.c)
+                              ${qx_tests}/QXHostRealTime.c ${qx_tests}/QXHostTracks.c)
   set_target_properties(orvelqx_host PROPERTIES C_STANDARD 11 C_STANDARD_REQUIRED ON)
   target_link_libraries(orvelqx_host PRIVATE orvelqx sndfile m Threads::Threads)
   orvel_apply_warnings(orvelqx_host)
-  add_test(NAME QXCStyleHost COMMAND orvelqx_host ${CMAKE_CURRENT_BINARY_DIR}/qx-host-work)
-  add_test(NAME QXCStyleHostRealTime COMMAND orvelqx_host ${CMAKE_CURRENT_BINARY_DIR}/qx-host-live realtime)
-  set_tests_properties(QXCStyleHost QXCStyleHostRealTime PROPERTIES LABELS control)
+  # Runs of the host that pull blocks on threads of their own are named in
+  # the test suite's list of threaded programs: they also run under
+  # ThreadSanitizer, in the build that makes only those.
+  get_directory_property(qx_threaded DIRECTORY ${PROJECT_SOURCE_DIR}/tests DEFINITION ORVEL_THREADED_TESTS)
+  set(qx_run_QXCStyleHost ${CMAKE_CURRENT_BINARY_DIR}/qx-host-work)
+  set(qx_run_QXCStyleHostRealTime ${CMAKE_CURRENT_BINARY_DIR}/qx-host-live realtime)
+  foreach(run QXCStyleHost QXCStyleHostRealTime)
+    if(run IN_LIST qx_threaded)
+      set(label control-threaded)
+    elseif(ORVEL_THREADED_TESTS_ONLY)
+      continue()
+    else()
+      set(label control)
+    endif()
+    add_test(NAME ${run} COMMAND orvelqx_host ${qx_run_${run}})
+    set_tests_properties(${run} PROPERTIES LABELS ${label})
+  endforeach()
+endif()
+
+if(ORVEL_TESTS AND NOT ORVEL_THREADED_TESTS_ONLY)
   # The library exports the interface and nothing else.
   add_test(NAME QXCStyleExports
            COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:orvelqx>

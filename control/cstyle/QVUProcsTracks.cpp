@@ -1,5 +1,6 @@
 // Tracks through the C-style interface: where a track stands, its content
-// from sound files and its waveform for display.
+// from sound files and its waveform for display. Every edit runs as the
+// matching track command, so it is one undoable step of the document.
 
 #include "AKFilePath.h"
 #include "AKLog.h"
@@ -69,6 +70,16 @@ int CheckTrackOrSequence(int document, int object, char const* path, QVDocument*
         return AKLogError(kQVErrorUProcObjectWrongType, "Wrong type expected for object [%d|%d]", document, object);
     }
     return 0;
+}
+
+// The parameter of the track sound commands: the track as the action's
+// object and the sound file; the command checks, changes and records it.
+QVGandlerParam TrackSoundParam(QVDocument* document, QVObjectTrack* track, char const* path)
+{
+    QVGandlerParam param(document);
+    param.GetTreeActionParam().WithTreeObject(track);
+    param.WithOptionAsAKFilePath("SoundPath", AKFilePath(QVUProcText(path)));
+    return param;
 }
 
 template <class T>
@@ -146,11 +157,8 @@ int _QX_reinitTrackWithSound(int document, int object, char const* path)
     int const status = CheckTrackOrSequence(document, object, path, &found, &track);
     if (status != 0 || track == nullptr)
         return status;
-    if (track->ReinitWithSound(AKFilePath(QVUProcText(path)), nullptr, nullptr)) {
-        found->SetModified(2);
-        found->SynchronizeAllAndNotifyGandlerListeners();
-    }
-    return 0;
+    QVGandlerParam param = TrackSoundParam(found, track, path);
+    return QVGandler::sShared.DoCmd_TrackReinitWithSound(param, false);
 }
 
 int _QX_reinitTrackWithProvider(int document, int object, unsigned int provider)
@@ -167,11 +175,10 @@ int _QX_insertTrackWithSound(int document, int object, char const* path, double 
     int const status = CheckTrackOrSequence(document, object, path, &found, &track);
     if (status != 0 || track == nullptr)
         return status;
-    if (track->InsertSound(AKFilePath(QVUProcText(path)), AKTimeIntv{soundBegin, soundEnd}, at)) {
-        found->SetModified(2);
-        found->SynchronizeAllAndNotifyGandlerListeners();
-    }
-    return 0;
+    QVGandlerParam param = TrackSoundParam(found, track, path);
+    param.WithOptionAsAKTime("SoundBeg", soundBegin).WithOptionAsAKTime("SoundEnd", soundEnd);
+    param.WithOptionAsAKTime("TimeAt", at);
+    return QVGandler::sShared.DoCmd_TrackInsertSound(param, false);
 }
 
 int _QX_insertTrackWithProvider(int document, int object, unsigned int provider, double soundBegin, double soundEnd,

@@ -30,6 +30,8 @@ int QXHostWriteSine(const char* path, double seconds, double rate, double amplit
 /* The two halves of the run, engine started. */
 void QXHostRunArgumentChecks(void);
 void QXHostRunEngine(void);
+/* Track edits through the commands, undone and redone. */
+void QXHostRunTracks(void);
 /* The run of an engine started with "RealTime=1;". */
 void QXHostRunRealTime(void);
 /* One 32-bit block of the document pulled on a thread of its own: the

@@ -133,6 +133,7 @@ int main(int argc, char** argv)
 
     QXHostRunArgumentChecks();
     QXHostRunEngine();
+    QXHostRunTracks();
 
     EXPECT_STATUS(0, _QX_terminate());
     EXPECT_STATUS(0, _QX_terminate());
