@@ -27,61 +27,78 @@
 #include "QVUniversalProcs.h"
 #include "QXSampleBuffer.h"
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr int kCmdSequenceBounce = 8266;
 
-// The format each document's source was prepared with, written on the main
-// thread by the preparation and the release only.
+// The format each document's source was prepared with. A host may pull a
+// real-time document's blocks on a thread of its own while its main thread
+// prepares, releases and closes documents, so each slot has a gate: a pull
+// holds it from reading the format to the end of its copy out of the
+// block, and the main thread holds it while it changes the slot and the
+// document's audio buffers. The pull never waits: a slot being changed
+// gives silence. The main thread waits for the one pull in progress.
+constexpr int kSlotFree = 0;
+constexpr int kSlotPulling = 1;
+constexpr int kSlotChanging = 2;
 struct PreparedFormat {
-    int documentID = 0;
-    unsigned int channels = 0;
-    unsigned long long frames = 0;
+    std::atomic<int> documentID{0};
+    std::atomic<unsigned int> channels{0};
+    std::atomic<unsigned long long> frames{0};
+    std::atomic<int> gate{kSlotFree};
 };
 constexpr unsigned int kPreparedSlotCount = 64;
 PreparedFormat sPrepared[kPreparedSlotCount];
 
-PreparedFormat const* FindPrepared(int documentID)
+PreparedFormat* FindPrepared(int documentID)
 {
-    for (PreparedFormat const& slot : sPrepared) {
-        if (slot.documentID == documentID)
+    for (PreparedFormat& slot : sPrepared) {
+        if (slot.documentID.load(std::memory_order_acquire) == documentID)
             return &slot;
     }
     return nullptr;
 }
 
-bool RememberPrepared(int documentID, unsigned int channels, unsigned long long frames)
+// Main thread: the slot to itself, once the pull in progress is done.
+class SlotChangeScope
+{
+public:
+    explicit SlotChangeScope(PreparedFormat* slot) : mSlot(slot)
+    {
+        int expected = kSlotFree;
+        while (!mSlot->gate.compare_exchange_weak(expected, kSlotChanging, std::memory_order_acquire)) {
+            expected = kSlotFree;
+            std::this_thread::sleep_for(std::chrono::microseconds(10));
+        }
+    }
+    ~SlotChangeScope() { mSlot->gate.store(kSlotFree, std::memory_order_release); }
+    SlotChangeScope(SlotChangeScope const&) = delete;
+    SlotChangeScope& operator=(SlotChangeScope const&) = delete;
+
+private:
+    PreparedFormat* mSlot;
+};
+
+// The document's slot, else a free one: a host may close a document without
+// releasing it first, and its slot is free again once the document is gone.
+PreparedFormat* SlotForPreparing(int documentID)
 {
     PreparedFormat* free = nullptr;
     for (PreparedFormat& slot : sPrepared) {
-        if (slot.documentID == documentID) {
-            free = &slot;
-            break;
-        }
-        // A host may close a document without releasing it first: its slot
-        // is free again once the document is gone.
-        bool const open = slot.documentID != 0 &&
-                          QVDocumentMgr::sShared.GetDocumentByID(static_cast<QVDocumentID>(slot.documentID)) != nullptr;
+        int const id = slot.documentID.load(std::memory_order_relaxed);
+        if (id == documentID)
+            return &slot;
+        bool const open = id != 0 && QVDocumentMgr::sShared.GetDocumentByID(static_cast<QVDocumentID>(id)) != nullptr;
         if (free == nullptr && !open)
             free = &slot;
     }
-    if (free == nullptr)
-        return false;
-    free->channels = channels;
-    free->frames = frames;
-    free->documentID = documentID;
-    return true;
-}
-
-void ForgetPrepared(int documentID)
-{
-    for (PreparedFormat& slot : sPrepared) {
-        if (slot.documentID == documentID)
-            slot = PreparedFormat();
-    }
+    return free;
 }
 
 int Prepare(QVDocument* document, unsigned int channels, unsigned long long frames, double rate)
@@ -92,18 +109,46 @@ int Prepare(QVDocument* document, unsigned int channels, unsigned long long fram
     int const id = static_cast<int>(document->GetDocumentID());
     if (source == nullptr)
         return 0;
-    if (!RememberPrepared(id, channels, frames))
+    PreparedFormat* const slot = SlotForPreparing(id);
+    if (slot == nullptr)
         return AKLogError(kAKErrorNoMemory, "Can't prepare document %d: %u documents are prepared already", id,
                           kPreparedSlotCount);
+    SlotChangeScope change(slot);
+    slot->channels.store(channels, std::memory_order_relaxed);
+    slot->frames.store(frames, std::memory_order_relaxed);
+    slot->documentID.store(id, std::memory_order_release);
     source->PrepareAudioResources(info);
     return 0;
 }
 
 void Release(QVDocument* document)
 {
+    PreparedFormat* const slot = FindPrepared(static_cast<int>(document->GetDocumentID()));
+    if (slot == nullptr) {
+        if (document->GetAudioSource() != nullptr)
+            document->GetAudioSource()->ReleaseAudioResources();
+        return;
+    }
+    SlotChangeScope change(slot);
     if (document->GetAudioSource() != nullptr)
         document->GetAudioSource()->ReleaseAudioResources();
-    ForgetPrepared(static_cast<int>(document->GetDocumentID()));
+    slot->documentID.store(0, std::memory_order_release);
+    slot->channels.store(0, std::memory_order_relaxed);
+    slot->frames.store(0, std::memory_order_relaxed);
+}
+
+// Silence for a document without a prepared format: the frames and levels
+// asked.
+template <class T>
+void CopySilence(T** buffers, T* levels, unsigned int channelCount, int frameCount)
+{
+    unsigned long long const frames = frameCount > 0 ? static_cast<unsigned long long>(frameCount) : 0;
+    for (unsigned int j = 0; j < channelCount; ++j) {
+        for (unsigned long long f = 0; buffers[j] != nullptr && f < frames; ++f)
+            buffers[j][f] = T(0);
+        if (levels != nullptr)
+            levels[j] = T(0);
+    }
 }
 
 template <class T>
@@ -134,26 +179,28 @@ int CopyNextBuffer(int documentID, T** buffers, T* levels, unsigned int channelC
         if (status != 0)
             return status;
     }
-    PreparedFormat const* const prepared = FindPrepared(documentID);
-    if (prepared == nullptr) {
-        // An unprepared source gives silence: the frames and levels asked.
-        unsigned long long const frames = frameCount > 0 ? static_cast<unsigned long long>(frameCount) : 0;
-        for (unsigned int j = 0; j < channelCount; ++j) {
-            for (unsigned long long f = 0; buffers[j] != nullptr && f < frames; ++f)
-                buffers[j][f] = T(0);
-            if (levels != nullptr)
-                levels[j] = T(0);
-        }
+    // The slot is the pull's until the copy is done: the main thread can
+    // neither change the format nor free the block under it.
+    PreparedFormat* const prepared = FindPrepared(documentID);
+    int expected = kSlotFree;
+    if (prepared == nullptr ||
+        !prepared->gate.compare_exchange_strong(expected, kSlotPulling, std::memory_order_acquire)) {
+        CopySilence(buffers, levels, channelCount, frameCount);
         return 0;
     }
-    unsigned int const channels =
-        channelCount > 0 && channelCount < prepared->channels ? channelCount : prepared->channels;
-    unsigned long long const frames = frameCount > 0 && static_cast<unsigned long long>(frameCount) < prepared->frames
+    if (prepared->documentID.load(std::memory_order_relaxed) != documentID) {
+        prepared->gate.store(kSlotFree, std::memory_order_release);
+        CopySilence(buffers, levels, channelCount, frameCount);
+        return 0;
+    }
+    unsigned int const preparedChannels = prepared->channels.load(std::memory_order_relaxed);
+    unsigned long long const preparedFrames = prepared->frames.load(std::memory_order_relaxed);
+    unsigned int const channels = channelCount > 0 && channelCount < preparedChannels ? channelCount : preparedChannels;
+    unsigned long long const frames = frameCount > 0 && static_cast<unsigned long long>(frameCount) < preparedFrames
                                           ? static_cast<unsigned long long>(frameCount)
-                                          : prepared->frames;
-    QXSampleBuffer<double>* const block = document->GetAudioSource() != nullptr
-                                              ? document->GetAudioSource()->GetNextAudioBlock(prepared->frames)
-                                              : nullptr;
+                                          : preparedFrames;
+    QXSampleBuffer<double>* const block =
+        document->GetAudioSource() != nullptr ? document->GetAudioSource()->GetNextAudioBlock(preparedFrames) : nullptr;
     for (unsigned int j = 0; j < channels; ++j) {
         bool const hasChannel = block != nullptr && j < block->ChannelCount();
         double const* const samples = hasChannel ? block->SamplePtrConst(j, 0) : nullptr;
@@ -169,6 +216,7 @@ int CopyNextBuffer(int documentID, T** buffers, T* levels, unsigned int channelC
         if (levels != nullptr)
             levels[j] = static_cast<T>(peak);
     }
+    prepared->gate.store(kSlotFree, std::memory_order_release);
     return 0;
 }
 
