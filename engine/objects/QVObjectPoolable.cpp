@@ -2,8 +2,10 @@
 
 #include "AKDictionary.h"
 #include "AKFileTypedIO.h"
+#include "AKNode.h"
 #include "AKValueEnums.h"
 #include "AKValueTyped.h"
+#include "QVObjectSequence.h"
 
 #include <algorithm>
 
@@ -16,6 +18,26 @@ char const* const kKey_UIStarterRepeat = "UIStarterRepeat";  // older documents:
 char const* const kKey_UIColorIndex = "UIColorIndex";
 
 constexpr unsigned long long kUIAttributesBytes = 4;
+
+void RaiseUIStamp(unsigned int* stamp)
+{
+    ++*stamp;
+    if (*stamp == kAKNullStampSync || *stamp == kAKUndefStampVers)
+        *stamp = kAKNullStampVers;
+}
+
+// A sequence labels its unlabelled players itself after an edit, and no
+// history step records that: a step stored before it (the player's
+// creation) holds no label, and re-reading it must not take away the label
+// the sequence gave.
+bool IsUnderSequenceAsPlayer(QVObjectPoolable const& object)
+{
+    if (!object.IsKindOfT<QVObjectZlayer>())
+        return false;
+    AKNode const* const node = object.GetNodeOwner();
+    AKNode const* const parent = node != nullptr ? node->GetSup() : nullptr;
+    return parent != nullptr && parent->GetObject() != nullptr && parent->GetObject()->IsKindOfT<QVObjectSequence>();
+}
 
 }  // namespace
 
@@ -73,9 +95,7 @@ unsigned int QVObjectPoolable::PoolableStampFarSubLinks() const { return kAKNull
 
 void QVObjectPoolable::UIChanged()
 {
-    ++mUIStamp;
-    if (mUIStamp == kAKNullStampSync || mUIStamp == kAKUndefStampVers)
-        mUIStamp = kAKNullStampVers;
+    RaiseUIStamp(&mUIStamp);
     SetModified(true);
 }
 
@@ -136,28 +156,40 @@ int QVObjectPoolable::akmInitFromFile(AKFile const& file, unsigned int how)
     int status = AKObject::akmInitFromFile(file, how);
     if (status != 0)
         return status;
-    if (how == 0) {
-        // Re-initialised in place by the history: the attributes stay.
-        status = AKFileSkip(file, kUIAttributesBytes);
-    } else {
-        bool opened = false;
-        unsigned char key = 0;
-        unsigned char behavior = 0;
-        unsigned char color = 0;
-        status = AKFileReadBool(file, &opened);
-        if (status == 0)
-            status = AKFileReadUInt8(file, &key);
-        if (status == 0)
-            status = AKFileReadUInt8(file, &behavior);
-        if (status == 0)
-            status = AKFileReadUInt8(file, &color);
-        if (status != 0)
-            return status;
-        // Values read from a document are kept as they are.
+    bool opened = false;
+    unsigned char key = 0;
+    unsigned char behavior = 0;
+    unsigned char color = 0;
+    status = AKFileReadBool(file, &opened);
+    if (status == 0)
+        status = AKFileReadUInt8(file, &key);
+    if (status == 0)
+        status = AKFileReadUInt8(file, &behavior);
+    if (status == 0)
+        status = AKFileReadUInt8(file, &color);
+    if (status != 0)
+        return status;
+    // Values read from a document are kept as they are.
+    if (how != 0) {
         mUIOpened = opened;
         mUIStarterKey = key;
         mUIStarterBehavior = behavior;
         mUIColorLabel = color;
+    } else {
+        // Re-initialised in place by the history (undo and redo of a
+        // revision): the starter key, its behaviour and the colour label come
+        // back with the step. The opened flag stays: it is the view's state,
+        // changed without marking the document, like the UI peer that the
+        // object base skips here.
+        unsigned int label = color;
+        if (label == 0 && IsUnderSequenceAsPlayer(*this))
+            label = mUIColorLabel;
+        if (key != mUIStarterKey || behavior != mUIStarterBehavior || label != mUIColorLabel) {
+            mUIStarterKey = key;
+            mUIStarterBehavior = behavior;
+            mUIColorLabel = label;
+            RaiseUIStamp(&mUIStamp);
+        }
     }
     if (status == 0) {
         QVObjectMidiPatcher* const patcher = GetMidiPatcher();

@@ -5,13 +5,26 @@
 
 #include "AKDictionary.h"
 #include "AKFileTypedIO.h"
+#include "AKNode.h"
 #include "AKValueTyped.h"
 #include "QVObjectSequence.h"
 
 namespace {
 
 char const* const kKey_FollowID = "FollowID";
-constexpr unsigned long long kFollowIDBytes = 4;
+
+// Whether a child node of the sequence's node is a player with that ID. The
+// node's children are asked, not the fast links, which are refreshed only
+// once the whole step is replayed.
+bool IsOwnPlayerNode(AKNode const* sequence, AKNodeID id)
+{
+    if (sequence == nullptr || id == kAKNullNodeID)
+        return false;
+    for (AKNode const* child = sequence->GetSub(); child != nullptr; child = child->GetNext())
+        if (child->GetID() == id)
+            return child->GetObject() != nullptr && child->GetObject()->IsKindOfT<QVObjectZlayer>();
+    return false;
+}
 
 }  // namespace
 
@@ -43,17 +56,20 @@ int QVObjectSequence::akmInitFromFile(AKFile const& file, unsigned int how)
     int const status = QVObjectPlayable::akmInitFromFile(file, how);
     if (status != 0)
         return status;
-    // Re-initialised in place by the history: the followed player stays.
-    if (how == 0) {
-        int const skipped = AKFileSkip(file, kFollowIDBytes);
-        return skipped != 0 ? skipped : mPresetsBlock.InitFromFile(file, how);
-    }
     AKNodeID id = kAKNullNodeID;
     int const read = AKFileReadAKNodeID(file, &id);
     if (read != 0)
         return read;
-    mFollowID = id;
-    FindFollowIndex();
+    // Re-initialised in place by the history (undo and redo of a revision),
+    // the followed player comes back with the step, unless the step names
+    // none of the sequence's players: a sequence with one player follows it
+    // from the edit that gave it that player, which no step records, so a
+    // step stored before (the sequence's creation) follows nothing and must
+    // not take the followed player away.
+    if (how != 0 || IsOwnPlayerNode(GetNodeOwner(), id)) {
+        mFollowID = id;
+        FindFollowIndex();
+    }
     return mPresetsBlock.InitFromFile(file, how);
 }
 

@@ -22,9 +22,6 @@ char const* const kKey_RouteFillOut = "RouteFillOut";
 char const* const kKey_RouteOffset = "RouteOffset";
 char const* const kKey_Zones = "Zones";
 
-// Volume, two flags, two reserved bytes, route offset.
-constexpr unsigned long long kStateBytes = 8 + 1 + 1 + 1 + 1 + 4;
-
 QVObjectTrack::ProviderRenumOfContext sProviderRenumOfContext = nullptr;
 
 double ClampedVolume(double volume)
@@ -107,29 +104,35 @@ int QVObjectTrack::akmInitFromFile(AKFile const& file, unsigned int how)
     int status = QVObjectPoolable::akmInitFromFile(file, how);
     if (status != 0)
         return status;
-    if (how == 0) {
-        status = AKFileSkip(file, kStateBytes);
-    } else {
-        double volume = 0.0;
-        bool mixIn = false;
-        bool fillOut = false;
-        unsigned char reserved[2] = {};
-        unsigned int offset = 0;
-        status = AKFileReadFloat64(file, &volume);
-        if (status == 0)
-            status = AKFileReadBool(file, &mixIn);
-        if (status == 0)
-            status = AKFileReadBool(file, &fillOut);
-        if (status == 0)
-            status = AKFileRead(file, reserved, sizeof(reserved));
-        if (status == 0)
-            status = AKFileReadUInt32(file, &offset);
-        if (status == 0) {
-            LowSetVolume(ClampedVolume(volume));
-            mRouteMixIn.store(mixIn, std::memory_order_relaxed);
-            mRouteFillOut.store(fillOut, std::memory_order_relaxed);
-            mRouteOffset.store(std::min(offset, kQVTrackRouteOffsetMax), std::memory_order_relaxed);
-        }
+    double volume = 0.0;
+    bool mixIn = false;
+    bool fillOut = false;
+    unsigned char reserved[2] = {};
+    unsigned int offset = 0;
+    status = AKFileReadFloat64(file, &volume);
+    if (status == 0)
+        status = AKFileReadBool(file, &mixIn);
+    if (status == 0)
+        status = AKFileReadBool(file, &fillOut);
+    if (status == 0)
+        status = AKFileRead(file, reserved, sizeof(reserved));
+    if (status == 0)
+        status = AKFileReadUInt32(file, &offset);
+    if (status == 0) {
+        // Also when the history re-reads the track in place (undo and redo
+        // of a revision): level and routing are the track's own settings and
+        // come back with the step. Each is one field the audio thread reads
+        // at its next block.
+        volume = ClampedVolume(volume);
+        offset = std::min(offset, kQVTrackRouteOffsetMax);
+        bool const changed = volume != GetUserTrackVolume() || mixIn != GetUserRouteMixIn() ||
+                             fillOut != GetUserRouteFillOut() || offset != GetUserRouteOffset();
+        LowSetVolume(volume);
+        mRouteMixIn.store(mixIn, std::memory_order_relaxed);
+        mRouteFillOut.store(fillOut, std::memory_order_relaxed);
+        mRouteOffset.store(offset, std::memory_order_relaxed);
+        if (how == 0 && changed)
+            RaiseTrackStamp();
     }
     if (status != 0)
         return status;

@@ -181,7 +181,7 @@ TEST(QVObjectPoolable, DictionaryFormKeepsTheMidiMappings)
     EXPECT_FALSE(none.ContainsKey("MidiPatcher"));
 }
 
-TEST(QVObjectPoolable, FileFormRoundTripsAndKeepsAttributesWhenReinitialised)
+TEST(QVObjectPoolable, FileFormRoundTripsAndReinitialisesAttributesInPlace)
 {
     PoolablePtr object = NewPoolable();
     object->SetUserUIOpened(true);
@@ -198,16 +198,26 @@ TEST(QVObjectPoolable, FileFormRoundTripsAndKeepsAttributesWhenReinitialised)
     EXPECT_EQ(copy->GetUIColorLabel(), 6u);
     EXPECT_EQ(FileFormOf(copy.get()), bytes);
 
-    // Read mode 0: the four attribute bytes are stepped over.
+    // Read mode 0 (the history's re-read in place): the starter and the
+    // colour come back with a new UI stamp, the view's opened flag stays.
     PoolablePtr other = NewPoolable();
+    unsigned int const stamp = other->GetUIStamp();
     AKFile file(kAKFileModeMemoryStream);
     ASSERT_EQ(file.CreateForReadWrite(), 0);
     file.Write(bytes.data(), bytes.size());
     file.SetPos(0);
     ASSERT_EQ(AKClass::ReinitObjectFromFile(other.get(), file), 0);
     EXPECT_FALSE(other->IsUIOpened());
-    EXPECT_EQ(other->GetUIStarterKey(), 0u);
-    EXPECT_EQ(other->GetUIColorLabel(), 0u);
+    EXPECT_EQ(other->GetUIStarterKey(), 7u);
+    EXPECT_EQ(other->GetUIStarterBehavior(), 1u);
+    EXPECT_EQ(other->GetUIColorLabel(), 6u);
+    EXPECT_NE(other->GetUIStamp(), stamp);
+
+    // The same again changes nothing, so the stamp stays.
+    unsigned int const after = other->GetUIStamp();
+    file.SetPos(0);
+    ASSERT_EQ(AKClass::ReinitObjectFromFile(other.get(), file), 0);
+    EXPECT_EQ(other->GetUIStamp(), after);
 }
 
 TEST(QVObjectPoolable, FileFormCarriesTheMidiChunkAndRefusesTruncation)

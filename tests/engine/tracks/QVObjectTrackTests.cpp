@@ -505,17 +505,25 @@ TEST_F(QVObjectTrackTest, FileFormRoundTripsByteForByte)
     EXPECT_TRUE(CopiesAgree(*loaded));
 }
 
-TEST_F(QVObjectTrackTest, ReinitialisedInPlaceKeepsStateAndTakesZones)
+TEST_F(QVObjectTrackTest, ReinitialisedInPlaceTakesStateAndZones)
 {
     std::vector<unsigned char> const bytes = FileFormOf(SavedTrack().get());
     TrackPtr track = TrackOf({9});
     track->SetUserTrackVolume(-20.0);
+    track->SetUserUIOpened(false);
+    unsigned int const stamp = track->GetTrackStamp();
     AKFile file(kAKFileModeMemoryStream);
     ASSERT_EQ(file.CreateForReadWrite(), 0);
     file.Write(bytes.data(), bytes.size());
     file.SetPos(0);
     ASSERT_EQ(AKClass::ReinitObjectFromFile(track.get(), file), 0);
-    EXPECT_EQ(track->GetUserTrackVolume(), -20.0);
+    EXPECT_EQ(track->GetUserTrackVolume(), -3.5);
+    EXPECT_DOUBLE_EQ(track->GetUserTrackGain(), QVTrackGainFromVolume(-3.5));
+    EXPECT_EQ(track->GetUserRouteOffset(), 2u);
+    EXPECT_FALSE(track->GetUserRouteMixIn());
+    EXPECT_NE(track->GetTrackStamp(), stamp);
+    EXPECT_EQ(track->GetUIColorLabel(), 3u);
+    EXPECT_FALSE(track->IsUIOpened()) << "the view's opened flag stays";
     EXPECT_EQ(IDsOf(*track), (std::vector<QVProviderID>{4, 0, 5}));
     EXPECT_TRUE(CopiesAgree(*track));
 }
