@@ -244,7 +244,8 @@ bool QVAudioCallback::GrabAudioBlockOfCursor(QXSampleBuffer<double>* buffer, QVA
 bool QVAudioCallback::GrabAudioBlockOfAtomic(QXSampleBuffer<double>* buffer, QVAudioPool& pool, QVObjectAtomic* player,
                                              double parentSpeed, bool ownGain)
 {
-    buffer->Zeroset(kQVSampleRangeAll);
+    // The overlap step writes every frame of the block; other paths clear it.
+    bool written = false;
     QVPlayableRTState const& previous = player->GetRTPrevState();
     QVPlayableRTState const& current = player->GetRTCurrState();
     bool const pP = previous.playing, pA = previous.active;
@@ -259,7 +260,9 @@ bool QVAudioCallback::GrabAudioBlockOfAtomic(QXSampleBuffer<double>* buffer, QVA
 
         QXSampleBuffer<double>* const extended = mMemory.RetainWorkingBuffer(2);
         if (extended != nullptr) {
-            extended->Zeroset(kQVSampleRangeAll);
+            // Each track read writes or zeroes every frame of its target:
+            // the first one needs no clear before it.
+            bool extendedWritten = false;
             double const dt = BlockDuration(*extended);
             double const live = current.liveEnd - current.liveBeg;
             QVAudioLoopDesc& loop = mMemory.GetLoopDesc();
@@ -291,6 +294,7 @@ bool QVAudioCallback::GrabAudioBlockOfAtomic(QXSampleBuffer<double>* buffer, QVA
                                          : mReader.GrabAudioBlockOfTrack(target, track, span, current.speed,
                                                                          current.pan, &hint, exactAllowed, &exact);
                 sub.zoneHint.store(hint, std::memory_order_relaxed);
+                extendedWritten = true;
                 if (!sounded)
                     continue;
                 if (sub.life == kQVAudioPoolBorn && !fadeIn)
@@ -303,8 +307,11 @@ bool QVAudioCallback::GrabAudioBlockOfAtomic(QXSampleBuffer<double>* buffer, QVA
                 if (exact)
                     QVTrackExactMaskSet(&trackMask, i);
             }
+            if (!extendedWritten)
+                extended->Zeroset(kQVSampleRangeAll);
             smoothed = QVTrackReader::LowDispatchExtBufferAndAppyOlapsys(*extended, buffer, player->GetOverlapBuffer(),
                                                                          pA && pP);
+            written = true;
             if (rendered > 0) {
                 if (fadeIn)
                     mLow.ApplyOnBornBufferFadeIn(buffer, blockFrames, false);
@@ -317,6 +324,8 @@ bool QVAudioCallback::GrabAudioBlockOfAtomic(QXSampleBuffer<double>* buffer, QVA
         }
     }
 
+    if (!written)
+        buffer->Zeroset(kQVSampleRangeAll);
     bool const sounding = pP || cP;
     bool result = sounding;
     bool tail = false;

@@ -111,14 +111,20 @@ bool QVTrackReader::GrabAudioBlockOfTrackZonesInLoop(QXSampleBuffer<double>* buf
         *exact = false;
     if (buffer == nullptr)
         return false;
-    buffer->Zeroset(kQVSampleRangeAll);
+    // A lone pass over the whole block is zeroed or written, every frame, by
+    // the zone read itself: clearing it here first would only be redone.
+    bool const onePassFills = loop.Count() == 1 && loop[0].DesIsFull;
+    if (!onePassFills)
+        buffer->Zeroset(kQVSampleRangeAll);
     if (loop.IsEmpty() || buffer->IsEmpty())
         return false;
 
     if (loop.Count() == 1) {
         QVAudioSector const& sector = loop[0];
-        if (!buffer->StackWorkingSubRange(sector.DesBodyNormIntv))
+        if (!buffer->StackWorkingSubRange(sector.DesBodyNormIntv)) {
+            buffer->Zeroset(kQVSampleRangeAll);
             return false;
+        }
         bool const result =
             GrabAudioBlockOfTrackZones(buffer, source, sector.SrcPlayTimeIntv, speed, pan, hint, exactAllowed, exact);
         buffer->UnstackWorkingSubRange();

@@ -142,4 +142,60 @@ TEST_F(TrackReaderLoopBlockTest, TheOverlapSmoothsOnlyJumps)
     mMemory.ReleaseWorkingBuffer(*extended);
 }
 
+// A buffer still holding the previous track's samples: a loop pass over the
+// whole block must write or clear every frame of it, whatever the zones
+// give (a copy, routing, silence, a zone ending inside the block), so the
+// result is the same bits as a read into a cleared buffer.
+TEST_F(TrackReaderLoopBlockTest, AWholeBlockPassLeavesNothingOfTheBufferBefore)
+{
+    QVProvider* const stereo = mSounds.Make(Ramp(), 2, 96000, 48000);
+    QVProvider* const mono = mSounds.Make(Ramp(), 1, 96000, 48000);
+    ASSERT_NE(stereo, nullptr);
+    ASSERT_NE(mono, nullptr);
+    QVTrackZoneArray const stereoZones = MakeZones({{stereo, 0.0, 1.0, 1.0}}, 0.005);
+    QVTrackZoneArray const monoZones = MakeZones({{mono, 0.0, 1.0, 1.0}}, 0.005);
+    QXSampleBuffer<double>* const used = mMemory.RetainWorkingBuffer(2);
+    QXSampleBuffer<double>* const clean = mMemory.RetainWorkingBuffer(2);
+    ASSERT_NE(clean, nullptr);
+    double const dt = used->BufferDuration();
+    struct Case {
+        char const* name;
+        QVTrackZoneArray const* zones;
+        double time;
+        double pan;
+        bool sounds;
+    };
+    Case const cases[] = {
+        {"stereo copy", &stereoZones, 0.25, 0.0, true},
+        {"stereo panned", &stereoZones, 0.25, 0.5, true},
+        {"mono routed", &monoZones, 0.25, 0.0, true},
+        {"zone ends inside", &stereoZones, 1.0 - dt / 3.0, 0.0, true},
+        {"after the zones", &stereoZones, 3.0, 0.0, false},
+    };
+    for (Case const& c : cases) {
+        QVTrackReadSource source;
+        source.zones = c.zones;
+        QVAudioLoopDesc& loop = mMemory.GetLoopDesc();
+        ASSERT_TRUE(QVTrackReader::ComputeLoopDesc(&loop, {0.0, 10.0}, 0.01, c.time, dt, 0.0, 1.0));
+        ASSERT_EQ(loop.Count(), 1u);
+        ASSERT_TRUE(loop[0].DesIsFull);
+        ASSERT_TRUE(used->FillWithNoise(0.5, kQVSampleRangeAll));
+        ASSERT_TRUE(clean->Zeroset(kQVSampleRangeAll));
+        unsigned int hint = 0;
+        EXPECT_EQ(mReader.GrabAudioBlockOfTrackZonesInLoop(used, source, loop, 1.0, c.pan, &hint, true, nullptr),
+                  c.sounds)
+            << c.name;
+        hint = 0;
+        EXPECT_EQ(mReader.GrabAudioBlockOfTrackZonesInLoop(clean, source, loop, 1.0, c.pan, &hint, true, nullptr),
+                  c.sounds)
+            << c.name;
+        EXPECT_TRUE(used->IsAlmostEqual(*clean, kQVSampleRangeAll, 0.0)) << c.name;
+        if (!c.sounds) {
+            EXPECT_TRUE(used->IsAlmostZero(kQVSampleRangeAll, 0.0)) << c.name;
+        }
+    }
+    mMemory.ReleaseWorkingBuffer(*clean);
+    mMemory.ReleaseWorkingBuffer(*used);
+}
+
 }  // namespace
