@@ -47,9 +47,8 @@ void QVObjectAtomic::FreeRetiredOverlap()
 
 int QVObjectAtomic::PrepareAudioResources(QVAudioInfo const& info, unsigned long long overlapFrames)
 {
-    ++mHolders;
-    // Preparations run while the audio callback is idle: a buffer swapped
-    // out earlier is no longer in any block.
+    mPrepared = true;
+    // A buffer swapped out earlier is no longer in any block.
     FreeRetiredOverlap();
     int const status = QVObjectPlayable::PrepareAudioResources(info, overlapFrames);
     if (status != 0 || GetFLOwningSequence() == nullptr)
@@ -75,12 +74,11 @@ int QVObjectAtomic::PrepareAudioResources(QVAudioInfo const& info, unsigned long
 void QVObjectAtomic::ReleaseAudioResources()
 {
     QVObjectPlayable::ReleaseAudioResources();
+    // The document's audio is released: no block runs until the next
+    // preparation, whatever pools still name this player.
+    mPrepared = false;
     FreeRetiredOverlap();
-    if (mHolders > 0)
-        --mHolders;
-    // Another pool still prepared with this player keeps the buffer.
-    if (mHolders == 0)
-        delete mOverlap.exchange(nullptr, std::memory_order_acq_rel);
+    delete mOverlap.exchange(nullptr, std::memory_order_acq_rel);
 }
 
 // --- Links and names ---

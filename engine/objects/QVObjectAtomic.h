@@ -8,13 +8,16 @@
 //
 // A player in a sequence owns an overlap buffer: the audio path renders a
 // few frames beyond each block into it and fades them into the next block.
-// The audio source prepares the player once for every pool made for it,
-// and the player may still render in the previous pool while the next one
-// is prepared, so a preparation of the same shape keeps the buffer and its
-// samples as they are, a new shape swaps in a fresh buffer and keeps the
-// former one until the next preparation or release (both run while the
-// audio callback is idle), and the buffer is freed only by the release
-// matching the last preparation.
+// The audio source prepares the player once when the document's audio is
+// prepared and again for every pool made for it afterwards (each edit that
+// moves it), but releases it only once, when the document's audio is
+// released: a pool that dies lets go of its object on the audio thread,
+// where nothing may be freed. So preparations are not counted: the player
+// is prepared or not, and the one release frees the buffer. The player may
+// still render in the previous pool while the next one is prepared, so a
+// preparation of the same shape keeps the buffer and its samples as they
+// are, and a new shape swaps in a fresh buffer and keeps the former one
+// until the next preparation or the release.
 //
 // Main thread, except the overlap buffer, which the audio thread uses
 // between preparation and release.
@@ -43,8 +46,8 @@ public:
     // made when missing or when the shape (channels, frames, rate) changed,
     // cleared only when made. An allocation failure is logged and returned.
     int PrepareAudioResources(QVAudioInfo const& info, unsigned long long overlapFrames) override;
-    // The plug-in's release; the overlap buffer is freed once every
-    // preparation has been released.
+    // The plug-in's release, and the overlap buffer is freed, however many
+    // preparations came before.
     void ReleaseAudioResources() override;
     // Stores the index; under a multi-player: a sub (kind 0x5, no starter
     // key), linked to the multi-player and its sequence; in a sequence:
@@ -58,8 +61,8 @@ public:
 
     // The overlap buffer (audio thread, between preparation and release).
     QXSampleBuffer<double>* GetOverlapBuffer() const { return mOverlap.load(std::memory_order_acquire); }
-    // Preparations not yet released.
-    unsigned int GetAudioResourcesHolders() const { return mHolders; }
+    // Prepared and not released since.
+    bool IsAudioResourcesPrepared() const { return mPrepared; }
 
     void LogInfo(unsigned int level) const;
 
@@ -75,5 +78,5 @@ private:
     // The buffer swapped out by a new shape, kept while the previous pool
     // may still render with it.
     QXSampleBuffer<double>* mRetiredOverlap = nullptr;
-    unsigned int mHolders = 0;
+    bool mPrepared = false;
 };
