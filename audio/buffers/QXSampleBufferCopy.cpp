@@ -3,6 +3,7 @@
 
 #include "QXSampleBuffer.h"
 
+#include "AKTargetClones.h"
 #include "QVGainMatrix.h"
 #include "QVSampleRawPCMData.h"
 #include "QVSig.h"
@@ -13,6 +14,35 @@
 #include <type_traits>
 
 namespace {
+
+// The plain sum of the mix, built for wider vectors where the machine has
+// them: each lane adds one sample, so every version gives the same bits
+// (overlapping spans fall back to the loop's own order, as before).
+template <class T>
+void AddSamples(T* destination, T const* source, unsigned int count)
+{
+    for (unsigned int i = 0; i < count; i++)
+        destination[i] += source[i];
+}
+
+AK_TARGET_CLONES("avx2", "default")
+void AddDoubles(double* destination, double const* source, unsigned int count)
+{
+    AddSamples(destination, source, count);
+}
+
+AK_TARGET_CLONES("avx2", "default")
+void AddFloats(float* destination, float const* source, unsigned int count) { AddSamples(destination, source, count); }
+
+inline void AddSamplesOf(double* destination, double const* source, unsigned int count)
+{
+    AddDoubles(destination, source, count);
+}
+
+inline void AddSamplesOf(float* destination, float const* source, unsigned int count)
+{
+    AddFloats(destination, source, count);
+}
 
 // Whether two spans of `count` samples share memory.
 template <class T>
@@ -54,8 +84,7 @@ bool QXSampleBuffer<T>::LowCopy(char const* operation, int code, QXSampleBuffer 
                 memmove(d, s, bytes);
             break;
         case kOpCopyAdd:
-            for (unsigned int i = 0; i < count; i++)
-                d[i] += s[i];
+            AddSamplesOf(d, s, count);
             break;
         case kOpCopyWithGain:
             // The kernel's unit-gain copy does not allow overlapping spans.
