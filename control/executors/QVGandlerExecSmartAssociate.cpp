@@ -83,7 +83,8 @@ int QVGandler::DoCmd_SmartAssociateObjects(QVGandlerParam& param)
     QVTreeHandler* const handler = TreeHandlerOf(document);
     AKTreeActionParam& action = param.GetTreeActionParam();
     AKTreeSel const& selection = action.GetTreeSel();
-    AKObject* const dragged = selection.CountNodes() == 1 ? selection.GetObjects()[0] : nullptr;
+    AKNode* const draggedNode = selection.CountNodes() == 1 ? selection.GetNode(0) : nullptr;
+    AKObject* const dragged = draggedNode != nullptr ? draggedNode->GetObject() : nullptr;
     if (handler == nullptr || dragged == nullptr)
         return -1;
 

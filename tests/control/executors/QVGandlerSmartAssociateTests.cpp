@@ -349,4 +349,36 @@ TEST(QVGandlerSmartAssociate, ARefusedMoveOrCopyReturnsItsCode)
     }
 }
 
+TEST(QVGandlerSmartAssociate, DropsOntoThemselvesChangeNothing)
+{
+    enum Dragged { kRack, kSub, kSequence, kSequenceCluster };
+    struct Case {
+        char const* name;
+        Dragged dragged;
+        int status;
+    } const cases[] = {
+        {"multi-player on itself", kRack, kAKErrorTreeHandlerBadTreeSelType},
+        {"sub on its own multi-player", kSub, kAKErrorTreeHandlerBadTreeSelType},
+        {"sequence on itself", kSequence, kAKErrorTreeHandlerIncompatibleLink},
+        {"sequence without players, as a cluster, on itself", kSequenceCluster, kAKErrorTreeHandlerEmptyTreeSel},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.name);
+        AssociateDoc d;
+        AKObject* dragged = d.rack;
+        AKObject* target = d.rack;
+        if (c.dragged == kSub)
+            dragged = Children(d.rack).front();
+        if (c.dragged == kSequence || c.dragged == kSequenceCluster)
+            dragged = target = d.Intro();
+        std::vector<unsigned char> const before = d.Bytes();
+        QVGandlerParam param = d.Drop(dragged, target);
+        param.WithOptionAsBool("Cluster", c.dragged == kSequenceCluster);
+        LogCapture quiet;
+        EXPECT_EQ(Associate(param), c.status);
+        EXPECT_EQ(d.Bytes(), before);
+        EXPECT_FALSE(d.CanUndo());
+    }
+}
+
 }  // namespace
