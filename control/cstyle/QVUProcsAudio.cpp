@@ -137,6 +137,25 @@ void Release(QVDocument* document)
     slot->frames.store(0, std::memory_order_relaxed);
 }
 
+}  // namespace
+
+int QVUProcRunWithPullsHeld(int documentID, std::function<int()> const& run)
+{
+    PreparedFormat* const slot = documentID > 0 ? FindPrepared(documentID) : nullptr;
+    if (slot == nullptr)
+        return run();
+    SlotChangeScope change(slot);
+    int const status = run();
+    if (QVDocumentMgr::sShared.GetDocumentByID(static_cast<QVDocumentID>(documentID)) == nullptr) {
+        slot->documentID.store(0, std::memory_order_release);
+        slot->channels.store(0, std::memory_order_relaxed);
+        slot->frames.store(0, std::memory_order_relaxed);
+    }
+    return status;
+}
+
+namespace {
+
 // Silence for a document without a prepared format: the frames and levels
 // asked.
 template <class T>
@@ -155,43 +174,46 @@ template <class T>
 int CopyNextBuffer(int documentID, T** buffers, T* levels, unsigned int channelCount, int frameCount)
 {
     bool const mainThread = AKSys::IsMainThread();
-    if (mainThread)
+    if (mainThread) {
         QVUProcEnter();
-    // Off the main thread nothing is logged (the log sink is the main
-    // thread's) and only a real-time document may be pulled: its source
-    // reads a live copy of the objects that main-thread edits never touch
-    // while a block runs. Any other document's objects change under the
-    // block, so that pull is refused.
-    QVDocument* const document =
-        documentID > 0 ? QVDocumentMgr::sShared.GetDocumentByID(static_cast<QVDocumentID>(documentID)) : nullptr;
-    if (!mainThread) {
-        if (document == nullptr)
-            return kQVErrorUProcDocumentUnknown;
-        if (buffers == nullptr)
-            return kQVErrorUProcParamPointerNull;
-        if (!document->IsRealTimeAudio())
-            return kQVErrorUProcObjectWrongType;
-    } else {
         QVDocument* checked = nullptr;
         int status = QVUProcCheckDocument(documentID, &checked);
         if (status == 0)
             status = QVUProcCheckPointer(buffers);
         if (status != 0)
             return status;
+    } else if (buffers == nullptr) {
+        // Off the main thread nothing is logged: the log sink is the main
+        // thread's.
+        return kQVErrorUProcParamPointerNull;
     }
     // The slot is the pull's until the copy is done: the main thread can
-    // neither change the format nor free the block under it.
-    PreparedFormat* const prepared = FindPrepared(documentID);
+    // neither change the format, nor free the block, nor close the document
+    // under it. A document without a format gives silence without being
+    // touched.
+    PreparedFormat* const prepared = documentID > 0 ? FindPrepared(documentID) : nullptr;
     int expected = kSlotFree;
-    if (prepared == nullptr ||
-        !prepared->gate.compare_exchange_strong(expected, kSlotPulling, std::memory_order_acquire)) {
+    bool const held = prepared != nullptr &&
+                      prepared->gate.compare_exchange_strong(expected, kSlotPulling, std::memory_order_acquire);
+    if (held && prepared->documentID.load(std::memory_order_relaxed) != documentID)
+        prepared->gate.store(kSlotFree, std::memory_order_release);
+    if (!held || prepared->documentID.load(std::memory_order_relaxed) != documentID) {
+        if (!mainThread && QVDocumentMgr::sShared.GetDocumentByID(static_cast<QVDocumentID>(documentID)) == nullptr)
+            return kQVErrorUProcDocumentUnknown;
         CopySilence(buffers, levels, channelCount, frameCount);
         return 0;
     }
-    if (prepared->documentID.load(std::memory_order_relaxed) != documentID) {
+    QVDocument* const document = QVDocumentMgr::sShared.GetDocumentByID(static_cast<QVDocumentID>(documentID));
+    // Off the main thread only a real-time document may be pulled: its
+    // source reads a live copy of the objects that main-thread edits never
+    // touch while a block runs. Any other document's objects change under
+    // the block, so that pull is refused.
+    int const refusal = document == nullptr                           ? kQVErrorUProcDocumentUnknown
+                        : !mainThread && !document->IsRealTimeAudio() ? kQVErrorUProcObjectWrongType
+                                                                      : 0;
+    if (refusal != 0) {
         prepared->gate.store(kSlotFree, std::memory_order_release);
-        CopySilence(buffers, levels, channelCount, frameCount);
-        return 0;
+        return refusal;
     }
     unsigned int const preparedChannels = prepared->channels.load(std::memory_order_relaxed);
     unsigned long long const preparedFrames = prepared->frames.load(std::memory_order_relaxed);

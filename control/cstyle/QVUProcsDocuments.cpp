@@ -144,7 +144,7 @@ int _QX_closeDocument(int document)
     if (status != 0)
         return status;
     QVGandlerParam param(found);
-    return QVGandler::sShared.DoCmd_DocumentClose(param, false);
+    return QVUProcRunWithPullsHeld(document, [&param] { return QVGandler::sShared.DoCmd_DocumentClose(param, false); });
 }
 
 int _QX_historyOnDocument(int document, char const* command, int* result)

@@ -236,9 +236,10 @@ QX_EXPORT int _QX_audioReleaseResources(int document);
  * Threads: on the main thread for any document. On another thread only for
  * a document whose audio path is real time (engine started with
  * "RealTime=1;"), whose live objects the engine keeps consistent with the
- * main thread's edits; a call off the main thread for another document
- * fails with -550 without rendering (nothing is logged off the main
- * thread). Preparing or releasing a document never overlaps a pull of it. */
+ * main thread's edits; a call off the main thread for another prepared
+ * document fails with -550 without rendering (nothing is logged off the
+ * main thread). Preparing, releasing or closing a document never overlaps
+ * a pull of it; once it is closed, pulls of it fail with -554. */
 QX_EXPORT int _QX_audioCopyNextBuffer32(int document, float** buffers, float* levels, unsigned int channels,
                                         int frames);
 QX_EXPORT int _QX_audioCopyNextBuffer64(int document, double** buffers, double* levels, unsigned int channels,

@@ -9,6 +9,7 @@
 #include "AKString.h"
 #include "ATObjectArray.h"
 
+#include <functional>
 #include <vector>
 
 class AKObject;
@@ -97,6 +98,11 @@ bool QVUProcWaveform();
 // Every main-thread entry point starts with it: while the interface idles
 // the engine itself, the due passes run here, never inside another call.
 void QVUProcEnter();
+
+// Runs `run` (main thread) with every pull of the document's blocks on
+// other threads held off, and forgets the document's prepared format when
+// the document is gone afterwards: closing a document a host still pulls.
+int QVUProcRunWithPullsHeld(int documentID, std::function<int()> const& run);
 
 // The node ID of an object (0 for null).
 int QVUProcNodeID(AKObject const* object);

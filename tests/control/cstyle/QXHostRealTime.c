@@ -49,6 +49,7 @@ typedef struct {
     atomic_int stop;
     int blocks;
     int failures;
+    int last;
     float peak;
 } Stream;
 
@@ -59,7 +60,8 @@ static void* StreamOnThread(void* data)
     float* channels[2] = {left, right};
     while (!atomic_load(&stream->stop)) {
         float levels[2] = {0.0f, 0.0f};
-        if (_QX_audioCopyNextBuffer32(stream->document, channels, levels, 2, 256) != 0)
+        stream->last = _QX_audioCopyNextBuffer32(stream->document, channels, levels, 2, 256);
+        if (stream->last != 0)
             ++stream->failures;
         if (levels[0] > stream->peak)
             stream->peak = levels[0];
@@ -140,8 +142,17 @@ static void EditWhileStreaming(void)
     EXPECT(stream.failures == 0);
     EXPECT(stream.blocks > 0);
     EXPECT(stream.peak > 0.05f);
-    EXPECT_STATUS(0, _QX_audioReleaseResources(doc));
+
+    /* Closed while it streams, without a release first: the pulls that
+     * follow find no document. */
+    atomic_store(&stream.stop, 0);
+    EXPECT(pthread_create(&thread, NULL, &StreamOnThread, &stream) == 0);
+    Sleep(5000);
     EXPECT_STATUS(0, _QX_closeDocument(doc));
+    Sleep(5000);
+    atomic_store(&stream.stop, 1);
+    pthread_join(thread, NULL);
+    EXPECT(stream.last == -554);
 }
 
 void QXHostRunRealTime(void)
