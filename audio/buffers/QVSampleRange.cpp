@@ -15,6 +15,13 @@ bool QVGetBufferSubIndexes(AKNormIntv intv, unsigned long long frameCount, unsig
         return false;
     if (frameCount == 0)
         return true;
+    // The whole range, asked for at every read of a block: the rounding
+    // below gives exactly this for any count a buffer can hold.
+    if (intv.beg == 0.0 && intv.end == 1.0 && frameCount < (1ull << 52)) {
+        if (count != nullptr)
+            *count = frameCount;
+        return true;
+    }
 
     // Rounded to the nearest frame. The bounds are compared as reals before
     // they become integers, so no conversion can overflow.
