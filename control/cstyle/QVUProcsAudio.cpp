@@ -195,9 +195,11 @@ int CopyNextBuffer(int documentID, T** buffers, T* levels, unsigned int channelC
     int expected = kSlotFree;
     bool const held = prepared != nullptr &&
                       prepared->gate.compare_exchange_strong(expected, kSlotPulling, std::memory_order_acquire);
-    if (held && prepared->documentID.load(std::memory_order_relaxed) != documentID)
+    // The slot may have changed hands between the look-up and the gate.
+    bool const mine = held && prepared->documentID.load(std::memory_order_relaxed) == documentID;
+    if (held && !mine)
         prepared->gate.store(kSlotFree, std::memory_order_release);
-    if (!held || prepared->documentID.load(std::memory_order_relaxed) != documentID) {
+    if (!mine) {
         if (!mainThread && QVDocumentMgr::sShared.GetDocumentByID(static_cast<QVDocumentID>(documentID)) == nullptr)
             return kQVErrorUProcDocumentUnknown;
         CopySilence(buffers, levels, channelCount, frameCount);
