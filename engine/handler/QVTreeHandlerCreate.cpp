@@ -170,32 +170,37 @@ int QVTreeHandler::DoEasyNewCursor(QVObjectPlayable** out, AKString const& name,
     int status = DoEasyActionGroupBegin();
     if (status != 0)
         return status;
-    QVObjectCursor* cursor = AKNew<QVObjectCursor>("%s", "");
-    if (cursor == nullptr)
-        return ErrorNew();
-    NameIfGiven(cursor, name);
-    if (time > 0.0)
-        SetTimeKeepingSpan(cursor, time);
-    AKObject* object = cursor;
-    status = DoEasyAddNewObject(&object, parent, mode);
-    if (status != 0)
-        return status;
-
-    ATObjectArray<AKObject> subs;
-    for (unsigned int index = 0; index < subCount; ++index) {
-        QVObjectAtomic* const sub = AKNew<QVObjectAtomic>("%s", "");
-        if (sub == nullptr) {
-            AKDeletes(subs);
+    QVObjectCursor* cursor = nullptr;
+    status = [&]() -> int {
+        cursor = AKNew<QVObjectCursor>("%s", "");
+        if (cursor == nullptr)
             return ErrorNew();
-        }
+        NameIfGiven(cursor, name);
         if (time > 0.0)
-            SetTimeKeepingSpan(sub, time);
-        subs.Push(sub);
-    }
-    status = DoEasyAddNewObjects(&subs, cursor, kAKLinkModeLastChildren);
-    if (status != 0)
-        return status;
-    status = DoEasyActionGroupEnd(nullptr);
+            SetTimeKeepingSpan(cursor, time);
+        AKObject* object = cursor;
+        int const added = DoEasyAddNewObject(&object, parent, mode);
+        if (added != 0)
+            return added;
+        ATObjectArray<AKObject> subs;
+        for (unsigned int index = 0; index < subCount; ++index) {
+            QVObjectAtomic* const sub = AKNew<QVObjectAtomic>("%s", "");
+            if (sub == nullptr) {
+                AKDeletes(subs);
+                return ErrorNew();
+            }
+            if (time > 0.0)
+                SetTimeKeepingSpan(sub, time);
+            subs.Push(sub);
+        }
+        // The base deletes the subs that do not reach the tree.
+        return DoEasyAddNewObjects(&subs, cursor, kAKLinkModeLastChildren);
+    }();
+    // The nested group closes on every path, so that the command's own end
+    // closes the command's group.
+    int const endStatus = DoEasyActionGroupEnd(nullptr);
+    if (status == 0)
+        status = endStatus;
     if (status == 0 && out != nullptr)
         *out = cursor;
     return status;
@@ -220,21 +225,27 @@ int QVTreeHandler::DoEasyNewCursorFromModel(QVObjectPlayable** out, unsigned int
     int status = DoEasyActionGroupBegin();
     if (status != 0)
         return status;
-    // Always pasted as last child; without a parent the player folder is
-    // chosen through the default folder target.
-    AKTreeActionParam param(GetTree());
-    param.SetActionName(GetCurrentCommand());
-    param.WithPostTreatmentClient(GetCurrentPostTreatmentClient());
-    param.WithTargetObject(parent, kAKLinkModeLastChildren);
-    status = DoPasteFromPasteboard(param, model, model->GetModelName());
-    if (status != 0)
-        return status;
-    ATObjectArray<AKObject> const& pasted = param.GetResultTreeSel().GetObjects();
-    if (pasted.Count() != 1 || pasted[0] == nullptr || !pasted[0]->IsKindOfT<QVObjectCursor>())
-        return kAKErrorTreeHandlerBadTreeSelType;
-    auto* const cursor = static_cast<QVObjectCursor*>(pasted[0]);
-    SetTimeKeepingSpan(cursor, time);
-    status = DoEasyActionGroupEnd(nullptr);
+    QVObjectCursor* cursor = nullptr;
+    status = [&]() -> int {
+        // Always pasted as last child; without a parent the player folder is
+        // chosen through the default folder target.
+        AKTreeActionParam param(GetTree());
+        param.SetActionName(GetCurrentCommand());
+        param.WithPostTreatmentClient(GetCurrentPostTreatmentClient());
+        param.WithTargetObject(parent, kAKLinkModeLastChildren);
+        int const pastedStatus = DoPasteFromPasteboard(param, model, model->GetModelName());
+        if (pastedStatus != 0)
+            return pastedStatus;
+        ATObjectArray<AKObject> const& pasted = param.GetResultTreeSel().GetObjects();
+        if (pasted.Count() != 1 || pasted[0] == nullptr || !pasted[0]->IsKindOfT<QVObjectCursor>())
+            return kAKErrorTreeHandlerBadTreeSelType;
+        cursor = static_cast<QVObjectCursor*>(pasted[0]);
+        SetTimeKeepingSpan(cursor, time);
+        return 0;
+    }();
+    int const endStatus = DoEasyActionGroupEnd(nullptr);
+    if (status == 0)
+        status = endStatus;
     if (status == 0 && out != nullptr)
         *out = cursor;
     return status;

@@ -581,6 +581,23 @@ TEST(QVTreeHandler, FailedNewSequenceDeletesItsNewTracksAndClosesItsGroup)
     }
 }
 
+TEST(QVTreeHandler, FailedNewMultiPlayerClosesItsGroup)
+{
+    HandlerDoc doc(kAKTreeOptionReadOnly);
+    doc.Load(StandardForm());
+    std::string const before = doc.Shape();
+
+    ASSERT_EQ(doc.handler.DoEasyStart(kNewPlayerCommand, nullptr), 0);
+    QVObjectPlayable* made = nullptr;
+    EXPECT_EQ(doc.handler.DoEasyNewCursor(&made, "Group", 2, 1.0, nullptr, kAKLinkModeLastChildren),
+              kAKErrorTreeHandlerReadOnly);
+    EXPECT_EQ(made, nullptr);
+    EXPECT_EQ(doc.handler.GetHistory().GetGroupDepth(), 1u);
+    doc.handler.DoEasyEnd();
+    EXPECT_EQ(doc.handler.GetHistory().GetGroupDepth(), 0u);
+    EXPECT_EQ(doc.Shape(), before);
+}
+
 TEST(QVTreeHandler, NameOfCopies)
 {
     HandlerDoc doc;
