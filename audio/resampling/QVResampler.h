@@ -61,7 +61,7 @@ void CopyCastResample_Shannon(TDes* destination, unsigned long long frameCount, 
 // writes destinations[c], every channel at the same positions, with the
 // same results as one CopyCastResample_Shannon call per channel. The
 // positions and coefficients of a frame are worked out once for all the
-// channels (about 13 KB of stack for a run of frames). Nothing happens when
+// channels (about 17 KB of stack for a run of frames). Nothing happens when
 // one of the pointers is null, or for the reasons above. Same instances.
 template <typename TDes, typename TSrc>
 void CopyCastResample_ShannonChannels(TDes* const* destinations, TSrc const* const* sources, unsigned int channelCount,

@@ -130,11 +130,39 @@ void PrepareRun(RunTaps* run, unsigned long long firstFrame, unsigned int count,
 // Two doubles summed side by side (SSE2 on every x86-64).
 typedef double Lanes __attribute__((vector_size(16)));
 
-// Two channels of the run, one in each lane.
+// Source frames of both channels that a run may lay side by side first:
+// enough for every tap of a run up to about 6 source frames per
+// destination frame with the widest kernel.
+constexpr long long kRunPairMax = 256;
+
+// Two channels of the run, one in each lane. The run's source frames are
+// first laid out as (left, right) pairs, so that each tap is one aligned
+// load of both channels instead of two loads and a shuffle; the products
+// and their order are the same.
 template <int kTaps, typename TDes>
 void SumTwoChannels(TDes* left, TDes* right, double const* sourceLeft, double const* sourceRight, RunTaps const& run,
                     unsigned int count)
 {
+    // Frame positions move one way through a run.
+    long long const lowest = run.first[0] < run.first[count - 1] ? run.first[0] : run.first[count - 1];
+    long long const span = (run.first[0] < run.first[count - 1] ? run.first[count - 1] : run.first[0]) - lowest + kTaps;
+    if (span <= kRunPairMax) {
+        Lanes pairs[kRunPairMax];
+        for (long long j = 0; j < span; j++)
+            pairs[j] = Lanes{sourceLeft[lowest + j], sourceRight[lowest + j]};
+        for (unsigned int i = 0; i < count; i++) {
+            double const* const weights = run.weights[i];
+            Lanes const* const taps = pairs + (run.first[i] - lowest);
+            Lanes sum = {0.0, 0.0};
+            for (int k = 0; k < kTaps; k++) {
+                Lanes const weight = {weights[k], weights[k]};
+                sum += weight * taps[k];
+            }
+            left[i] = static_cast<TDes>(sum[0]);
+            right[i] = static_cast<TDes>(sum[1]);
+        }
+        return;
+    }
     for (unsigned int i = 0; i < count; i++) {
         double const* const weights = run.weights[i];
         double const* const l = sourceLeft + run.first[i];
