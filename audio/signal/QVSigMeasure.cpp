@@ -103,26 +103,24 @@ void GetMaxLevel(T const* samples, unsigned int count, T* level)
         constexpr unsigned int kLanes = sizeof(Vector) / sizeof(T);
         Mask const magnitude =
             ~(Mask{} + std::numeric_limits<typename std::remove_reference<decltype(Mask{}[0])>::type>::min());
-        Vector peaksA = {}, peaksB = {};
+        constexpr unsigned int kChains = 4;
+        Vector peaks[kChains] = {};
         unsigned int i = 0;
-        for (; i + 2 * kLanes <= count; i += 2 * kLanes) {
-            Vector const a = reinterpret_cast<Vector>(reinterpret_cast<Mask>(LoadLanes(samples + i)) & magnitude);
-            Vector const b =
-                reinterpret_cast<Vector>(reinterpret_cast<Mask>(LoadLanes(samples + i + kLanes)) & magnitude);
-            peaksA = a > peaksA ? a : peaksA;
-            peaksB = b > peaksB ? b : peaksB;
-        }
+        for (; i + kChains * kLanes <= count; i += kChains * kLanes)
+            for (unsigned int c = 0; c < kChains; c++) {
+                Vector const a =
+                    reinterpret_cast<Vector>(reinterpret_cast<Mask>(LoadLanes(samples + i + c * kLanes)) & magnitude);
+                peaks[c] = a > peaks[c] ? a : peaks[c];
+            }
         for (; i < count; i++) {
             T const a = std::fabs(samples[i]);
             if (a > peak)
                 peak = a;
         }
-        for (unsigned int lane = 0; lane < kLanes; lane++) {
-            if (peaksA[lane] > peak)
-                peak = peaksA[lane];
-            if (peaksB[lane] > peak)
-                peak = peaksB[lane];
-        }
+        for (Vector const& chain : peaks)
+            for (unsigned int lane = 0; lane < kLanes; lane++)
+                if (chain[lane] > peak)
+                    peak = chain[lane];
     }
     *level = peak;
 }
