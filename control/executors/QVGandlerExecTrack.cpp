@@ -12,6 +12,7 @@
 #include "QVDocument.h"
 #include "QVGandler.h"
 #include "QVObjectTrack.h"
+#include "QVProvider.h"
 #include "QVProviderMgr.h"
 #include "QVTreeHandler.h"
 
@@ -24,6 +25,28 @@ QVObjectTrack* SelectedTrack(AKTreeActionParam const& action)
     if (objects.Count() != 1 || objects[0] == nullptr || !objects[0]->IsKindOfT<QVObjectTrack>())
         return nullptr;
     return static_cast<QVObjectTrack*>(objects[0]);
+}
+
+int CantRegisterSound(AKFilePath const& path)
+{
+    return AKLogError(kQVErrorProviderNotFound, "Can't register sound-file <%s>", path.c_str());
+}
+
+// A track re-initialised with a sound that cannot be played would be left
+// empty or pointing at nothing, so such a sound (an unknown "#" ID, or a
+// file missing, empty or of no known format) fails before the track is
+// touched. A provider registered for that attempt alone is dropped again:
+// it would otherwise stay in the shared list as a lost sound.
+int RegisterPlayableSound(AKFilePath const& path)
+{
+    QVProviderMgr& providers = QVProviderMgr::sShared;
+    bool const known = providers.GetProviderByPath(path, true) != nullptr;
+    QVProvider* const provider = providers.RegisterProvider(path);
+    if (provider != nullptr && provider->GetError() == kQVProviderErrorNone)
+        return 0;
+    if (provider != nullptr && !known)
+        providers.RemoveProvider(provider);
+    return CantRegisterSound(path);
 }
 
 }  // namespace
@@ -54,16 +77,24 @@ int QVGandler::LowTrackSound(QVGandlerParam& param, bool withDialog, QVCommandIn
         status = AKLogError(kQVErrorGandlerUndefOption, "Undefined parameter <%s>", "SoundPath");
     if (status == 0)
         status = TreatAndVerboseError(handler->CheckHasSomeTreeSel(action, true));
-    bool changed = false;
-    if (status == 0)
+    if (status == 0) {
+        // The track changes before its group opens; should the group not
+        // open, the change cannot be recorded and the track goes back.
+        QVTrackZoneArray const kept(track->GetTrackZones());
+        bool changed = false;
         status = change(track, path, &changed);
-    if (status == 0 && changed) {
-        handler->DoEasyStart(command, nullptr);
-        AKObject* revised = track;
-        status = handler->DoEasyReviseObject(&revised, kAKNullDictionary, false);
-        ATObjectArray<AKObject> made;
-        made.Push(track);
-        status = EndGroupAndNotify(document, handler, action, command, made, status);
+        if (status == 0 && changed) {
+            status = handler->DoEasyStart(command, nullptr);
+            if (status != 0) {
+                track->InitWithTrackZones(kept);
+            } else {
+                AKObject* revised = track;
+                status = handler->DoEasyReviseObject(&revised, kAKNullDictionary, false);
+                ATObjectArray<AKObject> made;
+                made.Push(track);
+                status = EndGroupAndNotify(document, handler, action, command, made, status);
+            }
+        }
     }
     if (status == 0)
         QVProviderMgr::sShared.LoadAllProvidersSoundFile(kQVProviderLoadNow);
@@ -75,8 +106,10 @@ int QVGandler::DoCmd_TrackReinitWithSound(QVGandlerParam& param, bool withDialog
 {
     return LowTrackSound(param, withDialog, kQVCmd_TrackReinitWithSound, "Track ReinitWithSound:\"%s\"",
                          [](QVObjectTrack* track, AKFilePath const& path, bool* changed) {
-                             *changed = track->ReinitWithSound(path, nullptr, nullptr);
-                             return 0;
+                             int const status = RegisterPlayableSound(path);
+                             if (status == 0)
+                                 *changed = track->ReinitWithSound(path, nullptr, nullptr);
+                             return status;
                          });
 }
 
@@ -93,8 +126,7 @@ int QVGandler::DoCmd_TrackInsertSound(QVGandlerParam& param, bool withDialog)
                              // A sound that cannot be registered is a failure, not an
                              // unchanged track.
                              if (QVProviderMgr::sShared.RegisterProvider(path) == nullptr)
-                                 return AKLogError(kQVErrorProviderNotFound, "Can't register sound-file <%s>",
-                                                   path.c_str());
+                                 return CantRegisterSound(path);
                              *changed = track->InsertSound(path, AKTimeIntv{begin, end}, at);
                              return 0;
                          });

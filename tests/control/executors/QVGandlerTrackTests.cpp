@@ -144,6 +144,52 @@ TEST_F(QVGandlerTrackTest, RefusalsCarryTheirCodesAndChangeNothing)
     EXPECT_EQ(mDoc.Bytes(), before);
 }
 
+// A sound that cannot be used fails the way an insert does: the track keeps
+// its sound, the document and the history stay as they were, and no lost
+// sound is left behind in the shared list.
+TEST_F(QVGandlerTrackTest, ReinitWithAnUnusableSoundFailsAndChangesNothing)
+{
+    SoundFixtures::WriteBytes(mFiles.File("empty.wav"), {});
+    SoundFixtures::WriteBytes(mFiles.File("noise.wav"), std::vector<unsigned char>(4096, 0x5a));
+    struct Case {
+        char const* name;
+        char const* reason;  // the registration's own error line, if any
+    } const cases[] = {
+        {"absent.wav", "# Quorvex Error -576 (kQVErrorProviderSoundFileNotFound): Can't build provider with not found "
+                       "sound file \""},
+        {"empty.wav", "# Quorvex Error -575 (kQVErrorProviderSoundFileUnknownFormat): Can't build provider with "
+                      "unknown format sound file \""},
+        {"noise.wav", "# Quorvex Error -575 (kQVErrorProviderSoundFileUnknownFormat): Can't build provider with "
+                      "unknown format sound file \""},
+        {"#987654", nullptr},  // an ID no sound has
+    };
+    ScopedVerboseLevel verbose(1);
+    std::vector<unsigned char> const before = mDoc.Bytes();
+    AKString const labelBefore = UndoLabel();
+    unsigned int const providersBefore = QVProviderMgr::sShared.GetProviders().Count();
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.name);
+        AKFilePath const path = c.name[0] == '#' ? AKFilePath(c.name) : Sound(c.name);
+        QVGandlerParam param = mDoc.Param({mTrack});
+        param.WithOptionAsAKFilePath("SoundPath", path);
+        LogCapture log;
+        EXPECT_EQ(QVGandler::sShared.DoCmd_TrackReinitWithSound(param, false), kQVErrorProviderNotFound);
+        std::vector<std::string> expected = {"# Track ReinitWithSound:\"" + std::string(path.FileName().c_str()) +
+                                             "\".\n"};
+        if (c.reason != nullptr)
+            expected.push_back(c.reason + mFiles.File(c.name) + "\".\n");
+        expected.push_back("# Quorvex Error -572 (kQVErrorProviderNotFound): Can't register sound-file <" +
+                           std::string(path.c_str()) + ">.\n");
+        expected.push_back("# Error -572.\n\n");
+        EXPECT_EQ(log.Lines(), expected);
+        EXPECT_NEAR(Length(), 1.0, 1e-6) << "the track keeps its sound";
+        EXPECT_EQ(mDoc.Bytes(), before);
+        EXPECT_EQ(UndoLabel().StdString(), labelBefore.StdString()) << "no undo step";
+        EXPECT_EQ(QVProviderMgr::sShared.GetProviders().Count(), providersBefore);
+        EXPECT_EQ(QVProviderMgr::sShared.GetTotalLostSoundCount(), 0u);
+    }
+}
+
 TEST_F(QVGandlerTrackTest, ACancelledOpenDialogWritesNothing)
 {
     ScopedFakeHost host;
