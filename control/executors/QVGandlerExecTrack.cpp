@@ -27,16 +27,11 @@ QVObjectTrack* SelectedTrack(AKTreeActionParam const& action)
     return static_cast<QVObjectTrack*>(objects[0]);
 }
 
-int CantRegisterSound(AKFilePath const& path)
-{
-    return AKLogError(kQVErrorProviderNotFound, "Can't register sound-file <%s>", path.c_str());
-}
-
-// A track re-initialised with a sound that cannot be played would be left
-// empty or pointing at nothing, so such a sound (an unknown "#" ID, or a
-// file missing, empty or of no known format) fails before the track is
-// touched. A provider registered for that attempt alone is dropped again:
-// it would otherwise stay in the shared list as a lost sound.
+// A track given a sound that cannot be played would be left empty or with a
+// part pointing at nothing, so such a sound (an unknown "#" ID, or a file
+// missing, empty or of no known format) fails before the track is touched.
+// A provider registered for that attempt alone is dropped again: it would
+// otherwise stay in the shared list as a lost sound.
 int RegisterPlayableSound(AKFilePath const& path)
 {
     QVProviderMgr& providers = QVProviderMgr::sShared;
@@ -46,7 +41,7 @@ int RegisterPlayableSound(AKFilePath const& path)
         return 0;
     if (provider != nullptr && !known)
         providers.RemoveProvider(provider);
-    return CantRegisterSound(path);
+    return AKLogError(kQVErrorProviderNotFound, "Can't register sound-file <%s>", path.c_str());
 }
 
 }  // namespace
@@ -123,12 +118,10 @@ int QVGandler::DoCmd_TrackInsertSound(QVGandlerParam& param, bool withDialog)
     param.GetOptionAsFloat64("TimeAt", &at);
     return LowTrackSound(param, withDialog, kQVCmd_TrackInsertSound, "Track InsertSound:\"%s\"",
                          [begin, end, at](QVObjectTrack* track, AKFilePath const& path, bool* changed) {
-                             // A sound that cannot be registered is a failure, not an
-                             // unchanged track.
-                             if (QVProviderMgr::sShared.RegisterProvider(path) == nullptr)
-                                 return CantRegisterSound(path);
-                             *changed = track->InsertSound(path, AKTimeIntv{begin, end}, at);
-                             return 0;
+                             int const status = RegisterPlayableSound(path);
+                             if (status == 0)
+                                 *changed = track->InsertSound(path, AKTimeIntv{begin, end}, at);
+                             return status;
                          });
 }
 

@@ -144,10 +144,10 @@ TEST_F(QVGandlerTrackTest, RefusalsCarryTheirCodesAndChangeNothing)
     EXPECT_EQ(mDoc.Bytes(), before);
 }
 
-// A sound that cannot be used fails the way an insert does: the track keeps
-// its sound, the document and the history stay as they were, and no lost
-// sound is left behind in the shared list.
-TEST_F(QVGandlerTrackTest, ReinitWithAnUnusableSoundFailsAndChangesNothing)
+// A sound that cannot be played fails both sound commands with -572: the
+// track keeps its sound, the document and the history stay as they were, and
+// no lost sound is left behind in the shared list.
+TEST_F(QVGandlerTrackTest, AnUnplayableSoundFailsAndChangesNothing)
 {
     SoundFixtures::WriteBytes(mFiles.File("empty.wav"), {});
     SoundFixtures::WriteBytes(mFiles.File("noise.wav"), std::vector<unsigned char>(4096, 0x5a));
@@ -167,26 +167,33 @@ TEST_F(QVGandlerTrackTest, ReinitWithAnUnusableSoundFailsAndChangesNothing)
     std::vector<unsigned char> const before = mDoc.Bytes();
     AKString const labelBefore = UndoLabel();
     unsigned int const providersBefore = QVProviderMgr::sShared.GetProviders().Count();
-    for (Case const& c : cases) {
-        SCOPED_TRACE(c.name);
-        AKFilePath const path = c.name[0] == '#' ? AKFilePath(c.name) : Sound(c.name);
-        QVGandlerParam param = mDoc.Param({mTrack});
-        param.WithOptionAsAKFilePath("SoundPath", path);
-        LogCapture log;
-        EXPECT_EQ(QVGandler::sShared.DoCmd_TrackReinitWithSound(param, false), kQVErrorProviderNotFound);
-        std::vector<std::string> expected = {"# Track ReinitWithSound:\"" + std::string(path.FileName().c_str()) +
-                                             "\".\n"};
-        if (c.reason != nullptr)
-            expected.push_back(c.reason + mFiles.File(c.name) + "\".\n");
-        expected.push_back("# Quorvex Error -572 (kQVErrorProviderNotFound): Can't register sound-file <" +
-                           std::string(path.c_str()) + ">.\n");
-        expected.push_back("# Error -572.\n\n");
-        EXPECT_EQ(log.Lines(), expected);
-        EXPECT_NEAR(Length(), 1.0, 1e-6) << "the track keeps its sound";
-        EXPECT_EQ(mDoc.Bytes(), before);
-        EXPECT_EQ(UndoLabel().StdString(), labelBefore.StdString()) << "no undo step";
-        EXPECT_EQ(QVProviderMgr::sShared.GetProviders().Count(), providersBefore);
-        EXPECT_EQ(QVProviderMgr::sShared.GetTotalLostSoundCount(), 0u);
+    for (bool const insert : {false, true}) {
+        for (Case const& c : cases) {
+            SCOPED_TRACE(std::string(insert ? "insert " : "reinit ") + c.name);
+            AKFilePath const path = c.name[0] == '#' ? AKFilePath(c.name) : Sound(c.name);
+            QVGandlerParam param = mDoc.Param({mTrack});
+            param.WithOptionAsAKFilePath("SoundPath", path);
+            // A part, so that an unchecked insert would add a zone.
+            param.WithOptionAsFloat64("SoundBeg", 0.1).WithOptionAsFloat64("SoundEnd", 0.3);
+            LogCapture log;
+            int const status = insert ? QVGandler::sShared.DoCmd_TrackInsertSound(param, false)
+                                      : QVGandler::sShared.DoCmd_TrackReinitWithSound(param, false);
+            EXPECT_EQ(status, kQVErrorProviderNotFound);
+            std::vector<std::string> expected = {
+                std::string(insert ? "# Track InsertSound:\"" : "# Track ReinitWithSound:\"") +
+                path.FileName().c_str() + "\".\n"};
+            if (c.reason != nullptr)
+                expected.push_back(c.reason + mFiles.File(c.name) + "\".\n");
+            expected.push_back("# Quorvex Error -572 (kQVErrorProviderNotFound): Can't register sound-file <" +
+                               std::string(path.c_str()) + ">.\n");
+            expected.push_back("# Error -572.\n\n");
+            EXPECT_EQ(log.Lines(), expected);
+            EXPECT_NEAR(Length(), 1.0, 1e-6) << "the track keeps its sound";
+            EXPECT_EQ(mDoc.Bytes(), before);
+            EXPECT_EQ(UndoLabel().StdString(), labelBefore.StdString()) << "no undo step";
+            EXPECT_EQ(QVProviderMgr::sShared.GetProviders().Count(), providersBefore);
+            EXPECT_EQ(QVProviderMgr::sShared.GetTotalLostSoundCount(), 0u);
+        }
     }
 }
 
