@@ -185,8 +185,13 @@ int QVGandler::LowCursorAttachOrDetach(QVGandlerParam& param, bool attach)
         ATObjectArray<AKObject> const made = moving;
         handler->DoEasyStart(command, nullptr);
         bool moved = false;
-        status = handler->DoEasyMoveObjects(&moved, &moving, destination, kAKLinkModeLastChildren);
-        if (status == 0 && attach)
+        status = QVGandlerExec_RecordBeforeMoving(handler, attach ? sequence : nullptr, moving);
+        if (status == 0)
+            status = handler->DoEasyMoveObjects(&moved, &moving, destination, kAKLinkModeLastChildren);
+        // Players already in the sequence change nothing that needs a step.
+        if (status == 0 && attach && moved)
+            status = QVGandlerExec_SetupJoinedSequence(handler, sequence);
+        else if (status == 0 && attach)
             sequence->AutoSetupPlayableFollow();
         if (status == 0 && !moved) {
             // Nothing changed: no result, nobody told.

@@ -231,7 +231,7 @@ int QVGandler::DoCmd_SequenceAddNewCursor(QVGandlerParam& param)
         QVObjectPlayable* player = nullptr;
         status = handler->DoEasyNewCursor(&player, name, subCount, timeAt, sequence, kAKLinkModeLastChildren);
         if (status == 0)
-            sequence->AutoSetupPlayableFollow();
+            status = QVGandlerExec_SetupJoinedSequence(handler, sequence);
         ATObjectArray<AKObject> made;
         if (player != nullptr)
             made.Push(player);

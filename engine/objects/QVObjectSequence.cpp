@@ -300,18 +300,13 @@ void QVObjectSequence::FindFollowIndex()
 
 void QVObjectSequence::AutoSetupPlayableFollow()
 {
-    ATObjectArray<AKObject> children;
-    GrabChildren(&children);
-    AKObject* only = nullptr;
-    unsigned int count = 0;
-    for (AKObject* child : children) {
-        if (child != nullptr && child->IsKindOfT<QVObjectZlayer>()) {
-            only = child;
-            ++count;
-        }
-    }
-    if (count == 1)
-        SetPlayableFollow(only->GetID());
+    // Called by the edits that gave the sequence players, inside their undo
+    // step: the players are taken from the node now, not at the next refresh
+    // of the fast links, so that the new players get their colour labels and
+    // the followed player its index while the edit can still record them.
+    RefillChildren();
+    if (mPlayers.Count() == 1)
+        SetPlayableFollow(mPlayers[0]->GetID());
 }
 
 bool QVObjectSequence::SetPlayableFollow(AKNodeID id)

@@ -1,5 +1,6 @@
 #include "QVGandlerExecShared.h"
 
+#include "AKDictionary.h"
 #include "AKLog.h"
 #include "AKNode.h"
 #include "AKObject.h"
@@ -9,6 +10,8 @@
 #include "QVGandlerParam.h"
 #include "QVObjectSequence.h"
 #include "QVTreeHandler.h"
+
+#include <vector>
 
 char const* QVGandlerExec_NameOrDefault(AKString const& name) { return name.IsEmpty() ? "<Default>" : name.c_str(); }
 
@@ -30,16 +33,68 @@ int QVGandlerExec_AddPlayerToNewSequence(QVTreeHandler* handler, QVObjectSequenc
 {
     int status;
     if (target != nullptr) {
+        ATObjectArray<AKObject> joining;
+        joining.Push(target);
+        status = QVGandlerExec_RecordBeforeMoving(handler, sequence, joining);
         AKObject* object = target;
-        status = handler->DoEasyMoveObject(nullptr, &object, sequence, kAKLinkModeLastChildren);
+        if (status == 0)
+            status = handler->DoEasyMoveObject(nullptr, &object, sequence, kAKLinkModeLastChildren);
     } else if (withPlayer) {
         status = handler->DoEasyNewCursor(nullptr, AKString(), 0, 0.0, sequence, kAKLinkModeLastChildren);
     } else {
         return 0;
     }
     if (status == 0)
-        sequence->AutoSetupPlayableFollow();
+        status = QVGandlerExec_SetupJoinedSequence(handler, sequence);
     return status;
+}
+
+int QVGandlerExec_RecordBeforeMoving(QVTreeHandler* handler, QVObjectSequence* destination,
+                                     ATObjectArray<AKObject> const& moving)
+{
+    AKNode const* const target = destination != nullptr ? destination->GetNodeOwner() : nullptr;
+    ATObjectArray<AKObject> recorded;
+    for (AKObject* object : moving) {
+        AKNode const* const node = object != nullptr ? object->GetNodeOwner() : nullptr;
+        if (node == nullptr || !object->IsKindOfT<QVObjectZlayer>())
+            continue;
+        AKNode const* const parent = node->Parent();
+        if (parent == target)
+            continue;
+        AKObject* const owner = parent != nullptr ? parent->GetObject() : nullptr;
+        if (owner != nullptr && owner->IsKindOfT<QVObjectSequence>() &&
+            static_cast<QVObjectSequence*>(owner)->GetFollowID() == node->GetID() && !recorded.Find(owner, nullptr))
+            recorded.Push(owner);
+        if (target != nullptr && static_cast<QVObjectPlayable*>(object)->GetUIColorLabel() == 0)
+            recorded.Push(object);
+    }
+    return handler->DoEasyReviseObjects(&recorded, kAKNullDictionary, false);
+}
+
+int QVGandlerExec_SetupJoinedSequence(QVTreeHandler* handler, QVObjectSequence* sequence)
+{
+    ATObjectArray<AKObject> children;
+    sequence->GrabChildren(&children);
+    std::vector<unsigned int> labels;
+    for (AKObject* child : children)
+        labels.push_back(child != nullptr && child->IsKindOfT<QVObjectZlayer>()
+                             ? static_cast<QVObjectPlayable*>(child)->GetUIColorLabel()
+                             : 0);
+    AKNodeID const followed = sequence->GetFollowID();
+    AKNodeID const saved = sequence->GetPlayableFollowID(nullptr);
+
+    sequence->AutoSetupPlayableFollow();
+
+    ATObjectArray<AKObject> changed;
+    if (sequence->GetFollowID() != followed || sequence->GetPlayableFollowID(nullptr) != saved)
+        changed.Push(sequence);
+    for (unsigned int i = 0; i < children.Count(); ++i) {
+        AKObject* const child = children[i];
+        if (child != nullptr && child->IsKindOfT<QVObjectZlayer>() &&
+            static_cast<QVObjectPlayable*>(child)->GetUIColorLabel() != labels[i])
+            changed.Push(child);
+    }
+    return handler->DoEasyReviseObjects(&changed, kAKNullDictionary, false);
 }
 
 bool QVGandlerExec_GatherSoundPaths(QVGandlerParam const& param, bool withDialog, QVGandlerLibext& libext,
