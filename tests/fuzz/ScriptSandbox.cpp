@@ -3,7 +3,8 @@
 // check, prelude join, interpreter, engine functions, failure report). After
 // every run the sandbox must hold no block and no raised stop.
 //
-// The scripts folder is a fresh temporary folder holding an empty prelude.
+// The scripts folder is a fresh temporary folder holding an empty prelude,
+// removed with what it holds when the process exits normally.
 
 #include "AKFilePath.h"
 #include "AKLog.h"
@@ -18,6 +19,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <string>
 #include <unistd.h>
 
@@ -29,12 +32,41 @@ void Check(bool condition)
         __builtin_trap();
 }
 
+// A temporary folder made at construction; its files and the folder itself
+// are removed at destruction (a static one: at the process's normal exit).
+class TempFolder
+{
+public:
+    TempFolder() { Check(mkdtemp(mPath) != nullptr); }
+    ~TempFolder()
+    {
+        if (DIR* const dir = opendir(mPath)) {
+            int const fd = dirfd(dir);
+            while (dirent const* entry = readdir(dir)) {
+                if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                    unlinkat(fd, entry->d_name, 0);
+            }
+            closedir(dir);
+        }
+        rmdir(mPath);
+    }
+    TempFolder(TempFolder const&) = delete;
+    TempFolder& operator=(TempFolder const&) = delete;
+
+    char const* Path() const { return mPath; }
+
+private:
+    char mPath[32] = "/tmp/orvel-fuzz-script-XXXXXX";
+};
+
 struct Engine {
     Engine()
     {
         AKSetCustomLogMessageProc(nullptr, true);
-        char folder[] = "/tmp/orvel-fuzz-script-XXXXXX";
-        Check(mkdtemp(folder) != nullptr);
+        // The engine is never destroyed (it may still be asked while statics
+        // are torn down); the folder is a static of its own.
+        static TempFolder sFolder;
+        char const* const folder = sFolder.Path();
         Check(QVLibEnv::Initialize(false) == 0);
         QVParams::BuildParamInfoList();
         QVStandardFolders::SetStandardPath(kQVStandardFolderScripts, AKFilePath(folder));
