@@ -168,15 +168,27 @@ void ConvertContiguousRun(T* destination, unsigned char const* source, unsigned 
 // The 32-bit float layout of the host's byte order (what float sound files
 // hold on every machine this runs on) is built for wider vectors where the
 // machine has them: a conversion is exact, so every version gives the same bits.
+// The clones are plain functions (some compilers refuse them on templates).
 template <size_t kSourceStride>
-AK_TARGET_CLONES("avx2", "default")
-void ConvertNativeFloat32Run(double* destination, unsigned char const* source, unsigned int count)
+inline void ConvertNativeFloat32Frames(double* destination, unsigned char const* source, unsigned int count)
 {
     for (unsigned int i = 0; i < count; i++) {
         float f;
         memcpy(&f, source + size_t(i) * kSourceStride, sizeof f);
         destination[i] = f;
     }
+}
+
+AK_TARGET_CLONES("avx2", "default")
+void ConvertNativeFloat32Mono(double* destination, unsigned char const* source, unsigned int count)
+{
+    ConvertNativeFloat32Frames<4>(destination, source, count);
+}
+
+AK_TARGET_CLONES("avx2", "default")
+void ConvertNativeFloat32Stereo(double* destination, unsigned char const* source, unsigned int count)
+{
+    ConvertNativeFloat32Frames<8>(destination, source, count);
 }
 
 template <typename TReader, typename T>
@@ -186,11 +198,11 @@ void ConvertRun(T* destination, size_t destinationStride, unsigned char const* s
     // Mono and stereo sounds read into a planar channel: the common cases.
     if constexpr (std::is_same_v<T, double> && std::is_same_v<TReader, ReadFloat32<kHostBigEndian>>) {
         if (destinationStride == 1 && sourceStride == 4) {
-            ConvertNativeFloat32Run<4>(destination, source, count);
+            ConvertNativeFloat32Mono(destination, source, count);
             return;
         }
         if (destinationStride == 1 && sourceStride == 8) {
-            ConvertNativeFloat32Run<8>(destination, source, count);
+            ConvertNativeFloat32Stereo(destination, source, count);
             return;
         }
     }

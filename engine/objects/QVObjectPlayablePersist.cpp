@@ -43,7 +43,6 @@ char const* const kKey_PluginState = "State";
 
 // Three bools kept for the layout, written false and ignored.
 constexpr unsigned int kUnusedFlagCount = 3;
-constexpr unsigned long long kParametersBytes = 80;
 
 // A real from the first of the keys that holds one; false when none does.
 bool ReadReal(AKDictionary const& dictionary, std::initializer_list<char const*> keys, double* value)

@@ -17,8 +17,6 @@ char const* const kKey_UIStarterBehavior = "UIStarterBehavior";
 char const* const kKey_UIStarterRepeat = "UIStarterRepeat";  // older documents: read, never written
 char const* const kKey_UIColorIndex = "UIColorIndex";
 
-constexpr unsigned long long kUIAttributesBytes = 4;
-
 void RaiseUIStamp(unsigned int* stamp)
 {
     ++*stamp;
