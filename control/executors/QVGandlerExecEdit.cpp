@@ -1,7 +1,8 @@
 // Edit commands: undo and redo, the pasteboard, duplicate and delete,
 // rename, the record of a change made directly to objects, and a player
 // made from a model. Except for the model, each runs one operation of the
-// tree handler that records its own undo step.
+// tree handler that records its own undo step; the model's group also holds
+// the setup of the sequence the new player joins.
 
 #include "AKLog.h"
 #include "AKNode.h"
@@ -12,6 +13,8 @@
 #include "QVCommands.h"
 #include "QVDocument.h"
 #include "QVGandler.h"
+#include "QVGandlerExecShared.h"
+#include "QVObjectSequence.h"
 #include "QVTreeHandler.h"
 
 // --- Undo and redo ---
@@ -153,6 +156,11 @@ int QVGandler::DoCmd_EditPasteModel(QVGandlerParam& param)
         QVObjectPlayable* player = nullptr;
         status = handler->DoEasyNewCursorFromModel(
             &player, modelID, timeAt, target != nullptr ? target->GetObject() : nullptr, kAKLinkModeLastChildren);
+        // A player made inside a sequence gets its label there, in this step.
+        AKNode const* const node = player != nullptr ? player->GetNodeOwner() : nullptr;
+        AKObject* const parent = node != nullptr && node->Parent() != nullptr ? node->Parent()->GetObject() : nullptr;
+        if (status == 0 && parent != nullptr && parent->IsKindOfT<QVObjectSequence>())
+            status = QVGandlerExec_SetupJoinedSequence(handler, static_cast<QVObjectSequence*>(parent));
         ATObjectArray<AKObject> made;
         if (player != nullptr)
             made.Push(player);

@@ -1,7 +1,8 @@
 // Smart commands: what dropping objects onto a target means. Tracks dropped
 // onto the sequence folder leave (or are copied out of) their sequence into
 // a new one; anything else is moved or copied to the target with the
-// record's link mode. One undo step each.
+// record's link mode. One undo step each, which also holds the colour labels
+// and followed player a sequence sets up when players join it.
 
 #include "AKClass.h"
 #include "AKLog.h"
@@ -13,6 +14,7 @@
 #include "QVCommands.h"
 #include "QVDocument.h"
 #include "QVGandler.h"
+#include "QVGandlerExecShared.h"
 #include "QVObjectFolders.h"
 #include "QVObjectSequence.h"
 #include "QVObjectTrack.h"
@@ -34,6 +36,57 @@ QVObjectSequence* ParentSequence(AKTreeSel const& selection)
     AKObject* const object = parent != nullptr ? parent->GetObject() : nullptr;
     return object != nullptr && object->IsKindOfT<QVObjectSequence>() ? static_cast<QVObjectSequence*>(object)
                                                                       : nullptr;
+}
+
+QVObjectSequence* AsSequence(AKNode const* node)
+{
+    AKObject* const object = node != nullptr ? node->GetObject() : nullptr;
+    return object != nullptr && object->IsKindOfT<QVObjectSequence>() ? static_cast<QVObjectSequence*>(object)
+                                                                      : nullptr;
+}
+
+// The sequence that objects linked to the target with the mode go into, if
+// any: the target itself for its children, else the target's parent.
+QVObjectSequence* SequenceReceiving(AKNode const* target, AKLinkMode mode)
+{
+    if (target == nullptr)
+        return nullptr;
+    if (mode == kAKLinkModeFirstChildren || mode == kAKLinkModeLastChildren)
+        return AsSequence(target);
+    return AsSequence(target->Parent());
+}
+
+// Whether some of the objects are players not yet under the sequence.
+bool SomePlayerJoins(ATObjectArray<AKObject> const& objects, QVObjectSequence const* sequence)
+{
+    AKNode const* const node = sequence != nullptr ? sequence->GetNodeOwner() : nullptr;
+    if (node == nullptr)
+        return false;
+    for (AKObject* object : objects) {
+        AKNode const* const owner = object != nullptr ? object->GetNodeOwner() : nullptr;
+        if (owner != nullptr && object->IsKindOfT<QVObjectZlayer>() && owner->Parent() != node)
+            return true;
+    }
+    return false;
+}
+
+// Each sequence that received some of the copied players sets itself up,
+// recorded in the open group.
+int SetupSequencesOfCopies(QVTreeHandler* handler, ATObjectArray<AKObject> const& copies)
+{
+    ATObjectArray<AKObject> done;
+    for (AKObject* copy : copies) {
+        AKNode const* const node = copy != nullptr ? copy->GetNodeOwner() : nullptr;
+        QVObjectSequence* const sequence =
+            node != nullptr && copy->IsKindOfT<QVObjectZlayer>() ? AsSequence(node->Parent()) : nullptr;
+        if (sequence == nullptr || done.Find(sequence, nullptr))
+            continue;
+        done.Push(sequence);
+        int const status = QVGandlerExec_SetupJoinedSequence(handler, sequence);
+        if (status != 0)
+            return status;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -88,8 +141,17 @@ int QVGandler::LowSmartMoveOrCopy(QVGandlerParam& param, bool copy)
         status = handler->DoEasyCopyObjects(&copies, &objects, target, action.GetLinkMode());
         result = copies;
         changed = status == 0;
+        if (status == 0)
+            status = SetupSequencesOfCopies(handler, copies);
     } else {
-        status = handler->DoEasyMoveObjects(&changed, &objects, target, action.GetLinkMode());
+        // The checked target is where the tree links the objects.
+        QVObjectSequence* const destination = SequenceReceiving(checkedTarget, mode);
+        bool const joining = SomePlayerJoins(objects, destination);
+        status = QVGandlerExec_RecordBeforeMoving(handler, destination, objects);
+        if (status == 0)
+            status = handler->DoEasyMoveObjects(&changed, &objects, target, action.GetLinkMode());
+        if (status == 0 && changed && joining)
+            status = QVGandlerExec_SetupJoinedSequence(handler, destination);
         result = selection.GetObjects();
     }
     if (status == 0 && !changed) {

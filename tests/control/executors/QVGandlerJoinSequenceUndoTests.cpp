@@ -6,6 +6,7 @@
 
 #include "GandlerFixtures.h"
 #include "QVObjectCursor.h"
+#include "QVObjectFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,25 @@ QVObjectSequence* NewSequence(JoinDoc& d, AKObject* target)
                                                                        : nullptr;
 }
 
+// A smart move or copy (a drop) of the players onto the target.
+void Drop(JoinDoc& d, bool copy, std::vector<AKObject*> const& players, AKObject* target, AKLinkMode mode)
+{
+    QVGandlerParam param = d.Param(players);
+    param.GetTreeActionParam().WithTargetObject(target, mode);
+    EXPECT_EQ(copy ? QVGandler::sShared.DoCmd_SmartCopyTo(param) : QVGandler::sShared.DoCmd_SmartMoveTo(param), 0);
+}
+
+// A player made from a built-in model (1: a single player, 3: a
+// multi-player with two subs) as the last child of the sequence.
+QVObjectSequence* NewFromModel(JoinDoc& d, unsigned int modelID)
+{
+    QVGandlerParam param = d.Param();
+    param.GetTreeActionParam().WithTargetObject(d.Coda(), kAKLinkModeLastChildren);
+    param.WithOptionAsUInt("ModelID", modelID);
+    EXPECT_EQ(QVGandler::sShared.DoCmd_EditPasteModel(param), 0);
+    return d.Coda();
+}
+
 // The command under test, with what the document needs first (done and
 // recorded before the history opens again), and the sequence it gives
 // players.
@@ -138,6 +158,28 @@ JoinCase const kCases[] = {
     {"NewSequenceTakingTheTargetPlayer", "Undo New Sequence", Nothing,
      [](JoinDoc& d) { return NewSequence(d, d.player); }},
     {"NewSequenceWithItsOwnPlayer", "Undo New Sequence", Nothing, [](JoinDoc& d) { return NewSequence(d, nullptr); }},
+    {"SmartMoveOntoSequence", "Undo Move To", Nothing,
+     [](JoinDoc& d) {
+         Drop(d, false, {d.player}, d.Coda(), kAKLinkModeLastChildren);
+         return d.Coda();
+     }},
+    {"SmartMoveNextToAPlayerInSequence", "Undo Move To", [](JoinDoc& d) { Attach(d, {d.spare}); },
+     [](JoinDoc& d) {
+         Drop(d, false, {d.player}, d.spare, kAKLinkModeAfter);
+         return d.Coda();
+     }},
+    {"SmartMoveFromSequenceToSequence", "Undo Move To", [](JoinDoc& d) { Attach(d, {d.player}); },
+     [](JoinDoc& d) {
+         Drop(d, false, {d.player}, d.Verse(), kAKLinkModeLastChildren);
+         return d.Verse();
+     }},
+    {"SmartCopyOntoSequence", "Undo Copy To", Nothing,
+     [](JoinDoc& d) {
+         Drop(d, true, {d.player}, d.Coda(), kAKLinkModeLastChildren);
+         return d.Coda();
+     }},
+    {"NewSinglePlayerFromModelInSequence", "Undo New Player", Nothing, [](JoinDoc& d) { return NewFromModel(d, 1); }},
+    {"NewMultiPlayerFromModelInSequence", "Undo New Player", Nothing, [](JoinDoc& d) { return NewFromModel(d, 3); }},
     {"GroupPlayersOfASequence", "Undo Group Players",
      [](JoinDoc& d) {
          Attach(d, {d.player, d.spare});
@@ -206,22 +248,52 @@ TEST_P(JoinSequence, UndoGivesBackTheDocumentAndRedoTheCommandsResult)
 INSTANTIATE_TEST_SUITE_P(Commands, JoinSequence, ::testing::ValuesIn(kCases),
                          [](::testing::TestParamInfo<JoinCase> const& info) { return info.param.name; });
 
+// How a player joins the sequence "Coda" and leaves it.
+struct StepsCase {
+    char const* name;
+    std::function<void(JoinDoc&, AKObject*)> join;
+    std::function<void(JoinDoc&, AKObject*)> leave;
+};
+
+std::ostream& operator<<(std::ostream& out, StepsCase const& c) { return out << c.name; }
+
+void AttachToCoda(JoinDoc& d, AKObject* player) { Attach(d, {player}); }
+
+void DropOntoCoda(JoinDoc& d, AKObject* player) { Drop(d, false, {player}, d.Coda(), kAKLinkModeLastChildren); }
+
+StepsCase const kStepsCases[] = {
+    {"AttachAndDetach", AttachToCoda,
+     [](JoinDoc& d, AKObject* player) {
+         QVGandlerParam detach = d.Param({player});
+         EXPECT_EQ(QVGandler::sShared.DoCmd_CursorDetach(detach), 0);
+     }},
+    {"SmartMovesToThePlayerFolder", DropOntoCoda,
+     [](JoinDoc& d, AKObject* player) {
+         Drop(d, false, {player}, d.handler()->GetFolderCursor(), kAKLinkModeLastChildren);
+     }},
+    {"SmartMovesToAnotherSequence", DropOntoCoda,
+     [](JoinDoc& d, AKObject* player) { Drop(d, false, {player}, d.Verse(), kAKLinkModeLastChildren); }},
+};
+
+class JoinSequenceSteps : public ::testing::TestWithParam<StepsCase>
+{};
+
 // A sequence whose followed player left it follows the next player that
 // joins it alone; undoing and redoing that join and the earlier ones brings
 // back the followed player each document had.
-TEST(JoinSequenceSteps, FollowedPlayerComesBackThroughSeveralUndos)
+TEST_P(JoinSequenceSteps, FollowedPlayerComesBackThroughSeveralUndos)
 {
+    StepsCase const& c = GetParam();
     JoinDoc d;
     std::string const empty = d.Saved();
-    Attach(d, {d.player});
+    c.join(d, d.player);
     d.handler()->SynchronizeFLFastLinks();
     ASSERT_EQ(d.Coda()->GetPlayableFollowID(nullptr), d.player->GetID());
     std::string const withDeck = d.Saved();
 
-    QVGandlerParam detach = d.Param({d.player});
-    ASSERT_EQ(QVGandler::sShared.DoCmd_CursorDetach(detach), 0);
-    std::string const detached = d.Saved();
-    Attach(d, {d.spare});
+    c.leave(d, d.player);
+    std::string const left = d.Saved();
+    c.join(d, d.spare);
     d.handler()->SynchronizeFLFastLinks();
     ASSERT_EQ(d.Coda()->GetPlayableFollowID(nullptr), d.spare->GetID());
     std::string const withSpare = d.Saved();
@@ -229,18 +301,22 @@ TEST(JoinSequenceSteps, FollowedPlayerComesBackThroughSeveralUndos)
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         d.Undo();
-        EXPECT_EQ(d.Saved(), detached);
+        EXPECT_EQ(d.Saved(), left);
         d.Undo();
         EXPECT_EQ(d.Saved(), withDeck);
         d.Undo();
         EXPECT_EQ(d.Saved(), empty);
+        EXPECT_FALSE(d.handler()->CanUndo(nullptr, nullptr));
         d.Redo();
         EXPECT_EQ(d.Saved(), withDeck);
         d.Redo();
-        EXPECT_EQ(d.Saved(), detached);
+        EXPECT_EQ(d.Saved(), left);
         d.Redo();
         EXPECT_EQ(d.Saved(), withSpare);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Commands, JoinSequenceSteps, ::testing::ValuesIn(kStepsCases),
+                         [](::testing::TestParamInfo<StepsCase> const& info) { return info.param.name; });
 
 }  // namespace
