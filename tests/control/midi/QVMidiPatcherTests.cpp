@@ -7,6 +7,7 @@
 #include "AKFileTypedIO.h"
 #include "LogCapture.h"
 #include "MidiTestDocument.h"
+#include "MemoryStreamBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -36,13 +37,7 @@ std::vector<unsigned char> FileFormOf(AKObject const* object)
     AKFile file(kAKFileModeMemoryStream);
     EXPECT_EQ(file.CreateForReadWrite(), 0);
     EXPECT_EQ(AKClass::WriteObjectToFile(object, file), 0);
-    unsigned long long size = 0;
-    file.GetPos(&size);
-    std::vector<unsigned char> bytes(size);
-    file.SetPos(0);
-    if (size != 0)
-        file.Read(bytes.data(), size);
-    return bytes;
+    return MemoryStreamBytes(file);
 }
 
 ObjectPtr ReadFileForm(std::vector<unsigned char> const& bytes)

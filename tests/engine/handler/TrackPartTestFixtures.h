@@ -15,6 +15,7 @@
 #include "QVTrackZoneFixtures.h"
 #include "QVTreeHandler.h"
 #include "SequenceTestFixtures.h"
+#include "MemoryStreamBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -37,13 +38,7 @@ inline std::vector<unsigned char> TrackPartTreeBytes(AKTree const& tree)
     AKFile file(kAKFileModeMemoryStream);
     EXPECT_EQ(file.CreateForReadWrite(), 0);
     EXPECT_EQ(tree.WriteToBinFile(file), 0);
-    unsigned long long size = 0;
-    file.GetPos(&size);
-    std::vector<unsigned char> bytes(size);
-    file.SetPos(0);
-    if (size != 0)
-        file.Read(bytes.data(), size);
-    return bytes;
+    return MemoryStreamBytes(file);
 }
 
 struct TrackPartDoc {

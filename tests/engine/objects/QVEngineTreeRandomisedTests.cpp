@@ -29,6 +29,7 @@
 #include "QVTrackZoneFixtures.h"
 #include "QVTreeHandler.h"
 #include "SequenceTestFixtures.h"
+#include "MemoryStreamBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -52,13 +53,7 @@ Bytes TreeBytes(AKTree const& tree)
     AKFile file(kAKFileModeMemoryStream);
     EXPECT_EQ(file.CreateForReadWrite(), 0);
     EXPECT_EQ(tree.WriteToBinFile(file), 0);
-    unsigned long long size = 0;
-    file.GetPos(&size);
-    Bytes bytes(size);
-    file.SetPos(0);
-    if (size != 0)
-        file.Read(bytes.data(), size);
-    return bytes;
+    return MemoryStreamBytes(file);
 }
 
 QVCommandInfo const kCommand(8300, "Random Step");

@@ -8,6 +8,7 @@
 #include "AKFile.h"
 #include "AKValueTyped.h"
 #include "QVObjectPlayableTestClasses.h"
+#include "MemoryStreamBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -24,13 +25,7 @@ std::vector<unsigned char> FileFormOf(AKObject const* object)
     AKFile file(kAKFileModeMemoryStream);
     EXPECT_EQ(file.CreateForReadWrite(), 0);
     EXPECT_EQ(AKClass::WriteObjectToFile(object, file), 0);
-    unsigned long long size = 0;
-    file.GetPos(&size);
-    std::vector<unsigned char> bytes(size);
-    file.SetPos(0);
-    if (size != 0)
-        file.Read(bytes.data(), size);
-    return bytes;
+    return MemoryStreamBytes(file);
 }
 
 template <class T>

@@ -7,6 +7,7 @@
 #include "AKValueArray.h"
 #include "AKValueTyped.h"
 #include "ObjectModelTestClasses.h"
+#include "MemoryStreamBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -24,16 +25,7 @@ using PoolablePtr = std::unique_ptr<TestPoolable, Deleter>;
 
 PoolablePtr NewPoolable() { return PoolablePtr(AKNew<TestPoolable>("%s", "")); }
 
-std::vector<unsigned char> BytesOf(AKFile& file)
-{
-    unsigned long long size = 0;
-    file.GetPos(&size);
-    std::vector<unsigned char> bytes(size);
-    file.SetPos(0);
-    if (size != 0)
-        file.Read(bytes.data(), size);
-    return bytes;
-}
+std::vector<unsigned char> BytesOf(AKFile& file) { return MemoryStreamBytes(file); }
 
 // Writes the object in its file form into a fresh memory stream.
 std::vector<unsigned char> FileFormOf(AKObject const* object)

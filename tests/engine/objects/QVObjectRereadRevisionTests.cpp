@@ -12,6 +12,7 @@
 #include "QVDocumentTreeGuard.h"
 #include "QVTreeHandler.h"
 #include "SequenceTestFixtures.h"
+#include "MemoryStreamBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -82,13 +83,7 @@ Bytes BinaryFormOf(AKObject const& object)
     AKFile file(kAKFileModeMemoryStream);
     EXPECT_EQ(file.CreateForReadWrite(), 0);
     EXPECT_EQ(AKClass::WriteObjectToFile(&object, file), 0);
-    unsigned long long size = 0;
-    file.GetPos(&size);
-    Bytes bytes(size);
-    file.SetPos(0);
-    if (size != 0)
-        file.Read(bytes.data(), size);
-    return bytes;
+    return MemoryStreamBytes(file);
 }
 
 // The object's state with both persistent forms, and the whole document as

@@ -8,6 +8,7 @@
 #include "QVTrackZone.h"
 #include "QVTrackZoneArray.h"
 #include "SequenceTestFixtures.h"
+#include "MemoryStreamBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -288,16 +289,7 @@ TEST(QVObjectSequence, SoloAndMuteActAmongTheSequencesOfTheFolder)
     EXPECT_FALSE(doc.Sequence(2)->GetFLSubPlayers()[0]->IsRActive());
 }
 
-std::vector<unsigned char> Bytes(AKFile& file)
-{
-    unsigned long long size = 0;
-    file.GetPos(&size);
-    std::vector<unsigned char> bytes(size);
-    file.SetPos(0);
-    if (size != 0)
-        file.Read(bytes.data(), size);
-    return bytes;
-}
+std::vector<unsigned char> Bytes(AKFile& file) { return MemoryStreamBytes(file); }
 
 AKDictionary StoredDocument()
 {

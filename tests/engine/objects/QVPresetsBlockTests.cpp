@@ -9,6 +9,7 @@
 #include "AllocationProbe.h"
 #include "QVPresetsBlock.h"
 #include "SequenceTestFixtures.h"
+#include "MemoryStreamBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -258,16 +259,7 @@ TEST_F(PresetsFixture, EntryOfADeletedPlayerIsIgnoredAndNotWritten)
         EXPECT_NE(AKValueGetasAKNodeID(AKValueGetasAKDictionary(entry).GetValue("ID")), id);
 }
 
-std::vector<unsigned char> Bytes(AKFile& file)
-{
-    unsigned long long size = 0;
-    file.GetPos(&size);
-    std::vector<unsigned char> bytes(size);
-    file.SetPos(0);
-    if (size != 0)
-        file.Read(bytes.data(), size);
-    return bytes;
-}
+std::vector<unsigned char> Bytes(AKFile& file) { return MemoryStreamBytes(file); }
 
 TEST_F(PresetsFixture, DocumentFormsRoundTripTheSameBytes)
 {

@@ -11,6 +11,7 @@
 #include "EngineTreeFixtures.h"
 #include "QVObjectPlayable.h"
 #include "QVObjectTrack.h"
+#include "MemoryStreamBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -75,16 +76,7 @@ inline TrackPtr TrackOf(std::initializer_list<QVProviderID> ids, double duration
     return track;
 }
 
-inline std::vector<unsigned char> StreamBytes(AKFile& file)
-{
-    unsigned long long size = 0;
-    file.GetPos(&size);
-    std::vector<unsigned char> bytes(size);
-    file.SetPos(0);
-    if (size != 0)
-        file.Read(bytes.data(), size);
-    return bytes;
-}
+inline std::vector<unsigned char> StreamBytes(AKFile& file) { return MemoryStreamBytes(file); }
 
 inline std::vector<unsigned char> FileFormOf(AKObject const* object)
 {
