@@ -60,7 +60,7 @@ void ExpectSameAnswersAsPlainLoops()
                     T const expected = PlainPeak(samples, count);
                     EXPECT_TRUE(level == expected && std::signbit(level) == std::signbit(expected))
                         << count << " samples, offset " << offset << ", " << special << " at " << at;
-                    // The near copy differs within the tolerance except at the special sample.
+                    // The near copy differs within the tolerance except at the odd sample.
                     near[at] = special == special && std::fabs(special) < 1 ? special + T(0.0009) : special + T(1);
                     EXPECT_EQ(IsAlmostEqual(samples, near, count, tolerance),
                               PlainAlmostEqual(samples, near, count, tolerance))
