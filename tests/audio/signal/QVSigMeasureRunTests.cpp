@@ -44,7 +44,7 @@ void ExpectSameAnswersAsPlainLoops()
     for (unsigned int count : {1u, 3u, 4u, 7u, 8u, 15u, 16u, 17u, 33u, 64u, 240u, 513u})
         for (unsigned int offset : {0u, 1u})
             for (unsigned int at = 0; at < count; at += 1 + count / 7) {
-                // A quiet signal with one special sample at `at`.
+                // A quiet signal with one odd sample at `at`.
                 std::vector<T> store(count + offset), other(count + offset);
                 for (unsigned int i = 0; i < count + offset; i++) {
                     store[i] = T(0.25) * std::sin(T(0.37) * T(i)) - T(0.01);
@@ -52,19 +52,19 @@ void ExpectSameAnswersAsPlainLoops()
                 }
                 T* const samples = store.data() + offset;
                 T* const near = other.data() + offset;
-                for (T special : {T(-0.9), T(0.95), -T(0), nan, T(2)}) {
+                for (T odd : {T(-0.9), T(0.95), -T(0), nan, T(2)}) {
                     T const kept = samples[at];
-                    samples[at] = special;
+                    samples[at] = odd;
                     T level = -1;
                     GetMaxLevel(samples, count, &level);
                     T const expected = PlainPeak(samples, count);
                     EXPECT_TRUE(level == expected && std::signbit(level) == std::signbit(expected))
-                        << count << " samples, offset " << offset << ", " << special << " at " << at;
+                        << count << " samples, offset " << offset << ", " << odd << " at " << at;
                     // The near copy differs within the tolerance except at the odd sample.
-                    near[at] = special == special && std::fabs(special) < 1 ? special + T(0.0009) : special + T(1);
+                    near[at] = odd == odd && std::fabs(odd) < 1 ? odd + T(0.0009) : odd + T(1);
                     EXPECT_EQ(IsAlmostEqual(samples, near, count, tolerance),
                               PlainAlmostEqual(samples, near, count, tolerance))
-                        << count << " samples, offset " << offset << ", " << special << " at " << at;
+                        << count << " samples, offset " << offset << ", " << odd << " at " << at;
                     EXPECT_EQ(IsAlmostEqual(samples, other.data() + offset, count, tolerance),
                               PlainAlmostEqual(samples, other.data() + offset, count, tolerance));
                     samples[at] = kept;
